@@ -1,0 +1,397 @@
+// In-process COM server standing in for the shell's Active Desktop object
+// inside the project's Wine prefix. Wine's own object answers E_NOTIMPL to
+// everything, so this one records every call to a log file and shows the
+// wallpaper on Wine's desktop, which lets tests check what the program did.
+
+#include <windows.h>
+#include <ole2.h>
+#include <olectl.h>
+// shlobj.h declares IActiveDesktop only after wininet.h.
+#include <wininet.h>
+#include <shlobj.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Own copies of the GUIDs: no dependence on which ones libuuid happens to hold.
+const CLSID kClsidActiveDesktop = {
+    0x75048700, 0xef1f, 0x11d0, {0x98, 0x88, 0x00, 0x60, 0x97, 0xde, 0xac, 0xf9}};
+const IID kIidActiveDesktop = {
+    0xf490eb00, 0x1240, 0x11d1, {0x98, 0x88, 0x00, 0x60, 0x97, 0xde, 0xac, 0xf9}};
+const IID kIidUnknown = {
+    0x00000000, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID kIidClassFactory = {
+    0x00000001, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID kIidPicture = {
+    0x7bf80980, 0xbf32, 0x101a, {0x8b, 0xbb, 0x00, 0xaa, 0x00, 0x30, 0x0c, 0xab}};
+
+LONG g_objects = 0;
+LONG g_locks = 0;
+
+std::wstring env_var(const wchar_t* name) {
+    DWORD n = GetEnvironmentVariableW(name, nullptr, 0);
+    if (n == 0) return std::wstring();
+    std::wstring value(n, L'\0');
+    n = GetEnvironmentVariableW(name, &value[0], n);
+    value.resize(n);
+    return value;
+}
+
+std::string to_utf8(const wchar_t* s) {
+    if (!s || !*s) return std::string();
+    int n = WideCharToMultiByte(CP_UTF8, 0, s, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) return std::string();
+    std::string out(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, s, -1, &out[0], n, nullptr, nullptr);
+    out.resize(n - 1);
+    return out;
+}
+
+// One line per call, each opened, appended and closed on its own so that a
+// process killed half way still leaves only whole lines behind.
+void log_line(const std::string& text) {
+    std::wstring path = env_var(L"TAVREL_STANDIN_LOG");
+    if (path.empty()) return;
+    char pid[16];
+    std::snprintf(pid, sizeof pid, "%lu ", GetCurrentProcessId());
+    std::string line = pid + text;
+    // A path may not break the one-line-per-call rule.
+    for (char& c : line)
+        if (c == '\n' || c == '\r') c = '?';
+    line += '\n';
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        HANDLE f = CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (f == INVALID_HANDLE_VALUE) {
+            // Another process may hold it without write sharing for a moment.
+            if (GetLastError() == ERROR_SHARING_VIOLATION) { Sleep(10); continue; }
+            return;
+        }
+        DWORD written = 0;
+        WriteFile(f, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+        CloseHandle(f);
+        return;
+    }
+}
+
+std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+std::string format(const char* fmt, ...) {
+    char buf[512];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(buf, sizeof buf, fmt, args);
+    va_end(args);
+    return buf;
+}
+
+std::wstring output_bmp_path() {
+    std::wstring path = env_var(L"TAVREL_STANDIN_BMP");
+    if (!path.empty()) return path;
+    wchar_t temp[MAX_PATH + 1];
+    DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+    if (n == 0 || n > MAX_PATH) return std::wstring();
+    return std::wstring(temp) + L"tavrel-standin-wallpaper.bmp";
+}
+
+// Writes the bottom-up 24-bit pixels as a BMP under a temporary name first,
+// so a reader never sees half a file.
+bool write_bmp(const std::wstring& path, const void* bits, int width, int height) {
+    const DWORD stride = ((static_cast<DWORD>(width) * 3 + 3) & ~3u);
+    const DWORD image_size = stride * static_cast<DWORD>(height);
+    BITMAPFILEHEADER fh = {};
+    BITMAPINFOHEADER ih = {};
+    fh.bfType = 0x4d42;  // "BM"
+    fh.bfOffBits = sizeof fh + sizeof ih;
+    fh.bfSize = fh.bfOffBits + image_size;
+    ih.biSize = sizeof ih;
+    ih.biWidth = width;
+    ih.biHeight = height;
+    ih.biPlanes = 1;
+    ih.biBitCount = 24;
+    ih.biCompression = BI_RGB;
+    ih.biSizeImage = image_size;
+
+    wchar_t suffix[32];
+    std::swprintf(suffix, 32, L".%lu.tmp", GetCurrentProcessId());
+    std::wstring temp = path + suffix;
+    HANDLE f = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    DWORD w1 = 0, w2 = 0, w3 = 0;
+    bool ok = WriteFile(f, &fh, sizeof fh, &w1, nullptr) && w1 == sizeof fh &&
+              WriteFile(f, &ih, sizeof ih, &w2, nullptr) && w2 == sizeof ih &&
+              WriteFile(f, bits, image_size, &w3, nullptr) && w3 == image_size;
+    CloseHandle(f);
+    if (ok)
+        ok = MoveFileExW(temp.c_str(), path.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+    if (!ok) DeleteFileW(temp.c_str());
+    return ok;
+}
+
+// Copies the block at the top-left over the rest of the bitmap, doubling
+// each time so that even a 1x1 picture needs only a few dozen blits.
+void repeat_tile(HDC dc, int tile_w, int tile_h, int screen_w, int screen_h) {
+    const int row_h = tile_h < screen_h ? tile_h : screen_h;
+    for (int done = tile_w; done < screen_w; done *= 2) {
+        int n = done < screen_w - done ? done : screen_w - done;
+        BitBlt(dc, done, 0, n, row_h, dc, 0, 0, SRCCOPY);
+    }
+    for (int done = tile_h; done < screen_h; done *= 2) {
+        int n = done < screen_h - done ? done : screen_h - done;
+        BitBlt(dc, 0, done, screen_w, n, dc, 0, 0, SRCCOPY);
+    }
+}
+
+// Renders the picture as Wine's desktop should show it, saves it as a
+// screen-sized BMP and makes that the wallpaper. Wine's desktop only draws
+// BMP files, centred, hence the pre-rendering.
+bool draw_wallpaper(const std::wstring& source, DWORD style) {
+    std::wstring name = source;  // OleLoadPicturePath wants a writable string
+    IPicture* picture = nullptr;
+    if (FAILED(OleLoadPicturePath(&name[0], nullptr, 0, 0, kIidPicture,
+                                  reinterpret_cast<void**>(&picture))) ||
+        !picture)
+        return false;
+
+    bool ok = false;
+    OLE_XSIZE_HIMETRIC hm_w = 0;
+    OLE_YSIZE_HIMETRIC hm_h = 0;
+    picture->get_Width(&hm_w);
+    picture->get_Height(&hm_h);
+
+    const int screen_w = GetSystemMetrics(SM_CXSCREEN);
+    const int screen_h = GetSystemMetrics(SM_CYSCREEN);
+    const std::wstring target = output_bmp_path();
+    HDC screen = GetDC(nullptr);
+    HDC mem = screen ? CreateCompatibleDC(screen) : nullptr;
+    if (mem && hm_w > 0 && hm_h > 0 && screen_w > 0 && screen_h > 0 && !target.empty()) {
+        const int pic_w = MulDiv(hm_w, GetDeviceCaps(screen, LOGPIXELSX), 2540);
+        const int pic_h = MulDiv(hm_h, GetDeviceCaps(screen, LOGPIXELSY), 2540);
+
+        BITMAPINFO bi = {};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = screen_w;
+        bi.bmiHeader.biHeight = screen_h;  // bottom-up, as a BMP file stores it
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 24;
+        bi.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (dib && bits && pic_w > 0 && pic_h > 0) {
+            const size_t stride = (static_cast<size_t>(screen_w) * 3 + 3) & ~static_cast<size_t>(3);
+            std::memset(bits, 0, stride * screen_h);
+            HGDIOBJ old = SelectObject(mem, dib);
+            SetStretchBltMode(mem, HALFTONE);
+            SetBrushOrgEx(mem, 0, 0, nullptr);
+
+            HRESULT hr;
+            if (style == WPSTYLE_STRETCH) {
+                hr = picture->Render(mem, 0, 0, screen_w, screen_h, 0, hm_h, hm_w, -hm_h, nullptr);
+            } else if (style == WPSTYLE_TILE) {
+                hr = picture->Render(mem, 0, 0, pic_w, pic_h, 0, hm_h, hm_w, -hm_h, nullptr);
+                if (SUCCEEDED(hr)) repeat_tile(mem, pic_w, pic_h, screen_w, screen_h);
+            } else {
+                // Centre, and anything this stand-in does not model.
+                hr = picture->Render(mem, (screen_w - pic_w) / 2, (screen_h - pic_h) / 2,
+                                     pic_w, pic_h, 0, hm_h, hm_w, -hm_h, nullptr);
+            }
+            GdiFlush();
+            SelectObject(mem, old);
+            if (SUCCEEDED(hr) && write_bmp(target, bits, screen_w, screen_h)) {
+                // The wide call: the ANSI one cuts paths at 255 characters.
+                std::wstring wide = target;
+                ok = SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, &wide[0],
+                                           SPIF_UPDATEINIFILE | SPIF_SENDCHANGE) != 0;
+            }
+        }
+        if (dib) DeleteObject(dib);
+    }
+    if (mem) DeleteDC(mem);
+    if (screen) ReleaseDC(nullptr, screen);
+    picture->Release();
+    return ok;
+}
+
+class StandIn final : public IActiveDesktop {
+public:
+    StandIn() { InterlockedIncrement(&g_objects); }
+    StandIn(const StandIn&) = delete;
+    StandIn& operator=(const StandIn&) = delete;
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        if (IsEqualIID(riid, kIidUnknown) || IsEqualIID(riid, kIidActiveDesktop)) {
+            *ppv = static_cast<IActiveDesktop*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        wchar_t guid[40] = L"";
+        StringFromGUID2(riid, guid, 40);
+        log_line(format("QueryInterface iid=%s hr=0x%08lx", to_utf8(guid).c_str(),
+                        static_cast<unsigned long>(E_NOINTERFACE)));
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
+    STDMETHODIMP_(ULONG) Release() override {
+        LONG left = InterlockedDecrement(&refs_);
+        log_line(format("Release refs=%ld", left));
+        if (left == 0) delete this;
+        return static_cast<ULONG>(left);
+    }
+
+    // The four calls the program makes, plus the two getters.
+    STDMETHODIMP ApplyChanges(DWORD flags) override {
+        bool drawn = !wallpaper_.empty() && draw_wallpaper(wallpaper_, style_);
+        log_line(format("ApplyChanges flags=%lu drawn=%d", flags, drawn ? 1 : 0));
+        return S_OK;
+    }
+    STDMETHODIMP GetWallpaper(PWSTR buf, UINT cch, DWORD) override {
+        if (!buf || cch == 0) return E_INVALIDARG;
+        lstrcpynW(buf, wallpaper_.c_str(), static_cast<int>(cch));
+        return S_OK;
+    }
+    STDMETHODIMP SetWallpaper(PCWSTR path, DWORD reserved) override {
+        log_line(format("SetWallpaper reserved=%lu path=", reserved) + to_utf8(path));
+        if (!path) return E_INVALIDARG;
+        wallpaper_ = path;
+        return S_OK;
+    }
+    STDMETHODIMP GetWallpaperOptions(LPWALLPAPEROPT opt, DWORD) override {
+        if (!opt) return E_INVALIDARG;
+        opt->dwStyle = style_;
+        return S_OK;
+    }
+    STDMETHODIMP SetWallpaperOptions(LPCWALLPAPEROPT opt, DWORD reserved) override {
+        if (!opt) {
+            log_line(format("SetWallpaperOptions dwSize=0 dwStyle=0 reserved=%lu", reserved));
+            return E_INVALIDARG;
+        }
+        log_line(format("SetWallpaperOptions dwSize=%lu dwStyle=%lu reserved=%lu",
+                        opt->dwSize, opt->dwStyle, reserved));
+        style_ = opt->dwStyle;
+        return S_OK;
+    }
+    STDMETHODIMP SetDesktopItemOptions(LPCCOMPONENTSOPT opt, DWORD reserved) override {
+        if (!opt) {
+            log_line(format("SetDesktopItemOptions dwSize=0 fEnableComponents=0 "
+                            "fActiveDesktop=0 reserved=%lu", reserved));
+            return E_INVALIDARG;
+        }
+        log_line(format("SetDesktopItemOptions dwSize=%lu fEnableComponents=%d "
+                        "fActiveDesktop=%d reserved=%lu",
+                        opt->dwSize, opt->fEnableComponents, opt->fActiveDesktop, reserved));
+        return S_OK;
+    }
+
+    // Everything else is as absent as in Wine's own object; logged so that
+    // a stray call shows up.
+    STDMETHODIMP GetPattern(PWSTR, UINT, DWORD) override { return notimpl("GetPattern"); }
+    STDMETHODIMP SetPattern(PCWSTR, DWORD) override { return notimpl("SetPattern"); }
+    STDMETHODIMP GetDesktopItemOptions(LPCOMPONENTSOPT, DWORD) override {
+        return notimpl("GetDesktopItemOptions");
+    }
+    STDMETHODIMP AddDesktopItem(LPCCOMPONENT, DWORD) override { return notimpl("AddDesktopItem"); }
+    STDMETHODIMP AddDesktopItemWithUI(HWND, LPCOMPONENT, DWORD) override {
+        return notimpl("AddDesktopItemWithUI");
+    }
+    STDMETHODIMP ModifyDesktopItem(LPCCOMPONENT, DWORD) override {
+        return notimpl("ModifyDesktopItem");
+    }
+    STDMETHODIMP RemoveDesktopItem(LPCCOMPONENT, DWORD) override {
+        return notimpl("RemoveDesktopItem");
+    }
+    STDMETHODIMP GetDesktopItemCount(int*, DWORD) override { return notimpl("GetDesktopItemCount"); }
+    STDMETHODIMP GetDesktopItem(int, LPCOMPONENT, DWORD) override { return notimpl("GetDesktopItem"); }
+    STDMETHODIMP GetDesktopItemByID(ULONG_PTR, LPCOMPONENT, DWORD) override {
+        return notimpl("GetDesktopItemByID");
+    }
+    STDMETHODIMP GenerateDesktopItemHtml(PCWSTR, LPCOMPONENT, DWORD) override {
+        return notimpl("GenerateDesktopItemHtml");
+    }
+    STDMETHODIMP AddUrl(HWND, PCWSTR, LPCOMPONENT, DWORD) override { return notimpl("AddUrl"); }
+    STDMETHODIMP GetDesktopItemBySource(PCWSTR, LPCOMPONENT, DWORD) override {
+        return notimpl("GetDesktopItemBySource");
+    }
+
+    static void discard(StandIn* unreferenced) { delete unreferenced; }
+
+private:
+    ~StandIn() { InterlockedDecrement(&g_objects); }
+
+    static HRESULT notimpl(const char* method) {
+        log_line(format("%s hr=0x%08lx", method, static_cast<unsigned long>(E_NOTIMPL)));
+        return E_NOTIMPL;
+    }
+
+    LONG refs_ = 0;
+    std::wstring wallpaper_;
+    DWORD style_ = WPSTYLE_CENTER;
+};
+
+class Factory final : public IClassFactory {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        if (IsEqualIID(riid, kIidUnknown) || IsEqualIID(riid, kIidClassFactory)) {
+            *ppv = static_cast<IClassFactory*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    // One static instance; its references keep the DLL loaded like a lock.
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&g_locks) + 1; }
+    STDMETHODIMP_(ULONG) Release() override { return InterlockedDecrement(&g_locks) + 1; }
+
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        StandIn* object = new (std::nothrow) StandIn();
+        if (!object) return E_OUTOFMEMORY;
+        log_line("Create");
+        // Starts at no references, so a refused interface needs no logged Release.
+        HRESULT hr = object->QueryInterface(riid, ppv);
+        if (FAILED(hr)) StandIn::discard(object);
+        return hr;
+    }
+    STDMETHODIMP LockServer(BOOL lock) override {
+        if (lock) InterlockedIncrement(&g_locks);
+        else InterlockedDecrement(&g_locks);
+        return S_OK;
+    }
+};
+
+Factory g_factory;
+
+}  // namespace
+
+extern "C" {
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (!IsEqualCLSID(clsid, kClsidActiveDesktop)) return CLASS_E_CLASSNOTAVAILABLE;
+    return g_factory.QueryInterface(riid, ppv);
+}
+
+STDAPI DllCanUnloadNow() {
+    return (g_objects == 0 && g_locks == 0) ? S_OK : S_FALSE;
+}
+
+// Registration belongs to scripts/register-standin.sh, which needs no loader.
+STDAPI DllRegisterServer() { return S_OK; }
+STDAPI DllUnregisterServer() { return E_NOTIMPL; }
+
+}  // extern "C"
