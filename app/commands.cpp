@@ -1,0 +1,71 @@
+#include "app/commands.h"
+
+#include "app/app_globals.h"
+#include "app/resource.h"
+#include "rotation/rotation_timer.h"
+#include "settings/autorun.h"
+#include "ui/about_dialog.h"
+#include "ui/settings_dialog.h"
+
+int settingsDialogOpen = 0;
+int aboutDialogOpen = 0;
+SettingsDialogState* activeSettingsDialog = nullptr;
+
+namespace {
+
+void openSettings(HWND window)
+{
+    if (settingsDialogOpen)
+        return;
+    KillTimer(window, IDT_ROTATION);
+    settingsDialogOpen = 1;
+
+    SettingsDialogState state;
+    activeSettingsDialog = &state;
+    state.settings = showSettings;
+
+    const INT_PTR result = DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_SETTINGS), window,
+                                           settingsDialogProc, 0);
+    if (result == IDOK) {
+        // Still in the style and order that were in force before the dialog.
+        if (state.listChanged)
+            onRotationTick(IDT_ROTATION);
+        showSettings = state.settings;
+        setAutoRun(showSettings.autoRun);
+    }
+
+    activeSettingsDialog = nullptr;
+    settingsDialogOpen = 0;
+    startRotationTimer(window);
+}
+
+void openAbout(HWND window)
+{
+    if (aboutDialogOpen)
+        return;
+    aboutDialogOpen = 1;
+    KillTimer(window, IDT_ROTATION);
+    DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_ABOUT), window, aboutDialogProc, 0);
+    startRotationTimer(window);
+    aboutDialogOpen = 0;
+}
+
+}  // namespace
+
+void onCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (LOWORD(wParam)) {
+    case IDM_SETTINGS:
+        openSettings(window);
+        break;
+    case IDM_ABOUT:
+        openAbout(window);
+        break;
+    case IDM_EXIT:
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        break;
+    default:
+        DefWindowProcA(window, message, wParam, lParam);
+        break;
+    }
+}

@@ -1,0 +1,25 @@
+// Entry point: one instance per desktop, COM for the thread, the hidden main
+// window and its message loop.
+
+#include <windows.h>
+
+#include "app/app_globals.h"
+#include "app/main_window.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    if (FindWindowA(nullptr, kMainWindowTitle))
+        return 0;
+    CoInitialize(nullptr);
+    appInstance = instance;
+    if (!registerMainWindowClass(instance) || !createMainWindow(instance))
+        return 0;
+
+    MSG message = {};
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    CoUninitialize();
+    return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,102 @@
+#include "app/main_window.h"
+
+#include "app/app_globals.h"
+#include "app/resource.h"
+#include "app/tray.h"
+#include "rotation/rotation_timer.h"
+#include "settings/module_path.h"
+#include "settings/path_text.h"
+#include "settings/settings_store.h"
+
+const char kMainWindowClass[] = "TavrelClass";
+const char kMainWindowTitle[] = "Tavrel";
+
+namespace {
+
+void settingsFilePath()
+{
+    char path[kPathSize];
+    // A folder too deep for the file name leaves the settings file unused:
+    // defaults in memory, nothing read or written.
+    if (executableDirectory(path, sizeof path) && appendText(path, sizeof path, "\\Tavrel.ini"))
+        profileFile.setPath(path);
+}
+
+void onCreate(HWND window)
+{
+    settingsFilePath();
+    loadSettings();
+    onRotationTick(IDT_ROTATION);
+    startRotationTimer(window);
+    addTrayIcon(window);
+}
+
+LRESULT onClose(HWND window)
+{
+    saveSettings();
+    removeTrayIcon(window);
+    return DefWindowProcA(window, WM_CLOSE, 0, 0);
+}
+
+// A tray program usually runs until logoff or shutdown, so the end of the
+// session saves exactly as Exit does.
+void onEndSession(WPARAM sessionEnds)
+{
+    if (sessionEnds)
+        saveSettings();
+}
+
+}  // namespace
+
+bool registerMainWindowClass(HINSTANCE instance)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.style = 0;
+    windowClass.lpfnWndProc = mainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAIN));
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = kMainWindowClass;
+    return RegisterClassA(&windowClass) != 0;
+}
+
+bool createMainWindow(HINSTANCE instance)
+{
+    // Never shown: the program lives in the notification area.
+    HWND window = CreateWindowExA(0, kMainWindowClass, kMainWindowTitle, WS_OVERLAPPEDWINDOW,
+                                  CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr, nullptr, instance,
+                                  nullptr);
+    return window != nullptr;
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        onCreate(window);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_CLOSE:
+        return onClose(window);
+    case WM_ENDSESSION:
+        onEndSession(wParam);
+        return 0;
+    case WM_COMMAND:
+        onCommand(window, message, wParam, lParam);
+        return 0;
+    case WM_TIMER:
+        onRotationTick(wParam);
+        return 0;
+    case WM_TRAYNOTIFY:
+        return onTrayNotify(window, wParam, lParam);
+    default:
+        if (isTaskbarCreated(message)) {
+            addTrayIcon(window);
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}

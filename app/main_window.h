@@ -1,0 +1,12 @@
+#pragma once
+// The hidden main window: the target of the rotation timer, the tray icon's
+// messages and the menu commands.
+
+#include <windows.h>
+
+extern const char kMainWindowClass[];
+extern const char kMainWindowTitle[];
+
+bool registerMainWindowClass(HINSTANCE instance);
+bool createMainWindow(HINSTANCE instance);
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,41 @@
+#pragma once
+// Resource identifiers, shared by the resource script and the code.
+
+// Icons
+#define IDI_MAIN 101
+
+// Menus
+#define IDR_TRAYMENU 102
+
+// Bitmaps
+#define IDB_MONITOR 130
+#define IDB_ABOUT 137
+
+// Dialogs
+#define IDD_ABOUT 131
+#define IDD_SETTINGS 132
+
+// Settings dialog controls
+#define IDC_FILELIST 1000
+#define IDC_PREVIEW 1004
+#define IDC_ADD 1007
+#define IDC_REMOVE 1008
+#define IDC_INTERVAL 1010
+#define IDC_TILE 1011
+#define IDC_CENTER 1012
+#define IDC_STRETCH 1013
+#define IDC_SEQUENTIAL 1014
+#define IDC_RANDOM 1015
+#define IDC_AUTORUN 1016
+#define IDC_PREVIEW_AREA 1018
+#define IDC_MONITOR 1019
+
+// Tray menu commands
+#define IDM_SETTINGS 32771
+#define IDM_ABOUT 32772
+#define IDM_EXIT 32773
+
+// Tray icon and main window
+#define IDT_TRAY 100
+#define WM_TRAYNOTIFY (WM_USER + 100)
+#define IDT_ROTATION 1000

@@ -1,0 +1,16 @@
+#pragma once
+// The notification-area icon and its popup menu.
+
+#include <windows.h>
+
+#include "app/commands.h"
+
+void addTrayIcon(HWND window);
+void removeTrayIcon(HWND window);
+
+// A right-button press opens the menu; every other mouse message is ignored.
+LRESULT onTrayNotify(HWND window, WPARAM wParam, LPARAM lParam);
+
+// The shell broadcasts "TaskbarCreated" when it (re)starts; the icon must
+// then be added again.
+bool isTaskbarCreated(UINT message);

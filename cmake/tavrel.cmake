@@ -1,0 +1,25 @@
+# Compile settings shared by the project's own targets (not by GoogleTest).
+function(tavrel_target_defaults target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+    if(TAVREL_SANITIZE)
+        target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-sanitize-recover=all
+                                                 -fno-omit-frame-pointer)
+        target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+    endif()
+endfunction()
+
+# GoogleTest from Debian's sources, built with the same compiler.
+function(tavrel_add_googletest)
+    if(TARGET gtest_main)
+        return()
+    endif()
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+    if(TAVREL_SANITIZE)
+        foreach(lib gtest gtest_main)
+            target_compile_options(${lib} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer)
+        endforeach()
+    endif()
+endfunction()

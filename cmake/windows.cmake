@@ -1,0 +1,57 @@
+# The Windows program, its resources and the development tools that run
+# beside it under Wine.
+
+set(TAVREL_GENERATED ${CMAKE_BINARY_DIR}/generated)
+set(TAVREL_IMAGES
+    ${TAVREL_GENERATED}/tavrel.ico
+    ${TAVREL_GENERATED}/monitor.bmp
+    ${TAVREL_GENERATED}/about.bmp)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_custom_command(
+    OUTPUT ${TAVREL_IMAGES} ${TAVREL_GENERATED}/WallPaper/manifest.txt
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/make_images.py ${TAVREL_GENERATED}
+    DEPENDS ${CMAKE_SOURCE_DIR}/scripts/make_images.py
+    COMMENT "Drawing the icon, bitmaps and default wallpapers")
+add_custom_target(tavrel_images DEPENDS ${TAVREL_IMAGES} ${TAVREL_GENERATED}/WallPaper/manifest.txt)
+
+# Everything but the entry point, so that tests link the real code.
+add_library(tavrel_win STATIC
+    app/app_globals.cpp
+    app/commands.cpp
+    app/main_window.cpp
+    app/tray.cpp
+    rotation/rotation_timer.cpp
+    rotation/wallpaper_applier.cpp
+    settings/autorun.cpp
+    settings/folder_scan.cpp
+    settings/module_path.cpp
+    settings/profile_file.cpp
+    settings/settings_store.cpp
+    ui/about_dialog.cpp
+    ui/preview.cpp
+    ui/settings_dialog.cpp)
+target_link_libraries(tavrel_win PUBLIC tavrel_core user32 gdi32 shell32 comdlg32 advapi32 ole32 oleaut32 uuid)
+tavrel_target_defaults(tavrel_win)
+
+add_library(tavrel_resources OBJECT res/tavrel.rc)
+target_include_directories(tavrel_resources PRIVATE ${TAVREL_GENERATED} ${CMAKE_SOURCE_DIR})
+set_source_files_properties(res/tavrel.rc PROPERTIES OBJECT_DEPENDS "${TAVREL_IMAGES};${CMAKE_SOURCE_DIR}/app/resource.h")
+add_dependencies(tavrel_resources tavrel_images)
+
+add_executable(Tavrel WIN32 app/main.cpp $<TARGET_OBJECTS:tavrel_resources>)
+target_link_libraries(Tavrel PRIVATE tavrel_win)
+tavrel_target_defaults(Tavrel)
+set_target_properties(Tavrel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+# The default wallpapers lie beside the executable.
+add_custom_command(TARGET Tavrel POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E rm -rf $<TARGET_FILE_DIR:Tavrel>/WallPaper
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${TAVREL_GENERATED}/WallPaper $<TARGET_FILE_DIR:Tavrel>/WallPaper)
+
+# Wine runs the Windows test programs in the build tree's own prefix.
+set(TAVREL_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-exec.sh ${TAVREL_WINEPREFIX})
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tools/standin/CMakeLists.txt)
+    add_subdirectory(tools/standin)
+endif()

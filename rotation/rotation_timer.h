@@ -1,0 +1,12 @@
+#pragma once
+// The rotation timer on the main window and the step each tick performs.
+
+#include <windows.h>
+
+// Starts or restarts timer 1000 with the period of alteTime's row; an
+// alteTime outside the table is repaired to the 30-minute row first.
+void startRotationTimer(HWND window);
+
+// One rotation step: the next or a random picture becomes the wallpaper.
+// Ticks of other timers are ignored.
+void onRotationTick(UINT_PTR timerId);

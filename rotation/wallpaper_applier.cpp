@@ -1,0 +1,69 @@
+#include "rotation/wallpaper_applier.h"
+
+#include <windows.h>
+#include <wininet.h>
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "app/scoped_win.h"
+#include "rotation/wallpaper_list.h"
+
+namespace {
+
+// The shell numbers centre 0 and tile 1, the other way round from ours.
+DWORD wallpaperStyle(int32_t showMode)
+{
+    switch (showMode) {
+    case 0:
+        return WPSTYLE_TILE;
+    case 1:
+        return WPSTYLE_CENTER;
+    default:
+        return WPSTYLE_STRETCH;
+    }
+}
+
+BSTR pathToBstr(const char* path)
+{
+    const size_t length = strnlen(path, kPathSize);
+    if (length >= static_cast<size_t>(kPathSize))
+        return nullptr;
+    WCHAR wide[kPathSize];
+    const int count = static_cast<int>(length) + 1;
+    if (MultiByteToWideChar(CP_ACP, 0, path, count, wide, count) == 0)
+        return nullptr;
+    return SysAllocString(wide);
+}
+
+}  // namespace
+
+void applyWallpaper(const char* path, int32_t showMode)
+{
+    if (!path)
+        return;
+    ScopedCom<IActiveDesktop> desktop;
+    if (CoCreateInstance(CLSID_ActiveDesktop, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveDesktop,
+                         desktop.receiveVoid()) != S_OK ||
+        !desktop)
+        return;
+
+    COMPONENTSOPT components = {};
+    components.dwSize = sizeof components;
+    components.fEnableComponents = TRUE;
+    components.fActiveDesktop = TRUE;
+    desktop->SetDesktopItemOptions(&components, 0);
+
+    WALLPAPEROPT options = {};
+    options.dwSize = sizeof options;
+    options.dwStyle = wallpaperStyle(showMode);
+    desktop->SetWallpaperOptions(&options, 0);
+
+    {
+        ScopedBstr widePath(pathToBstr(path));
+        if (!widePath)
+            return;
+        desktop->SetWallpaper(widePath.get(), 0);
+    }
+    desktop->ApplyChanges(AD_APPLY_ALL);
+}

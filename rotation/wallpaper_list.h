@@ -1,0 +1,59 @@
+#pragma once
+// The process's playlist: image paths in the order they were added, with a
+// cursor on the current one. Free of Win32 so that it builds natively too.
+
+#include <cstdint>
+
+constexpr int kPathSize = 260;  // bytes of every path buffer, terminator included
+
+// The classic LCG the random pick draws from (state * 214013 + 2531011).
+class RandomGenerator {
+public:
+    void seed(uint32_t value) { state_ = value; }
+    int next()
+    {
+        state_ = state_ * 214013u + 2531011u;
+        return static_cast<int>((state_ >> 16) & 0x7FFF);
+    }
+    uint32_t state() const { return state_; }
+
+private:
+    uint32_t state_ = 0;
+};
+
+struct WallpaperEntry {
+    char path[kPathSize];
+    WallpaperEntry* next;
+};
+
+class WallpaperList {
+public:
+    // Returns the seed of a random pick; the product uses the clock.
+    using SeedSource = uint32_t (*)();
+
+    WallpaperList() = default;
+    ~WallpaperList() { clear(); }
+    WallpaperList(const WallpaperList&) = delete;
+    WallpaperList& operator=(const WallpaperList&) = delete;
+
+    // Null and paths longer than kPathSize - 1 bytes are refused.
+    void append(const char* path);
+    void clear();
+    int32_t count() const;
+    bool isEmpty() const { return head_ == nullptr; }
+    const char* current() const { return cursor_ ? cursor_->path : nullptr; }
+    void advance();
+    const char* pickRandom();
+
+    void setSeedSource(SeedSource source) { seedSource_ = source; }
+    const RandomGenerator& generator() const { return generator_; }
+
+private:
+    WallpaperEntry* head_ = nullptr;
+    WallpaperEntry* cursor_ = nullptr;
+    // Only there so that a long list builds in linear time; order and
+    // behaviour are those of a plain walk to the end.
+    WallpaperEntry* tail_ = nullptr;
+    RandomGenerator generator_;
+    SeedSource seedSource_ = nullptr;
+};

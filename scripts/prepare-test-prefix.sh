@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Prepares the build tree's Wine prefix for the tests:
+#   prepare-test-prefix.sh PREFIX BINDIR
+# a 1024 x 768 virtual desktop (so that the taskbar with the tray exists and
+# the screen size is known), the Active Desktop stand-in registered, and a
+# persistent wineserver. Quick when all of it is there already.
+set -euo pipefail
+export TAVREL_WINEPREFIX="$1"
+bindir="$2"
+here="$(cd "$(dirname "$0")" && pwd)"
+# shellcheck source=wine-env.sh
+source "$here/wine-env.sh"
+
+desktop_size="${TAVREL_DESKTOP:-1024x768}"
+current=$(wine reg query 'HKCU\Software\Wine\Explorer\Desktops' /v Default 2>/dev/null | tr -d '\r' | awk '/Default/ {print $3}')
+if [ "$current" != "$desktop_size" ]; then
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$desktop_size" /f >/dev/null
+    # The desktop is made when the server starts; a new size needs a new server.
+    wineserver -k || true
+    wineserver -w || true
+    wineserver -p
+fi
+
+if [ -f "$bindir/activedesktop_standin.dll" ]; then
+    "$here/register-standin.sh" "$bindir/activedesktop_standin.dll"
+fi
+echo "prefix ready: $WINEPREFIX on $DISPLAY, desktop $desktop_size"

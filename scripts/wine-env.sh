@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Sourced by the run and test scripts: points Wine at the project's own prefix
+# (never ~/.wine), creates it on first use, gives it a display and keeps its
+# wineserver alive between programs.
+#
+#   TAVREL_WINEPREFIX  the prefix folder (required)
+#   DISPLAY            used when set; otherwise an Xvfb of our own is started
+#   TAVREL_SCREEN      Xvfb screen size, 1024x768 unless told
+
+: "${TAVREL_WINEPREFIX:?TAVREL_WINEPREFIX must name the prefix folder}"
+export WINEPREFIX="$TAVREL_WINEPREFIX"
+export WINEARCH=win32
+export WINEDEBUG="${WINEDEBUG:--all}"
+# No Mono or Gecko installer dialogs in a headless prefix.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# Code page 936 for the ANSI functions; the locale must exist on the host.
+export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+
+tavrel_display_number() {
+    # A display per prefix, so that separate build trees never meet.
+    echo $(( 100 + $(printf '%s' "$WINEPREFIX" | cksum | cut -d' ' -f1) % 400 ))
+}
+
+tavrel_start_xvfb() {
+    local n screen="${TAVREL_SCREEN:-1024x768}"
+    n=$(tavrel_display_number)
+    if ! xdpyinfo -display ":$n" >/dev/null 2>&1; then
+        rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n"
+        Xvfb ":$n" -screen 0 "${screen}x24" -nolisten tcp >/dev/null 2>&1 &
+        for _ in $(seq 50); do xdpyinfo -display ":$n" >/dev/null 2>&1 && break; sleep 0.1; done
+    fi
+    export DISPLAY=":$n"
+}
+
+[ -n "${DISPLAY:-}" ] || tavrel_start_xvfb
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot --init >/dev/null 2>&1
+    wineserver -w
+fi
+# A persistent server saves its start-up for every program the tests run.
+wineserver -p >/dev/null 2>&1 || true

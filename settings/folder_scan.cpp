@@ -1,0 +1,68 @@
+#include "settings/folder_scan.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "app/app_globals.h"
+#include "app/scoped_win.h"
+#include "settings/module_path.h"
+#include "settings/path_text.h"
+
+namespace {
+
+bool isDotEntry(const char* name)
+{
+    return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+}
+
+// Folder, backslash and name; false when that would not fit a list entry.
+// The name is read within its 260 bytes only: Wine may leave a long one
+// without a terminator.
+bool buildEntryPath(char (&out)[kPathSize], const char* folder, const WIN32_FIND_DATAA& found)
+{
+    const size_t nameLength = strnlen(found.cFileName, sizeof found.cFileName);
+    if (nameLength == 0 || nameLength >= sizeof found.cFileName)
+        return false;
+    char name[sizeof found.cFileName];
+    std::memcpy(name, found.cFileName, nameLength + 1);
+    return copyText(out, sizeof out, folder) && appendText(out, sizeof out, "\\") &&
+           appendText(out, sizeof out, name);
+}
+
+}  // namespace
+
+void scanDefaultWallpaperFolder()
+{
+    char folder[kPathSize];
+    if (!executableDirectory(folder, sizeof folder))
+        return;
+    const char* subfolder =
+        GetSystemMetrics(SM_CXSCREEN) == 1024 ? "\\WallPaper\\1024_768" : "\\WallPaper\\800_600";
+    if (!appendText(folder, sizeof folder, subfolder))
+        return;
+    scanWallpaperFolder(folder);
+}
+
+void scanWallpaperFolder(const char* folder)
+{
+    if (!SetCurrentDirectoryA(folder))
+        return;
+    WIN32_FIND_DATAA found;
+    // The search is bound to this folder now, so entering a subfolder later
+    // does not disturb it.
+    ScopedFindHandle search(FindFirstFileA("*.*", &found));
+    if (!search.valid())
+        return;
+    do {
+        char path[kPathSize];
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            // A name that does not fit ends the descent too, so a folder
+            // that links back to itself cannot recurse forever.
+            if (!isDotEntry(found.cFileName) && buildEntryPath(path, folder, found))
+                scanWallpaperFolder(path);
+        } else if (buildEntryPath(path, folder, found)) {
+            wallpaperList.append(path);
+        }
+    } while (FindNextFileA(search.get(), &found));
+}

@@ -1,0 +1,81 @@
+#include "ui/about_dialog.h"
+
+#include "app/app_globals.h"
+#include "app/resource.h"
+#include "app/scoped_win.h"
+
+HBITMAP aboutBitmap = nullptr;
+
+namespace {
+
+void deleteAboutBitmap()
+{
+    if (aboutBitmap) {
+        DeleteObject(aboutBitmap);
+        aboutBitmap = nullptr;
+    }
+}
+
+void closeAbout(HWND window, INT_PTR result)
+{
+    deleteAboutBitmap();
+    EndDialog(window, result);
+}
+
+// The window takes the bitmap's size, keeping the corner that centring gave it.
+void onInitAbout(HWND window)
+{
+    aboutBitmap = LoadBitmapA(appInstance, MAKEINTRESOURCEA(IDB_ABOUT));
+    if (!aboutBitmap)
+        return;
+    BITMAP bitmap = {};
+    GetObjectA(aboutBitmap, sizeof bitmap, &bitmap);
+    RECT placed = {};
+    GetWindowRect(window, &placed);
+    MoveWindow(window, placed.left, placed.top, bitmap.bmWidth, bitmap.bmHeight, FALSE);
+}
+
+void onPaintAbout(HWND window)
+{
+    if (!aboutBitmap)
+        return;
+    BITMAP bitmap = {};
+    GetObjectA(aboutBitmap, sizeof bitmap, &bitmap);
+    ScopedGetDC dc(window);
+    ScopedMemoryDC source(dc.get(), aboutBitmap);
+    if (dc && source)
+        BitBlt(dc.get(), 0, 0, bitmap.bmWidth, bitmap.bmHeight, source.get(), 0, 0, SRCCOPY);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK aboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        onInitAbout(window);
+        return FALSE;
+    case WM_PAINT:
+        onPaintAbout(window);
+        return FALSE;  // the default processing still validates the window
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            closeAbout(window, LOWORD(wParam));
+            return TRUE;
+        }
+        return FALSE;
+    case WM_CTLCOLORSTATIC:
+        // The texts stand on the picture without a background of their own.
+        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
+    case WM_LBUTTONDOWN:
+        closeAbout(window, IDOK);
+        return TRUE;
+    case WM_DESTROY:
+        // Also when the owner goes away while the box is open.
+        deleteAboutBitmap();
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}

@@ -1,0 +1,10 @@
+#pragma once
+// The About box: a picture with the name and version; any click, Enter or
+// Escape closes it.
+
+#include <windows.h>
+
+// Bitmap 137 while the dialog is open, null otherwise.
+extern HBITMAP aboutBitmap;
+
+INT_PTR CALLBACK aboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

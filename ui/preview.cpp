@@ -1,0 +1,169 @@
+#include "ui/preview.h"
+
+#include <cstring>
+
+#include "app/app_globals.h"
+#include "app/resource.h"
+#include "app/scoped_win.h"
+#include "ui/preview_geometry.h"
+#include "ui/settings_dialog.h"
+
+namespace {
+
+// The monitor bitmap's flat screen: 152 x 114 pixels at (16, 17).
+constexpr RECT kScreenInBitmap = {16, 17, 168, 131};
+
+HWND dialogControl(const SettingsDialogState& state, int id) { return GetDlgItem(state.dialogWindow, id); }
+
+BSTR ansiToBstr(const char* text)
+{
+    const int wideLength = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (wideLength <= 0)
+        return nullptr;
+    BSTR wide = SysAllocStringLen(nullptr, static_cast<UINT>(wideLength - 1));
+    if (wide && MultiByteToWideChar(CP_ACP, 0, text, -1, wide, wideLength) == 0) {
+        SysFreeString(wide);
+        return nullptr;
+    }
+    return wide;
+}
+
+void drawPicture(const SettingsDialogState& state)
+{
+    HWND area = dialogControl(state, IDC_PREVIEW_AREA);
+    RECT client;
+    if (!area || !GetClientRect(area, &client))
+        return;
+    ScopedGetDC dc(area);
+    if (!dc)
+        return;
+
+    PreviewInput input = {};
+    input.showMode = state.settings.showMode;
+    input.areaLeft = client.left;
+    input.areaTop = client.top;
+    input.areaWidth = client.right - client.left;
+    input.areaHeight = client.bottom - client.top;
+    input.screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    input.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    input.pictureWidth = state.pictureWidth;
+    input.pictureHeight = state.pictureHeight;
+    input.himetricWidth = state.himetricWidth;
+    input.himetricHeight = state.himetricHeight;
+    input.dpiX = GetDeviceCaps(dc.get(), LOGPIXELSX);
+    input.dpiY = GetDeviceCaps(dc.get(), LOGPIXELSY);
+
+    for (const RenderCall& call : previewRenderCalls(input)) {
+        state.picture->Render(dc.get(), call.x, call.y, call.cx, call.cy, call.xSrc, call.ySrc,
+                              call.cxSrc, call.cySrc, nullptr);
+    }
+}
+
+}  // namespace
+
+bool layoutPreview(SettingsDialogState& state)
+{
+    state.monitorBitmap = LoadBitmapA(appInstance, MAKEINTRESOURCEA(IDB_MONITOR));
+    if (!state.monitorBitmap)
+        return false;
+    BITMAP bitmap = {};
+    GetObjectA(state.monitorBitmap, sizeof bitmap, &bitmap);
+
+    HWND monitor = dialogControl(state, IDC_MONITOR);
+    RECT placed = {};
+    GetWindowRect(monitor, &placed);
+    POINT corner = {placed.left, placed.top};
+    ScreenToClient(state.dialogWindow, &corner);
+
+    moveControlToRect(monitor, {corner.x, corner.y, corner.x + bitmap.bmWidth, corner.y + bitmap.bmHeight});
+    moveControlToRect(dialogControl(state, IDC_PREVIEW_AREA),
+                      {corner.x + kScreenInBitmap.left, corner.y + kScreenInBitmap.top,
+                       corner.x + kScreenInBitmap.right, corner.y + kScreenInBitmap.bottom});
+    return true;
+}
+
+void moveControlToRect(HWND control, const RECT& rect)
+{
+    MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+}
+
+bool loadPicture(SettingsDialogState& state, const char* path)
+{
+    releasePicture(state);
+    ScopedCom<IPicture> picture;
+    {
+        ScopedBstr widePath(ansiToBstr(path));
+        if (!widePath)
+            return false;
+        if (OleLoadPicturePath(widePath.get(), nullptr, 0, 0, IID_IPicture, picture.receiveVoid()) != S_OK ||
+            !picture)
+            return false;
+    }
+
+    OLE_XSIZE_HIMETRIC width = 0;
+    OLE_YSIZE_HIMETRIC height = 0;
+    picture->get_Width(&width);
+    picture->get_Height(&height);
+    state.himetricWidth = width;
+    state.himetricHeight = height;
+
+    ScopedGetDC screen(nullptr);
+    const int dpiX = screen ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
+    const int dpiY = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
+    state.pictureWidth = MulDiv(width, dpiX, 2540);
+    state.pictureHeight = MulDiv(height, dpiY, 2540);
+    state.picture = picture.detach();
+    return true;
+}
+
+void showSelected(SettingsDialogState& state)
+{
+    HWND list = dialogControl(state, IDC_FILELIST);
+    const LRESULT row = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    if (row == LB_ERR)
+        return;
+    const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, row, 0);
+    if (length == LB_ERR || length >= kPathSize)
+        return;
+    char path[kPathSize] = {};
+    if (SendMessageA(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(path)) == LB_ERR)
+        return;
+    loadPicture(state, path);
+    redrawPreview(state);
+}
+
+void drawMonitor(SettingsDialogState& state)
+{
+    HWND monitor = dialogControl(state, IDC_MONITOR);
+    RECT client;
+    if (monitor && state.monitorBitmap && GetClientRect(monitor, &client)) {
+        ScopedGetDC dc(monitor);
+        ScopedMemoryDC source(dc.get(), state.monitorBitmap);
+        if (dc && source)
+            BitBlt(dc.get(), 0, 0, client.right - client.left, client.bottom - client.top, source.get(), 0, 0,
+                   SRCCOPY);
+    }
+
+    HWND area = dialogControl(state, IDC_PREVIEW_AREA);
+    if (area && GetClientRect(area, &client)) {
+        ScopedGetDC dc(area);
+        if (dc)
+            FillRect(dc.get(), &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    }
+}
+
+void redrawPreview(SettingsDialogState& state)
+{
+    drawMonitor(state);
+    if (!state.picture || !state.settings.preview)
+        return;
+    drawPicture(state);
+}
+
+void releasePicture(SettingsDialogState& state)
+{
+    if (state.picture) {
+        state.picture->Release();
+        state.picture = nullptr;
+    }
+}

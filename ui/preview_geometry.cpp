@@ -1,0 +1,108 @@
+#include "ui/preview_geometry.h"
+
+#include <algorithm>
+
+namespace {
+
+// Products are formed in 64 bits so that large pictures cannot overflow
+// before the division; the quotient truncates toward zero like int division.
+int32_t scale(int64_t value, int64_t numerator, int64_t denominator)
+{
+    return static_cast<int32_t>(value * numerator / denominator);
+}
+
+struct Span {
+    int32_t screen0, screen1;   // on the real screen
+    int32_t picture0, picture1; // in picture pixels
+};
+
+// The picture centred on a screen of `screen` pixels, cut to the screen.
+Span centredSpan(int32_t screen, int32_t picture)
+{
+    const int32_t offset = (screen - picture) / 2;
+    if (offset < 0)
+        return {0, screen, -offset, picture + offset};
+    return {offset, offset + picture, 0, picture};
+}
+
+int32_t tileCount(int32_t screen, int32_t tile)
+{
+    const int32_t whole = screen / tile;
+    if (whole <= 0)
+        return 1;
+    return whole + (screen % tile != 0 ? 1 : 0);
+}
+
+void stretch(const PreviewInput& in, std::vector<RenderCall>& calls)
+{
+    calls.push_back({in.areaLeft, in.areaTop, in.areaWidth, in.areaHeight, 0, in.himetricHeight,
+                     in.himetricWidth, -in.himetricHeight});
+}
+
+void centre(const PreviewInput& in, std::vector<RenderCall>& calls)
+{
+    if (in.dpiX <= 0 || in.dpiY <= 0)
+        return;
+    const Span h = centredSpan(in.screenWidth, in.pictureWidth);
+    const Span v = centredSpan(in.screenHeight, in.pictureHeight);
+
+    const int32_t px0 = scale(in.areaWidth, h.screen0, in.screenWidth);
+    const int32_t px1 = scale(in.areaWidth, h.screen1, in.screenWidth);
+    const int32_t py0 = scale(in.areaHeight, v.screen0, in.screenHeight);
+    const int32_t py1 = scale(in.areaHeight, v.screen1, in.screenHeight);
+
+    const int32_t hx0 = scale(h.picture0, 2540, in.dpiX);
+    const int32_t hx1 = scale(h.picture1, 2540, in.dpiX);
+    const int32_t hy0 = scale(v.picture0, 2540, in.dpiY);
+    const int32_t hy1 = scale(v.picture1, 2540, in.dpiY);
+
+    calls.push_back({px0, py0, px1 - px0, py1 - py0, hx0, hy1 - hy0, hx1 - hx0, hy0 - hy1});
+}
+
+void tile(const PreviewInput& in, std::vector<RenderCall>& calls)
+{
+    const int32_t columns = tileCount(in.screenWidth, in.pictureWidth);
+    const int32_t rows = tileCount(in.screenHeight, in.pictureHeight);
+    const int32_t tw = scale(in.pictureWidth, in.areaWidth, in.screenWidth);
+    const int32_t th = scale(in.pictureHeight, in.areaHeight, in.screenHeight);
+    if (tw <= 0 || th <= 0)
+        return;  // a picture too small to show at this scale
+
+    for (int32_t j = 0; j < rows; ++j) {
+        const int32_t y = j * th;
+        for (int32_t i = 0; i < columns; ++i) {
+            const int32_t x = i * tw;
+            const int32_t cx = std::min(x + tw, in.areaWidth) - x;
+            const int32_t cy = std::min(y + th, in.areaHeight) - y;
+            const int32_t sw = scale(in.himetricWidth, cx, tw);
+            const int32_t sh = scale(in.himetricHeight, cy, th);
+            calls.push_back({x, y, cx, cy, 0, sh, sw, -sh});
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<RenderCall> previewRenderCalls(const PreviewInput& in)
+{
+    std::vector<RenderCall> calls;
+    if (in.screenWidth <= 0 || in.screenHeight <= 0 || in.areaWidth <= 0 || in.areaHeight <= 0)
+        return calls;
+    if (in.pictureWidth <= 0 || in.pictureHeight <= 0)
+        return calls;  // nothing sensible to place, and the arithmetic would divide by zero
+
+    switch (in.showMode) {
+    case 2:
+        stretch(in, calls);
+        break;
+    case 1:
+        centre(in, calls);
+        break;
+    case 0:
+        tile(in, calls);
+        break;
+    default:
+        break;
+    }
+    return calls;
+}

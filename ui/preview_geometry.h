@@ -1,0 +1,31 @@
+#pragma once
+// Where the preview draws a picture: the IPicture::Render calls that show it
+// tiled, centred or stretched on the small screen, scaled from the real one.
+// Pure arithmetic, free of Win32, so that it is tested natively.
+
+#include <cstdint>
+#include <vector>
+
+struct RenderCall {
+    int32_t x, y, cx, cy;              // destination, area pixels
+    int32_t xSrc, ySrc, cxSrc, cySrc;  // source, HIMETRIC (vertical axis upward)
+
+    bool operator==(const RenderCall& o) const
+    {
+        return x == o.x && y == o.y && cx == o.cx && cy == o.cy && xSrc == o.xSrc &&
+               ySrc == o.ySrc && cxSrc == o.cxSrc && cySrc == o.cySrc;
+    }
+};
+
+struct PreviewInput {
+    int32_t showMode;                        // 0 tile, 1 centre, 2 stretch
+    int32_t areaLeft, areaTop, areaWidth, areaHeight;
+    int32_t screenWidth, screenHeight;       // real screen, pixels
+    int32_t pictureWidth, pictureHeight;     // picture, screen pixels
+    int32_t himetricWidth, himetricHeight;   // picture, 0.01 mm
+    int32_t dpiX, dpiY;                      // of the area's device context
+};
+
+// The calls in drawing order; none for a style outside 0..2 or for sizes
+// that would divide by zero.
+std::vector<RenderCall> previewRenderCalls(const PreviewInput& in);

@@ -1,0 +1,238 @@
+#include "ui/settings_dialog.h"
+
+#include <commdlg.h>
+
+#include <vector>
+
+#include "app/app_globals.h"
+#include "app/commands.h"
+#include "app/resource.h"
+#include "rotation/interval_table.h"
+#include "ui/file_selection.h"
+#include "ui/preview.h"
+
+namespace {
+
+const char kImageFilter[] =
+    "All Image Files(*.bmp;*.jpg;*.gif)\0*.bmp;*.jpg;*.gif\0"
+    "BMP file(*.bmp)\0*.bmp\0"
+    "JPEG file(*.jpg)\0*.jpg\0"
+    "GIF file(*.gif)\0*.gif\0";
+
+// Large enough for a real multiple selection of photos with long names.
+constexpr DWORD kSelectionBufferSize = 64 * 1024;
+
+void checkButton(HWND dialog, int id, bool checked)
+{
+    HWND button = GetDlgItem(dialog, id);
+    if (button)
+        SendMessageA(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool isChecked(HWND dialog, int id)
+{
+    return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// The row's text when it fits a path buffer; false otherwise.
+bool readListRow(HWND dialog, int row, char (&text)[kPathSize])
+{
+    text[0] = '\0';
+    const LRESULT length = SendDlgItemMessageA(dialog, IDC_FILELIST, LB_GETTEXTLEN, row, 0);
+    if (length == LB_ERR || length >= kPathSize)
+        return false;
+    return SendDlgItemMessageA(dialog, IDC_FILELIST, LB_GETTEXT, row,
+                               reinterpret_cast<LPARAM>(text)) != LB_ERR;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK settingsDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!activeSettingsDialog)
+        return FALSE;
+    return activeSettingsDialog->handleSettingsMessage(window, message, wParam, lParam);
+}
+
+INT_PTR SettingsDialogState::handleSettingsMessage(HWND window, UINT message, WPARAM wParam, LPARAM)
+{
+    dialogWindow = window;
+    switch (message) {
+    case WM_PAINT:
+        redrawPreview(*this);
+        return FALSE;  // the default processing still validates the window
+    case WM_INITDIALOG:
+        return initSettingsDialog();
+    case WM_COMMAND:
+        return onCommand(LOWORD(wParam), HIWORD(wParam));
+    case WM_DESTROY:
+        // Also reached when the owner goes away (Exit from the tray while
+        // the dialog is open): nothing may stay behind.
+        releaseDialogResources();
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+INT_PTR SettingsDialogState::onCommand(WORD id, WORD code)
+{
+    switch (id) {
+    case IDOK:
+        return onSettingsOk();
+    case IDCANCEL:
+        return onSettingsCancel();
+    case IDC_FILELIST:
+        if (code == LBN_SELCHANGE)
+            showSelected(*this);
+        return TRUE;
+    case IDC_PREVIEW:
+        if (code == BN_CLICKED) {
+            settings.preview = isChecked(dialogWindow, IDC_PREVIEW) ? 1 : 0;
+            redrawPreview(*this);
+        }
+        return TRUE;
+    case IDC_ADD:
+        if (code == BN_CLICKED)
+            addImages();
+        return TRUE;
+    case IDC_REMOVE:
+        if (code == BN_CLICKED)
+            removeImage();
+        return TRUE;
+    case IDC_INTERVAL:
+        if (code == CBN_SELCHANGE) {
+            const LRESULT row = sendControl(IDC_INTERVAL, CB_GETCURSEL);
+            if (row != CB_ERR)
+                settings.alteTime = static_cast<int32_t>(row);
+        }
+        return TRUE;
+    case IDC_TILE:
+    case IDC_CENTER:
+    case IDC_STRETCH:
+        // Set from the control alone; the button's state is not read.
+        settings.showMode = id - IDC_TILE;
+        redrawPreview(*this);
+        return TRUE;
+    case IDC_SEQUENTIAL:
+    case IDC_RANDOM:
+        settings.showOrder = id - IDC_SEQUENTIAL;
+        return TRUE;
+    case IDC_AUTORUN:
+        if (code == BN_CLICKED)
+            settings.autoRun = isChecked(dialogWindow, IDC_AUTORUN) ? 1 : 0;
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+BOOL SettingsDialogState::initSettingsDialog()
+{
+    if (settings.showMode >= 0 && settings.showMode <= 2)
+        checkButton(dialogWindow, IDC_TILE + settings.showMode, true);
+    if (settings.showOrder == 0 || settings.showOrder == 1)
+        checkButton(dialogWindow, IDC_SEQUENTIAL + settings.showOrder, true);
+
+    for (const IntervalRow& row : kIntervalTable)
+        sendControl(IDC_INTERVAL, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.label));
+    sendControl(IDC_INTERVAL, CB_SETCURSEL, static_cast<WPARAM>(settings.alteTime));
+
+    checkButton(dialogWindow, IDC_PREVIEW, settings.preview != 0);
+    checkButton(dialogWindow, IDC_AUTORUN, settings.autoRun != 0);
+
+    // From the cursor round to the entry before it; the cursor ends where it began.
+    const int32_t n = wallpaperList.count();
+    for (int32_t i = 0; i < n; ++i) {
+        const char* path = wallpaperList.current();
+        wallpaperList.advance();
+        if (path)
+            addListRow(path);
+    }
+    sendControl(IDC_FILELIST, LB_SETCURSEL, 0);
+
+    if (!layoutPreview(*this))
+        return FALSE;
+    showSelected(*this);
+    return TRUE;
+}
+
+BOOL SettingsDialogState::onSettingsOk()
+{
+    if (listChanged) {
+        wallpaperList.clear();
+        const LRESULT rows = sendControl(IDC_FILELIST, LB_GETCOUNT);
+        for (LRESULT row = 0; row < rows; ++row) {
+            char path[kPathSize];
+            if (readListRow(dialogWindow, static_cast<int>(row), path) && path[0] != '\0')
+                wallpaperList.append(path);
+        }
+    }
+    releaseDialogResources();
+    EndDialog(dialogWindow, IDOK);
+    return TRUE;
+}
+
+BOOL SettingsDialogState::onSettingsCancel()
+{
+    releaseDialogResources();
+    EndDialog(dialogWindow, IDCANCEL);
+    return TRUE;
+}
+
+void SettingsDialogState::releaseDialogResources()
+{
+    if (monitorBitmap) {
+        DeleteObject(monitorBitmap);
+        monitorBitmap = nullptr;
+    }
+    releasePicture(*this);
+}
+
+void SettingsDialogState::addListRow(const char* path) const
+{
+    sendControl(IDC_FILELIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path));
+}
+
+void SettingsDialogState::addImages()
+{
+    std::vector<char> selection(kSelectionBufferSize, '\0');
+
+    OPENFILENAMEA request = {};
+    request.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    request.hwndOwner = dialogWindow;
+    request.lpstrFilter = kImageFilter;
+    request.nFilterIndex = 1;
+    request.lpstrFile = selection.data();
+    request.nMaxFile = kSelectionBufferSize;
+    request.Flags = OFN_EXPLORER | OFN_NONETWORKBUTTON | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST |
+                    OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY;
+    if (!GetOpenFileNameA(&request))
+        return;
+
+    for (const std::string& path : selectedPaths(selection.data(), selection.size(), request.nFileOffset))
+        addListRow(path.c_str());
+
+    if (sendControl(IDC_FILELIST, LB_GETCOUNT) > 0 && sendControl(IDC_FILELIST, LB_GETCURSEL) == LB_ERR) {
+        sendControl(IDC_FILELIST, LB_SETCURSEL, 0);
+        showSelected(*this);
+    }
+    listChanged = 1;
+}
+
+void SettingsDialogState::removeImage()
+{
+    const LRESULT selected = sendControl(IDC_FILELIST, LB_GETCURSEL);
+    if (selected == LB_ERR)
+        return;
+    sendControl(IDC_FILELIST, LB_DELETESTRING, static_cast<WPARAM>(selected));
+    const LRESULT rows = sendControl(IDC_FILELIST, LB_GETCOUNT);
+    if (rows > 0) {
+        sendControl(IDC_FILELIST, LB_SETCURSEL, static_cast<WPARAM>(selected < rows ? selected : rows - 1));
+        showSelected(*this);
+    } else {
+        releasePicture(*this);
+        SendMessageA(dialogWindow, WM_PAINT, 0, 0);
+    }
+    listChanged = 1;
+}

@@ -1,0 +1,49 @@
+#pragma once
+// The settings dialog: the list of pictures, style, order, interval, preview
+// and logon start, edited on a working copy.
+
+#include <windows.h>
+#include <ole2.h>
+#include <olectl.h>
+
+#include <cstdint>
+
+#include "settings/show_settings.h"
+
+struct SettingsDialogState {
+    HWND dialogWindow = nullptr;
+    ShowSettings settings;  // working copy, copied in and out as one block
+    int32_t listChanged = 0;
+    IPicture* picture = nullptr;  // owned reference
+    // Meaningful only while `picture` is set.
+    int32_t pictureWidth;
+    int32_t pictureHeight;
+    int32_t himetricWidth;
+    int32_t himetricHeight;
+    HBITMAP monitorBitmap = nullptr;  // owned
+
+    INT_PTR handleSettingsMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    BOOL initSettingsDialog();
+    BOOL onSettingsOk();
+    BOOL onSettingsCancel();
+    void addImages();
+    void removeImage();
+    void releaseDialogResources();
+
+private:
+    INT_PTR onCommand(WORD control, WORD code);
+    HWND control(int id) const { return GetDlgItem(dialogWindow, id); }
+    LRESULT sendControl(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
+    {
+        return SendDlgItemMessageA(dialogWindow, id, message, wParam, lParam);
+    }
+    void addListRow(const char* path) const;
+};
+
+#if defined(__i386__)
+static_assert(sizeof(SettingsDialogState) == 13 * 4, "thirteen 32-bit fields");
+#endif
+
+// Answers nothing while no settings dialog is active; otherwise hands every
+// message, WM_INITDIALOG included, to the active state.
+INT_PTR CALLBACK settingsDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
