@@ -55,3 +55,14 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-exec.sh ${TAV
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/standin/CMakeLists.txt)
     add_subdirectory(tools/standin)
 endif()
+
+# The end-to-end tests' driver (development only).
+add_library(tavrel_driver STATIC tools/driver/driver.cpp)
+target_include_directories(tavrel_driver PUBLIC ${CMAKE_SOURCE_DIR}/tools/driver)
+target_link_libraries(tavrel_driver PUBLIC user32 gdi32)
+tavrel_target_defaults(tavrel_driver)
+
+# Development tools live apart from the product's folder.
+if(TARGET activedesktop_standin)
+    set_target_properties(activedesktop_standin PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/devtools)
+endif()

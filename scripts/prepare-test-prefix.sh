@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
 # Prepares the build tree's Wine prefix for the tests:
-#   prepare-test-prefix.sh PREFIX BINDIR
+#   prepare-test-prefix.sh PREFIX STANDIN_DLL
 # a 1024 x 768 virtual desktop (so that the taskbar with the tray exists and
 # the screen size is known), the Active Desktop stand-in registered, and a
 # persistent wineserver. Quick when all of it is there already.
 set -euo pipefail
 export TAVREL_WINEPREFIX="$1"
-bindir="$2"
+standin_dll="$2"
 here="$(cd "$(dirname "$0")" && pwd)"
+# Lasting Wine helpers started from here must not hold ctest's pipe open.
+log=$(mktemp)
+exec 3>&1 >"$log" 2>&1 </dev/null
+trap 'cat "$log" >&3; rm -f "$log"' EXIT
 # shellcheck source=wine-env.sh
 source "$here/wine-env.sh"
 
 desktop_size="${TAVREL_DESKTOP:-1024x768}"
-current=$(wine reg query 'HKCU\Software\Wine\Explorer\Desktops' /v Default 2>/dev/null | tr -d '\r' | awk '/Default/ {print $3}')
+current=$(wine reg query 'HKCU\Software\Wine\Explorer\Desktops' /v Default 2>/dev/null | tr -d '\r' | awk '/Default/ {print $3}' || true)
 if [ "$current" != "$desktop_size" ]; then
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$desktop_size" /f >/dev/null
@@ -22,7 +26,7 @@ if [ "$current" != "$desktop_size" ]; then
     wineserver -p
 fi
 
-if [ -f "$bindir/activedesktop_standin.dll" ]; then
-    "$here/register-standin.sh" "$bindir/activedesktop_standin.dll"
+if [ -f "$standin_dll" ]; then
+    "$here/register-standin.sh" "$standin_dll"
 fi
 echo "prefix ready: $WINEPREFIX on $DISPLAY, desktop $desktop_size"

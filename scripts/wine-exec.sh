@@ -3,6 +3,16 @@
 # CMake uses it as the emulator of the cross build.
 export TAVREL_WINEPREFIX="$1"
 shift
-# shellcheck source=wine-env.sh
-source "$(dirname "$0")/wine-env.sh"
-exec wine "$@"
+here="$(dirname "$0")"
+# Wine may start lasting helpers (the desktop, services) from this program;
+# they must not inherit ctest's pipe, or ctest would wait for them forever.
+out=$(mktemp)
+(
+    # shellcheck source=wine-env.sh
+    source "$here/wine-env.sh"
+    exec wine "$@"
+) </dev/null >"$out" 2>&1
+status=$?
+cat "$out"
+rm -f "$out"
+exit $status

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Builds Tavrel and runs it in a 1024 x 768 Wine desktop, with the default
+# wallpapers and a 5-second interval so that the rotation shows at once.
+# On $DISPLAY when there is one; otherwise on Xvfb, saving a screenshot of
+# the desktop every few seconds into build/windows/run-screens.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+
+"$root/scripts/setup.sh"
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target Tavrel activedesktop_standin
+
+headless=
+[ -n "${DISPLAY:-}" ] || headless=1
+export TAVREL_WINEPREFIX="$root/build/windows/wineprefix-run"
+# shellcheck source=wine-env.sh
+source "$root/scripts/wine-env.sh"
+"$root/scripts/register-standin.sh" "$root/build/windows/devtools/activedesktop_standin.dll"
+
+# A home of its own inside the prefix, as an installed copy would have.
+app="$WINEPREFIX/drive_c/Program Files/Tavrel"
+mkdir -p "$app"
+cp "$root/build/windows/bin/Tavrel.exe" "$app/"
+rm -rf "$app/WallPaper"
+cp -r "$root/build/windows/bin/WallPaper" "$app/"
+if [ ! -f "$app/Tavrel.ini" ]; then
+    printf '[SETTINGS]\r\nALTETIME=0\r\n' > "$app/Tavrel.ini"
+fi
+
+echo "Tavrel runs in a Wine desktop: right-click its tray icon (bottom right) for the menu."
+if [ -n "$headless" ]; then
+    shots="$root/build/windows/run-screens"
+    mkdir -p "$shots"
+    echo "No display: Xvfb $DISPLAY; screenshots every 5 s in $shots (Ctrl+C stops)."
+    (
+        n=0
+        while sleep 5; do
+            n=$((n + 1))
+            xwd -root -display "$DISPLAY" 2>/dev/null | /usr/bin/convert xwd:- "$shots/desktop-$(printf %04d $n).png" 2>/dev/null || true
+            cp -f "$shots/desktop-$(printf %04d $n).png" "$shots/latest.png" 2>/dev/null || true
+        done
+    ) &
+    shooter=$!
+    trap 'kill $shooter 2>/dev/null; wineserver -k 2>/dev/null' EXIT
+fi
+cd "$app"
+wine explorer /desktop=Tavrel,1024x768 'C:\Program Files\Tavrel\Tavrel.exe'
+# The desktop stays while its programs run; wait for Tavrel to exit.
+wineserver -w
