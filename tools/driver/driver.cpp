@@ -145,8 +145,29 @@ AppFolder::~AppFolder()
         removeTree(path_);
 }
 
+namespace {
+
+// A Tavrel left over by an earlier, failed test would make the new one quit
+// at once (one instance per desktop).
+void endStrayInstances()
+{
+    for (HWND stray : windowsOf(0, "Tavrel", "TavrelClass")) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(stray, &pid);
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (!process)
+            continue;
+        TerminateProcess(process, 98);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+    }
+}
+
+}  // namespace
+
 Tavrel::Tavrel(const AppFolder& folder, DWORD timeoutMs)
 {
+    endStrayInstances();
     SetEnvironmentVariableA("TAVREL_STANDIN_LOG", folder.standinLog().c_str());
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
