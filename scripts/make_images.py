@@ -260,7 +260,7 @@ def make_icon():
 MON_W, MON_H = 184, 148
 SCREEN = (16, 17, 167, 130)          # inclusive, top-down
 MON_PALETTE = [
-    (212, 208, 200),   # 0 dialog face (Wine's default button face)
+    (240, 240, 240),   # 0 dialog face of current Windows, so the bitmap blends in
     (60, 110, 164),    # 1 screen
     (170, 172, 178),   # 2 bezel
     (232, 233, 236),   # 3 light edge
