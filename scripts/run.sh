@@ -14,9 +14,10 @@ cmake --build --preset windows --target Tavrel activedesktop_standin
 headless=
 [ -n "${DISPLAY:-}" ] || headless=1
 export TAVREL_WINEPREFIX="$root/build/windows/wineprefix-run"
+# A 1024 x 768 Wine desktop with the stand-in that draws the wallpaper.
+"$root/scripts/prepare-prefix.sh" "$TAVREL_WINEPREFIX" "$root/build/windows/devtools/activedesktop_standin.dll"
 # shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh"
-"$root/scripts/register-standin.sh" "$root/build/windows/devtools/activedesktop_standin.dll"
 
 # A home of its own inside the prefix, as an installed copy would have.
 app="$WINEPREFIX/drive_c/Program Files/Tavrel"
@@ -42,9 +43,8 @@ if [ -n "$headless" ]; then
         done
     ) &
     shooter=$!
-    trap 'kill $shooter 2>/dev/null; wineserver -k 2>/dev/null' EXIT
 fi
+trap '[ -n "${shooter:-}" ] && kill "$shooter" 2>/dev/null; wineserver -k 2>/dev/null' EXIT
 cd "$app"
-wine explorer /desktop=Tavrel,1024x768 'C:\Program Files\Tavrel\Tavrel.exe'
-# The desktop stays while its programs run; wait for Tavrel to exit.
-wineserver -w
+# Returns when Tavrel exits (its tray menu's 退出).
+wine 'C:\Program Files\Tavrel\Tavrel.exe'

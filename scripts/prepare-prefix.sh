@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Prepares the build tree's Wine prefix for the tests:
-#   prepare-test-prefix.sh PREFIX STANDIN_DLL
+# Prepares a Wine prefix of the build tree for the tests or a run:
+#   prepare-prefix.sh PREFIX STANDIN_DLL
 # a 1024 x 768 virtual desktop (so that the taskbar with the tray exists and
 # the screen size is known), the Active Desktop stand-in registered, and a
 # persistent wineserver. Quick when all of it is there already.
