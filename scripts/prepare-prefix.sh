@@ -26,6 +26,14 @@ if [ "$current" != "$desktop_size" ]; then
     wineserver -p
 fi
 
+# Dialogs ask for 宋体 (SimSun); a Ming font of the same design gives them
+# the metrics and look they have on Windows.
+if ! grep -q 'AR PL UMing CN' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    for face in 宋体 SimSun; do
+        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d 'AR PL UMing CN' /f >/dev/null
+    done
+fi
+
 if [ -f "$standin_dll" ]; then
     "$here/register-standin.sh" "$standin_dll"
 fi

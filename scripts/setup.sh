@@ -7,7 +7,7 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 
 packages=(cmake make ninja-build g++ python3 googletest
           g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
-          wine wine32:i386 xvfb x11-utils x11-apps xdotool imagemagick locales procps fonts-wqy-microhei
+          wine wine32:i386 xvfb x11-utils x11-apps xdotool imagemagick locales procps fonts-wqy-microhei fonts-arphic-uming
           clang libclang-rt-14-dev)
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
