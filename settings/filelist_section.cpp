@@ -1,0 +1,112 @@
+#include "settings/filelist_section.h"
+
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "rotation/wallpaper_list.h"
+
+namespace {
+
+struct Line {
+    const char* key;
+    size_t keyLength;
+    const char* value;  // null when the line has no '='
+    size_t valueLength;
+};
+
+constexpr size_t kNoLine = std::numeric_limits<size_t>::max();
+
+// The number a key names when it is written the way the list's keys are
+// ("%d" of a non-negative number: no sign, no leading zero), else nothing.
+bool keyNumber(const char* key, size_t length, size_t limit, size_t* number)
+{
+    if (length == 0 || length > 10 || (length > 1 && key[0] == '0'))
+        return false;
+    uint64_t value = 0;
+    for (size_t i = 0; i < length; ++i) {
+        if (key[i] < '0' || key[i] > '9')
+            return false;
+        value = value * 10 + static_cast<uint64_t>(key[i] - '0');
+    }
+    // Lookups stop at the first gap, so no key at or beyond the number of
+    // lines is ever reached.
+    if (value >= limit)
+        return false;
+    *number = static_cast<size_t>(value);
+    return true;
+}
+
+std::vector<Line> splitLines(const char* section, size_t size)
+{
+    std::vector<Line> lines;
+    size_t at = 0;
+    while (at < size && section[at] != '\0') {
+        const void* nul = std::memchr(section + at, '\0', size - at);
+        const size_t length = nul ? static_cast<size_t>(static_cast<const char*>(nul) - (section + at)) : size - at;
+        const char* text = section + at;
+        const void* equals = std::memchr(text, '=', length);
+        Line line{text, length, nullptr, 0};
+        if (equals) {
+            line.keyLength = static_cast<size_t>(static_cast<const char*>(equals) - text);
+            line.value = text + line.keyLength + 1;
+            line.valueLength = length - line.keyLength - 1;
+        }
+        lines.push_back(line);
+        at += length + 1;
+    }
+    return lines;
+}
+
+}  // namespace
+
+std::string unquotedValue(const char* value, size_t length)
+{
+    if (length >= 2 && (value[0] == '"' || value[0] == '\'') && value[length - 1] == value[0])
+        return std::string(value + 1, length - 2);
+    return std::string(value, length);
+}
+
+size_t resolveFileList(const char* section, size_t size, void (*take)(const char* path, void* context),
+                       void* context)
+{
+    if (!section || size == 0)
+        return 0;
+    const std::vector<Line> lines = splitLines(section, size);
+
+    // Line of the first occurrence of each key number.
+    std::vector<size_t> firstLine(lines.size(), kNoLine);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        size_t number;
+        if (keyNumber(lines[i].key, lines[i].keyLength, lines.size(), &number) && firstLine[number] == kNoLine)
+            firstLine[number] = i;
+    }
+
+    size_t taken = 0;
+    for (size_t number = 0; number < firstLine.size(); ++number) {
+        if (firstLine[number] == kNoLine)
+            break;
+        const Line& line = lines[firstLine[number]];
+        if (!line.value)
+            break;
+        const std::string path = unquotedValue(line.value, line.valueLength);
+        if (path.empty())
+            break;
+        // Too long for a path buffer: passed over, not cut into a wrong path.
+        if (path.size() >= static_cast<size_t>(kPathSize))
+            continue;
+        take(path.c_str(), context);
+        ++taken;
+    }
+    return taken;
+}
+
+std::vector<std::string> fileListPaths(const char* section, size_t size)
+{
+    std::vector<std::string> paths;
+    resolveFileList(
+        section, size,
+        [](const char* path, void* context) { static_cast<std::vector<std::string>*>(context)->emplace_back(path); },
+        &paths);
+    return paths;
+}

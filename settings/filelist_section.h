@@ -1,0 +1,21 @@
+#pragma once
+// Resolves the picture list from the text of a whole "FILELIST" section as
+// GetPrivateProfileSectionA gives it ("key=value\0...key=value\0\0"), with the
+// answers the per-key reads would give: keys "0", "1", ... looked up by
+// exact name (the first line of a name wins), the list ending at the first
+// key that is missing, has no value or an empty one, and a value too long
+// for a path buffer passed over. Free of Win32, so it is fuzzed natively.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// Calls `take(path, context)` for each path in key order; returns how many.
+size_t resolveFileList(const char* section, size_t size, void (*take)(const char* path, void* context),
+                       void* context);
+
+std::vector<std::string> fileListPaths(const char* section, size_t size);
+
+// The value as a per-key read answers it: one pair of matching quotes
+// around it is dropped.
+std::string unquotedValue(const char* value, size_t length);
