@@ -5,12 +5,16 @@
 #include "rotation/interval_table.h"
 #include "rotation/wallpaper_applier.h"
 
-void startRotationTimer(HWND window)
+UINT rotationPeriodMs()
 {
     if (!isValidIntervalRow(showSettings.alteTime))
         showSettings.alteTime = kDefaultIntervalRow;
-    const UINT period = static_cast<UINT>(kIntervalTable[showSettings.alteTime].seconds) * 1000u;
-    SetTimer(window, IDT_ROTATION, period, nullptr);
+    return static_cast<UINT>(kIntervalTable[showSettings.alteTime].seconds) * 1000u;
+}
+
+void startRotationTimer(HWND window)
+{
+    SetTimer(window, IDT_ROTATION, rotationPeriodMs(), nullptr);
 }
 
 void onRotationTick(UINT_PTR timerId)

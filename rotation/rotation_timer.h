@@ -3,6 +3,10 @@
 
 #include <windows.h>
 
+// The period of alteTime's row in milliseconds; an alteTime outside the
+// table is repaired to the 30-minute row first.
+UINT rotationPeriodMs();
+
 // Starts or restarts timer 1000 with the period of alteTime's row; an
 // alteTime outside the table is repaired to the 30-minute row first.
 void startRotationTimer(HWND window);
