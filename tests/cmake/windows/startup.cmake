@@ -1,0 +1,12 @@
+# Start-up, the playlist's persistence and the settings file.
+
+# In-process against temporary files: needs neither the desktop nor the lock.
+tavrel_add_test(settings_store_test
+    SOURCES unit/settings_store_test.cpp
+    LIBS tavrel_win
+    LABELS unit)
+
+# The shipped executable: 32-bit GUI, nothing but system DLLs imported.
+add_test(NAME imports_test
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/imports_test.sh $<TARGET_FILE:Tavrel>)
+set_tests_properties(imports_test PROPERTIES LABELS unit)
