@@ -5,3 +5,7 @@ tavrel_add_windows_test(applier_test
     SOURCES unit/applier_test.cpp unit/recording_desktop.cpp)
 tavrel_add_windows_test(rotation_timer_test
     SOURCES unit/rotation_timer_test.cpp unit/recording_desktop.cpp)
+# Real folders in the prefix; the driver reaches the Unix side for a link.
+tavrel_add_windows_test(folder_scan_test
+    SOURCES unit/folder_scan_test.cpp
+    LIBS tavrel_driver)
