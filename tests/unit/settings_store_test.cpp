@@ -7,12 +7,14 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/app_globals.h"
+#include "settings/module_path.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -319,6 +321,34 @@ TEST_F(SettingsFile, PathThatDoesNotFitIsRefusedAndNothingIsReadOrWritten)
     saveSettings();
     EXPECT_FALSE(fileExists(path_));
     EXPECT_FALSE(fileExists(tooLong));
+}
+
+// The settings file's folder comes from the executable's own path; a path
+// that does not fit its buffer must be refused, not cut into another folder.
+TEST(ModulePath, PathThatDoesNotFitIsRefusedNotCut)
+{
+    char full[MAX_PATH];
+    ASSERT_TRUE(executablePath(full, sizeof full));
+    const size_t length = std::strlen(full);
+    struct Row {
+        const char* name;
+        size_t size;
+        bool fits;
+    } rows[] = {
+        {"room for the terminator", length + 1, true},
+        {"no room for the terminator", length, false},
+        {"half the path", length / 2, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<char> out(row.size + 8, 'x');
+        EXPECT_EQ(row.fits, executablePath(out.data(), row.size));
+        EXPECT_STREQ(row.fits ? full : "", out.data());
+        EXPECT_EQ('x', out[row.size]) << "written past the buffer";
+        EXPECT_EQ(row.fits, executableDirectory(out.data(), row.size));
+    }
+    ASSERT_TRUE(executableDirectory(full, sizeof full));
+    EXPECT_EQ(executableFolder(), full);
 }
 
 }  // namespace

@@ -10,3 +10,7 @@ tavrel_add_test(settings_store_test
 add_test(NAME imports_test
          COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/imports_test.sh $<TARGET_FILE:Tavrel>)
 set_tests_properties(imports_test PROPERTIES LABELS unit)
+
+# The real program: single instance, settings written at the close and at
+# the end of the session, folders too deep for the settings file.
+tavrel_add_e2e_test(startup_test e2e/startup_test.cpp)
