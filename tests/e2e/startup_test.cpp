@@ -143,6 +143,44 @@ TEST(Startup, LoadValidatesAndSaveRewritesOnlyOptionsAndList)
               iniOf(folder));
 }
 
+// The values of the FILELIST section, in file order.
+std::vector<std::string> savedList(const std::string& ini)
+{
+    std::vector<std::string> values;
+    const std::string header = "[FILELIST]\r\n";
+    size_t at = ini.find(header);
+    if (at == std::string::npos)
+        return values;
+    at += header.size();
+    while (at < ini.size() && ini[at] != '[') {
+        const size_t end = ini.find("\r\n", at);
+        const std::string line = ini.substr(at, end - at);
+        values.push_back(line.substr(line.find('=') + 1));
+        at = end == std::string::npos ? ini.size() : end + 2;
+    }
+    return values;
+}
+
+// An empty key "0" ends the list before it starts: the pictures beside the
+// executable take its place, and the later keys are gone after the save.
+TEST(Startup, EmptyFirstEntryFallsBackToTheWallpaperFolder)
+{
+    AppFolder folder("fallback", true);
+    folder.writeIni(std::string(kDefaults) + "[FILELIST]\r\n0=\r\n1=C:\\B.bmp\r\n");
+    Tavrel app(folder);
+    ASSERT_NE(nullptr, app.window());
+    ASSERT_TRUE(waitForWallpapers(folder, 1));
+    const std::string scanned = folder.path() + "\\WallPaper\\1024_768\\";
+    EXPECT_EQ(0u, driver::wallpapersSet(folder).front().rfind(scanned, 0)) << driver::wallpapersSet(folder).front();
+    const std::optional<DWORD> code = app.exit();
+    ASSERT_TRUE(code.has_value());
+    EXPECT_EQ(0u, *code);
+    const std::vector<std::string> saved = savedList(iniOf(folder));
+    EXPECT_EQ(4u, saved.size()) << iniOf(folder);
+    for (const std::string& path : saved)
+        EXPECT_EQ(0u, path.rfind(scanned, 0)) << path;
+}
+
 // Sequential order resumes where it stopped: the first wallpaper of a start
 // is the one that would have come next.
 TEST(Startup, ListPositionSurvivesTwoRuns)
