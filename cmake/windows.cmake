@@ -26,6 +26,7 @@ add_library(tavrel_win STATIC
     settings/folder_scan.cpp
     settings/module_path.cpp
     settings/profile_file.cpp
+    settings/profile_writer.cpp
     settings/settings_store.cpp
     ui/about_dialog.cpp
     ui/preview.cpp

@@ -40,6 +40,41 @@ int ProfileFile::readString(const char* section, const char* key, char (&out)[kP
     return result == ProfileRead::Value ? 1 : 0;
 }
 
+namespace {
+
+// A first guess that usually fits at once: the section cannot take more
+// bytes than the file holds.
+size_t firstSectionGuess(const char* path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    size_t guess = 64 * 1024;
+    if (GetFileAttributesExA(path, GetFileExInfoStandard, &data) && data.nFileSizeHigh == 0 &&
+        data.nFileSizeLow < 0x10000000u && data.nFileSizeLow + 2u > guess)
+        guess = data.nFileSizeLow + 2u;
+    return guess;
+}
+
+constexpr size_t kLargestSection = 0x40000000u;
+
+}  // namespace
+
+std::vector<char> ProfileFile::readSection(const char* section) const
+{
+    std::vector<char> text;
+    if (!hasPath())
+        return text;
+    for (size_t size = firstSectionGuess(path_);; size *= 2) {
+        text.assign(size, '\0');
+        const DWORD length = GetPrivateProfileSectionA(section, text.data(), static_cast<DWORD>(size), path_);
+        // The answer is size - 2 when the text did not fit (or just fitted):
+        // ask again with more room.
+        if (length + 2 < size || size * 2 > kLargestSection) {
+            text.resize(length < size ? length + 1 : size);
+            return text;
+        }
+    }
+}
+
 uint32_t ProfileFile::readInt(const char* section, const char* key) const
 {
     if (!hasPath())

@@ -3,6 +3,7 @@
 // private-profile functions. Nothing is cached; every call goes to the file.
 
 #include <cstdint>
+#include <vector>
 
 #include "rotation/wallpaper_list.h"
 
@@ -26,6 +27,9 @@ public:
     // `detail` (when given) tells that case apart from a missing key.
     int readString(const char* section, const char* key, char (&out)[kPathSize],
                    ProfileRead* detail = nullptr) const;
+    // The whole section as GetPrivateProfileSectionA gives it ("k=v\0...\0\0"),
+    // in a buffer grown until the text fits; empty when there is none.
+    std::vector<char> readSection(const char* section) const;
     // The platform's answer with -1 as the default, so a missing key is -1.
     uint32_t readInt(const char* section, const char* key) const;
     int writeInt(const char* section, const char* key, int32_t value) const;

@@ -1,9 +1,11 @@
 #include "settings/settings_store.h"
 
-#include <cstdio>
+#include <vector>
 
 #include "app/app_globals.h"
+#include "settings/filelist_section.h"
 #include "settings/folder_scan.h"
+#include "settings/profile_writer.h"
 
 namespace {
 
@@ -17,22 +19,13 @@ int32_t oneOf(int32_t value, int32_t lowest, int32_t highest, int32_t fallback)
     return value >= lowest && value <= highest ? value : fallback;
 }
 
+// The whole section in one read, resolved as the per-key reads of "0", "1",
+// ... would resolve it: the cost grows with the list, not with its square.
 void loadFileList()
 {
-    for (int n = 0;; ++n) {
-        char key[16];
-        std::snprintf(key, sizeof key, "%d", n);
-        char path[kPathSize];
-        ProfileRead detail;
-        if (!profileFile.readString(kFileListSection, key, path, &detail)) {
-            // A value too long for a path is passed over, not cut into a
-            // wrong path; the entries after it still count.
-            if (detail == ProfileRead::TooLong)
-                continue;
-            return;
-        }
-        wallpaperList.append(path);
-    }
+    const std::vector<char> section = profileFile.readSection(kFileListSection);
+    resolveFileList(
+        section.data(), section.size(), [](const char* path, void*) { wallpaperList.append(path); }, nullptr);
 }
 
 }  // namespace
@@ -52,18 +45,12 @@ void loadSettings()
 
 void saveSettings()
 {
-    profileFile.writeInt(kSettingsSection, "SHOWMODE", showSettings.showMode);
-    profileFile.writeInt(kSettingsSection, "SHOWORDER", showSettings.showOrder);
-    profileFile.writeInt(kSettingsSection, "ALTETIME", showSettings.alteTime);
-    profileFile.writeInt(kSettingsSection, "PREVIEW", showSettings.preview);
-    profileFile.writeInt(kSettingsSection, "AUTORUN", showSettings.autoRun);
-
-    profileFile.writeString(kFileListSection, nullptr, nullptr);
-    const int32_t n = wallpaperList.count();
-    for (int32_t i = 0; i < n; ++i) {
-        char key[16];
-        std::snprintf(key, sizeof key, "%d", static_cast<int>(i));
-        profileFile.writeString(kFileListSection, key, wallpaperList.current());
-        wallpaperList.advance();
-    }
+    const ProfileSetting settings[] = {
+        {"SHOWMODE", showSettings.showMode}, {"SHOWORDER", showSettings.showOrder},
+        {"ALTETIME", showSettings.alteTime}, {"PREVIEW", showSettings.preview},
+        {"AUTORUN", showSettings.autoRun},
+    };
+    // A failed write leaves the old file whole; nothing is reported.
+    writeProfileAtOnce(profileFile, kSettingsSection, settings, sizeof settings / sizeof settings[0],
+                       kFileListSection, wallpaperList);
 }

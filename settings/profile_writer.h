@@ -1,0 +1,31 @@
+#pragma once
+// Writes the settings file in one piece and in linear time. The changes go
+// to a copy beside the file, which then takes the file's place in one step:
+// a process ended at any moment leaves the old file or the new one, and a
+// failed write leaves the old file as it was.
+//
+// The bytes are those the per-key profile writes give for the same state:
+// the "SETTINGS" keys and the removal of "FILELIST" go through the profile
+// functions on the copy; the new "FILELIST" section, which those functions
+// would write one key at a time (rewriting the whole file each time), is
+// appended as the platform would have written it.
+
+#include <cstddef>
+#include <cstdint>
+
+class ProfileFile;
+class WallpaperList;
+
+struct ProfileSetting {
+    const char* key;
+    int32_t value;
+};
+
+// Writes `settings` into `section` ("%u"), then the list as `listSection`
+// keys "0", "1", ... from its cursor round (the cursor ends where it began).
+// False when nothing was replaced.
+bool writeProfileAtOnce(const ProfileFile& file, const char* section, const ProfileSetting* settings,
+                        size_t settingCount, const char* listSection, WallpaperList& list);
+
+// The name of the copy: the file's own with ".new" for ".ini" (or added).
+bool replacementPath(const char* path, char* out, size_t outSize);

@@ -1,0 +1,7 @@
+# The settings file at scale and under failure: one-read load and one-piece
+# save against the per-key reference, in temporary folders.
+tavrel_add_test(settings_scale_test
+    SOURCES unit/settings_scale_test.cpp
+    LIBS tavrel_win tavrel_driver
+    LABELS unit)
+target_include_directories(settings_scale_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/support)

@@ -1,0 +1,366 @@
+// The settings file at scale: the one-read list load answers what the
+// per-key reads answer, the one-piece save writes the very bytes the
+// per-key writes write, and a save that fails leaves the old file whole.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "driver.h"
+#include "per_key_profile.h"
+#include "settings/filelist_section.h"
+#include "settings/profile_file.h"
+#include "settings/profile_writer.h"
+
+namespace {
+
+std::string readBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void writeBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A literal with the NUL bytes inside it.
+template <size_t N>
+std::string bytes(const char (&text)[N])
+{
+    return std::string(text, N - 1);
+}
+
+bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// A fresh folder of its own under the temporary folder.
+class Scratch {
+public:
+    Scratch()
+    {
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        static int serial = 0;
+        path_ = std::string(temp) + "tavrel-scale-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(++serial);
+        CreateDirectoryA(path_.c_str(), nullptr);
+    }
+    ~Scratch() { driver::removeTree(path_); }
+    std::string file(const std::string& name) const { return path_ + "\\" + name; }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+void fill(WallpaperList& list, const std::vector<std::string>& paths, int cursor)
+{
+    for (const std::string& path : paths)
+        list.append(path.c_str());
+    for (int i = 0; i < cursor; ++i)
+        list.advance();
+}
+
+std::vector<std::string> resolvedByOneRead(const std::string& path)
+{
+    ProfileFile file;
+    file.setPath(path.c_str());
+    const std::vector<char> text = file.readSection("FILELIST");
+    return fileListPaths(text.data(), text.size());
+}
+
+bool saveAtOnce(const std::string& path, const ShowSettings& settings, WallpaperList& list)
+{
+    ProfileFile file;
+    file.setPath(path.c_str());
+    const ProfileSetting values[] = {{"SHOWMODE", settings.showMode},
+                                     {"SHOWORDER", settings.showOrder},
+                                     {"ALTETIME", settings.alteTime},
+                                     {"PREVIEW", settings.preview},
+                                     {"AUTORUN", settings.autoRun}};
+    return writeProfileAtOnce(file, "SETTINGS", values, 5, "FILELIST", list);
+}
+
+const std::string kGbk1 = "D:\\\xCD\xBC\xC6\xAC\\\xC9\xBD\xCB\xAE\xD5\x5C.jpg";  // second byte 0x5C
+const std::string kGbk2 = "E:\\\xB1\xDA\xD6\xBD\\\xBA\xA3.bmp";
+// 150 double-byte characters: 150 wide characters but 300 bytes.
+const std::string kGbkLong = "C:\\" + [] {
+    std::string s;
+    for (int i = 0; i < 150; ++i)
+        s += "\xBA\xA3";
+    return s;
+}();
+
+struct ReadRow {
+    const char* name;
+    std::string file;
+};
+
+TEST(SettingsScale, OneReadResolvesAsPerKeyReads)
+{
+    const std::string a259 = "C:\\" + std::string(256, 'a');
+    const std::string a260 = "C:\\" + std::string(257, 'a');
+    const ReadRow rows[] = {
+        {"plain", "[FILELIST]\r\n0=A\r\n1=B\r\n"},
+        {"lower-case section", "[filelist]\r\n0=A\r\n"},
+        {"spaces around keys and values", "[FILELIST]\r\n 0 = A \r\n\t1\t=\tB\t\r\n"},
+        {"spaces inside the section name", "[ FILELIST ]\r\n0=A\r\n[FILELIST]\r\n0=B\r\n"},
+        {"quotes", "[FILELIST]\r\n0=\"A b\"\r\n1='B'\r\n2=\"C'\r\n3=\"\r\n4=x\"\r\n"},
+        {"empty quotes end", "[FILELIST]\r\n0=A\r\n1=\"\"\r\n2=C\r\n"},
+        {"duplicated keys", "[FILELIST]\r\n0=A\r\n0=B\r\n1=C\r\n1=D\r\n"},
+        {"key without value first", "[FILELIST]\r\n0=A\r\n1\r\n1=B\r\n"},
+        {"duplicated sections", "[FILELIST]\r\n0=A\r\n[X]\r\n[FILELIST]\r\n1=B\r\n0=Z\r\n"},
+        {"leading zeros and signs", "[FILELIST]\r\n00=X\r\n+0=Y\r\n0=A\r\n01=Z\r\n"},
+        {"comments", "[FILELIST]\r\n;0=X\r\n0=A\r\n;1=Y\r\n"},
+        {"blank lines and LF only", "\n\n[FILELIST]\n\n0=A\n\n1=B\n"},
+        {"no final newline", "[FILELIST]\r\n0=A\r\n1=B"},
+        {"reverse order", "[FILELIST]\r\n2=C\r\n1=B\r\n0=A\r\n"},
+        {"gap", "[FILELIST]\r\n0=A\r\n2=C\r\n"},
+        {"empty value", "[FILELIST]\r\n0=A\r\n1=\r\n2=C\r\n"},
+        {"259 and 260 bytes", "[FILELIST]\r\n0=" + a259 + "\r\n1=" + a260 + "\r\n2=C\r\n"},
+        {"100 KB line", "[FILELIST]\r\n0=A\r\n1=" + std::string(100 * 1024, 'x') + "\r\n2=C\r\n"},
+        {"code page 936", "[FILELIST]\r\n0=" + kGbk1 + "\r\n1=" + kGbk2 + "\r\n"},
+        {"300-byte code page 936 path", "[FILELIST]\r\n0=" + kGbkLong + "\r\n1=B\r\n"},
+        {"control bytes", "[FILELIST]\r\n0=A\x1a\r\n1=\x1a" "B\r\n2=C\x1c\r\n"},
+        {"invalid double-byte sequences", "[FILELIST]\r\n0=A\x81\r\n1=\x81\r\n"},
+        {"UTF-8 file", "\xEF\xBB\xBF[FILELIST]\r\n0=C:\\\xE5\x9B\xBE.bmp\r\n1=\xC3\xA9\r\n"},
+        {"UTF-16 file",
+         bytes("\xFF\xFE[\0F\0I\0L\0E\0L\0I\0S\0T\0]\0\r\0\n\0" "0\0=\0A\0\r\0\n\0")},
+        {"NUL bytes", bytes("[FILELIST]\r\n0=A\0B\r\n1=C\r\n")},
+        {"equals in the key line", "[FILELIST]\r\n0==A\r\n1=B=C\r\n"},
+        {"no section", "[SETTINGS]\r\nSHOWMODE=1\r\n"},
+        {"empty file", ""},
+    };
+    Scratch scratch;
+    for (const ReadRow& row : rows) {
+        const std::string path = scratch.file("read.ini");
+        writeBytes(path, row.file);
+        EXPECT_EQ(per_key::readList(path.c_str()), resolvedByOneRead(path)) << row.name;
+    }
+}
+
+TEST(SettingsScale, OneReadOfALargeSection)
+{
+    Scratch scratch;
+    const std::string path = scratch.file("large.ini");
+    std::string text = "[SETTINGS]\r\nSHOWMODE=1\r\n[FILELIST]\r\n";
+    const int n = 20000;
+    for (int i = 0; i < n; ++i)
+        text += std::to_string(i) + "=C:\\\xCD\xBC\xC6\xAC\\" + std::to_string(i) + ".jpg\r\n";
+    writeBytes(path, text);
+    const std::vector<std::string> paths = resolvedByOneRead(path);
+    ASSERT_EQ(static_cast<size_t>(n), paths.size());
+    EXPECT_EQ("C:\\\xCD\xBC\xC6\xAC\\19999.jpg", paths.back());
+
+    // Without a file, or without a path, there is nothing.
+    EXPECT_TRUE(resolvedByOneRead(scratch.file("missing.ini")).empty());
+    ProfileFile none;
+    EXPECT_TRUE(none.readSection("FILELIST").empty());
+}
+
+struct SaveRow {
+    const char* name;
+    bool fileExists;
+    std::string file;
+    ShowSettings settings;
+    std::vector<std::string> list;
+    int cursor;
+};
+
+const ShowSettings kDefaults{1, 0, 12, 1, 1};
+const ShowSettings kChanged{2, 1, 19, 0, 0};
+
+std::vector<std::string> numbered(int n)
+{
+    std::vector<std::string> paths;
+    for (int i = 0; i < n; ++i)
+        paths.push_back("C:\\Photos\\" + std::to_string(i) + ".jpg");
+    return paths;
+}
+
+TEST(SettingsScale, SaveWritesThePerKeyBytes)
+{
+    const std::string longest = "C:\\" + std::string(256, 'p');
+    const std::string extras =
+        "[ALPHA]\r\nA=1\r\n[SETTINGS]\r\nSHOWMODE=0\r\nEXTRA=keep me\r\n"
+        "[FILELIST]\r\n0=old0\r\n1=old1\r\n2=old2\r\n3=old3\r\nname=x\r\n[OMEGA]\r\nZ=26\r\n";
+    const SaveRow rows[] = {
+        {"no file, empty list", false, "", kDefaults, {}, 0},
+        {"no file, one entry", false, "", kDefaults, {"C:\\a.bmp"}, 0},
+        {"no file, cursor on the second", false, "", kChanged, {"A", "B", "C"}, 1},
+        {"code page 936 paths", false, "", kDefaults, {kGbk1, kGbk2, kGbk1}, 2},
+        {"extra sections and keys", true, extras, kChanged, {"N0", "N1"}, 0},
+        {"extra sections, empty list", true, extras, kChanged, {}, 0},
+        {"old list longer than the new", true, extras, kDefaults, {"only"}, 0},
+        {"no final newline", true, "[SETTINGS]\r\nSHOWMODE=1\r\n[X]\r\ny=2", kChanged, {"A", "B"}, 0},
+        {"unchanged, no final newline, empty list", true,
+         "[SETTINGS]\nSHOWMODE=1\nSHOWORDER=0\nALTETIME=12\nPREVIEW=1\nAUTORUN=1", kDefaults, {}, 0},
+        {"unchanged, no final newline, a list", true,
+         "[SETTINGS]\nSHOWMODE=1\nSHOWORDER=0\nALTETIME=12\nPREVIEW=1\nAUTORUN=1", kDefaults, {"A"}, 0},
+        {"FILELIST first", true, "[FILELIST]\r\n0=old\r\n[SETTINGS]\r\nSHOWMODE=2\r\n", kDefaults, {"A", "B"}, 1},
+        {"FILELIST only", true, "[filelist]\n0=old\n", kDefaults, {"A"}, 0},
+        {"blank lines, comments, LF", true, "; top\n\n[A]\n\nk = v \n\n[SETTINGS]\n\n", kChanged, {"A", "B"}, 0},
+        {"keys before any section", true, "loose=1\r\n[SETTINGS]\r\n", kDefaults, {"A"}, 0},
+        {"spaces around paths", false, "", kDefaults, {"  A  ", "\tB\t", " C "}, 0},
+        {"blank paths", false, "", kDefaults, {"A", "   ", "\x1a" "B\x1a", "C\x0b"}, 0},
+        {"invalid double-byte sequence", false, "", kDefaults, {"A\x81", "\x81" "B", "\x80\xFF", "\x81 C", "D\x81\x7f", "E\xFF\x81\xFF"}, 0},
+        {"longest path", false, "", kDefaults, {longest, "B"}, 1},
+        {"values not numbers", true, "[SETTINGS]\r\nSHOWMODE=abc\r\nALTETIME=-1\r\n", kChanged, {"A"}, 0},
+        {"negative values", false, "", ShowSettings{-1, -2, 100, 5, -7}, {"A"}, 0},
+        {"UTF-8 file", true, "\xEF\xBB\xBF[SETTINGS]\r\nSHOWMODE=1\r\n[U]\r\nv=\xE5\x9B\xBE\r\n", kDefaults,
+         {kGbk1, "B"}, 0},
+        {"UTF-16 file", true, bytes("\xFF\xFE[\0X\0]\0\r\0\n\0k\0=\0\x3e\x56\r\0\n\0"), kDefaults,
+         {kGbk2, "B"}, 1},
+        {"a thousand entries", true, extras, kDefaults, numbered(1000), 500},
+    };
+    Scratch scratch;
+    for (const SaveRow& row : rows) {
+        const std::string reference = scratch.file("reference.ini");
+        const std::string candidate = scratch.file("candidate.ini");
+        DeleteFileA(reference.c_str());
+        DeleteFileA(candidate.c_str());
+        if (row.fileExists) {
+            writeBytes(reference, row.file);
+            writeBytes(candidate, row.file);
+        }
+        WallpaperList referenceList, candidateList;
+        fill(referenceList, row.list, row.cursor);
+        fill(candidateList, row.list, row.cursor);
+        per_key::save(reference.c_str(), row.settings, referenceList);
+        EXPECT_TRUE(saveAtOnce(candidate, row.settings, candidateList)) << row.name;
+        EXPECT_EQ(readBytes(reference), readBytes(candidate)) << row.name;
+        // The walk leaves the cursor where it was.
+        EXPECT_STREQ(referenceList.current(), candidateList.current()) << row.name;
+        EXPECT_FALSE(exists(scratch.file("candidate.new"))) << row.name;
+    }
+}
+
+TEST(SettingsScale, EverySectionOfTheListIsReplaced)
+{
+    // Per key, only the first of two FILELIST sections went, and a second
+    // one kept its stale keys, which came back at the next start.
+    Scratch scratch;
+    const std::string path = scratch.file("twice.ini");
+    writeBytes(path, "[FILELIST]\r\n0=a\r\n[X]\r\nk=1\r\n[FILELIST]\r\n0=b\r\n1=c\r\n2=d\r\n");
+    WallpaperList list;
+    fill(list, {"new"}, 0);
+    ASSERT_TRUE(saveAtOnce(path, kDefaults, list));
+    EXPECT_EQ(std::vector<std::string>{"new"}, resolvedByOneRead(path));
+    EXPECT_EQ(std::vector<std::string>{"new"}, per_key::readList(path.c_str()));
+    EXPECT_EQ("[X]\r\nk=1\r\n[SETTINGS]\r\nSHOWMODE=1\r\nSHOWORDER=0\r\nALTETIME=12\r\nPREVIEW=1\r\nAUTORUN=1\r\n"
+              "[FILELIST]\r\n0=new\r\n",
+              readBytes(path));
+}
+
+TEST(SettingsScale, SaveAndLoadRoundTrip)
+{
+    Scratch scratch;
+    const std::string path = scratch.file("round.ini");
+    std::vector<std::string> paths = numbered(5000);
+    paths[7] = kGbk1;
+    paths[4999] = kGbkLong.substr(0, 259);
+    WallpaperList list;
+    fill(list, paths, 0);
+    ASSERT_TRUE(saveAtOnce(path, kDefaults, list));
+    EXPECT_EQ(paths, resolvedByOneRead(path));
+}
+
+struct FailureRow {
+    const char* name;
+    void (*prepare)(const Scratch& scratch, const std::string& ini);
+    void (*undo)(const Scratch& scratch, const std::string& ini);
+};
+
+TEST(SettingsScale, AFailedSaveLeavesTheOldFile)
+{
+    const std::string old = "[SETTINGS]\r\nSHOWMODE=2\r\n[FILELIST]\r\n0=old\r\n[KEEP]\r\nk=v\r\n";
+    const FailureRow rows[] = {
+        // Tests run as root here, for whom a mode bit stops nothing: the
+        // folder is made immutable instead.
+        {"read-only folder",
+         [](const Scratch& s, const std::string&) {
+             driver::runUnix("/usr/bin/chattr +i " + driver::unixPathOf(s.path()));
+         },
+         [](const Scratch& s, const std::string&) {
+             driver::runUnix("/usr/bin/chattr -i " + driver::unixPathOf(s.path()));
+         }},
+        {"read-only folder and file",
+         [](const Scratch& s, const std::string& ini) {
+             driver::runUnix("/usr/bin/chattr +i " + driver::unixPathOf(ini) + " " + driver::unixPathOf(s.path()));
+         },
+         [](const Scratch& s, const std::string& ini) {
+             driver::runUnix("/usr/bin/chattr -i " + driver::unixPathOf(ini) + " " + driver::unixPathOf(s.path()));
+         }},
+        {"read-only file",
+         [](const Scratch&, const std::string& ini) { SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY); },
+         [](const Scratch&, const std::string& ini) { SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL); }},
+        {"copy name taken by a folder",
+         [](const Scratch& s, const std::string&) { CreateDirectoryA(s.file("Tavrel.new").c_str(), nullptr); },
+         [](const Scratch& s, const std::string&) { RemoveDirectoryA(s.file("Tavrel.new").c_str()); }},
+    };
+    for (const FailureRow& row : rows) {
+        Scratch scratch;
+        const std::string ini = scratch.file("Tavrel.ini");
+        writeBytes(ini, old);
+        row.prepare(scratch, ini);
+        WallpaperList list;
+        fill(list, numbered(100), 0);
+        EXPECT_FALSE(saveAtOnce(ini, kChanged, list)) << row.name;
+        row.undo(scratch, ini);
+        EXPECT_EQ(old, readBytes(ini)) << row.name;
+        EXPECT_EQ(std::vector<std::string>{"old"}, resolvedByOneRead(ini)) << row.name;
+    }
+}
+
+TEST(SettingsScale, SettingsFileThatIsAFolder)
+{
+    Scratch scratch;
+    const std::string ini = scratch.file("Tavrel.ini");
+    CreateDirectoryA(ini.c_str(), nullptr);
+    WallpaperList list;
+    fill(list, {"A"}, 0);
+    EXPECT_FALSE(saveAtOnce(ini, kDefaults, list));
+    EXPECT_TRUE(GetFileAttributesA(ini.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_FALSE(exists(scratch.file("Tavrel.new")));
+    EXPECT_TRUE(resolvedByOneRead(ini).empty());
+}
+
+TEST(SettingsScale, LeftoverCopyOfAKilledSaveIsReplaced)
+{
+    Scratch scratch;
+    const std::string ini = scratch.file("Tavrel.ini");
+    writeBytes(ini, "[KEEP]\r\nk=v\r\n");
+    writeBytes(scratch.file("Tavrel.new"), "[FILELIST]\r\n0=half-writ");
+    WallpaperList list;
+    fill(list, {"A"}, 0);
+    ASSERT_TRUE(saveAtOnce(ini, kDefaults, list));
+    EXPECT_EQ("[KEEP]\r\nk=v\r\n[SETTINGS]\r\nSHOWMODE=1\r\nSHOWORDER=0\r\nALTETIME=12\r\nPREVIEW=1\r\nAUTORUN=1\r\n"
+              "[FILELIST]\r\n0=A\r\n",
+              readBytes(ini));
+    EXPECT_FALSE(exists(scratch.file("Tavrel.new")));
+}
+
+TEST(SettingsScale, CopyName)
+{
+    char out[kPathSize];
+    ASSERT_TRUE(replacementPath("C:\\app\\Tavrel.ini", out, sizeof out));
+    EXPECT_STREQ("C:\\app\\Tavrel.new", out);
+    ASSERT_TRUE(replacementPath("C:\\app\\settings", out, sizeof out));
+    EXPECT_STREQ("C:\\app\\settings.new", out);
+    // The longest settings path still has a copy name of its own length.
+    const std::string longest = "C:\\" + std::string(245, 'd') + "\\Tavrel.ini";
+    ASSERT_EQ(259u, longest.size());
+    EXPECT_TRUE(replacementPath(longest.c_str(), out, sizeof out));
+    EXPECT_FALSE(replacementPath(("C:\\" + std::string(254, 'd')).c_str(), out, sizeof out));
+}
+
+}  // namespace
