@@ -67,3 +67,6 @@ tavrel_target_defaults(tavrel_driver)
 if(TARGET activedesktop_standin)
     set_target_properties(activedesktop_standin PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/devtools)
 endif()
+
+# Timings with long lists (run by hand; see README).
+add_subdirectory(bench)

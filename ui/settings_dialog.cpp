@@ -142,13 +142,18 @@ BOOL SettingsDialogState::initSettingsDialog()
     checkButton(dialogWindow, IDC_AUTORUN, settings.autoRun != 0);
 
     // From the cursor round to the entry before it; the cursor ends where it began.
+    // Room reserved and drawing held back: long lists fill in linear time.
     const int32_t n = wallpaperList.count();
+    const HWND box = control(IDC_FILELIST);
+    SendMessageA(box, LB_INITSTORAGE, static_cast<WPARAM>(n), static_cast<LPARAM>(n) * 64);
+    SendMessageA(box, WM_SETREDRAW, FALSE, 0);
     for (int32_t i = 0; i < n; ++i) {
         const char* path = wallpaperList.current();
         wallpaperList.advance();
         if (path)
-            addListRow(path);
+            SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path));
     }
+    SendMessageA(box, WM_SETREDRAW, TRUE, 0);
     sendControl(IDC_FILELIST, LB_SETCURSEL, 0);
 
     if (!layoutPreview(*this))
