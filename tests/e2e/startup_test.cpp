@@ -127,7 +127,7 @@ TEST(Startup, LoadValidatesAndSaveRewritesOnlyOptionsAndList)
     AppFolder folder("mixed");
     folder.writeIni("[OTHER]\r\nX=1\r\n"
                     "[SETTINGS]\r\nSHOWMODE=3\r\nSHOWORDER=2\r\nEXTRA=keep\r\nALTETIME=20\r\nPREVIEW=5\r\n"
-                    "[FILELIST]\r\n1=B\r\n00=X\r\n0=" + kGbkPath + "\r\n01=Y\r\n2=C\r\n4=E\r\n"
+                    "[FILELIST]\r\n1=B\r\n00=X\r\n0=" + kGbkPath + "\r\n01=Y\r\n3=D\r\n"
                     "[TAIL]\r\nY=2\r\n");
     Tavrel app(folder);
     ASSERT_NE(nullptr, app.window());
@@ -139,7 +139,7 @@ TEST(Startup, LoadValidatesAndSaveRewritesOnlyOptionsAndList)
     EXPECT_EQ("[OTHER]\r\nX=1\r\n"
               "[SETTINGS]\r\nSHOWMODE=1\r\nSHOWORDER=0\r\nEXTRA=keep\r\nALTETIME=12\r\nPREVIEW=1\r\nAUTORUN=1\r\n"
               "[TAIL]\r\nY=2\r\n"
-              "[FILELIST]\r\n0=B\r\n1=C\r\n2=" + kGbkPath + "\r\n",
+              "[FILELIST]\r\n0=B\r\n1=" + kGbkPath + "\r\n",
               iniOf(folder));
 }
 

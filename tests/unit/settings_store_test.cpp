@@ -202,6 +202,14 @@ TEST_F(SettingsFile, ListIsReadByKeyNameUntilTheFirstGap)
          {"A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K"}},
         {"same path twice", "0=A\r\n1=A\r\n", {"A", "A"}},
         {"spaces around the value go", "0 = C:\\a b.jpg \r\n", {"C:\\a b.jpg"}},
+        {"tabs around key and value go", "\t0\t=\tA\t\r\n 1=B\r\n", {"A", "B"}},
+        {"quotes around the whole value go", "0=\"C:\\a b.jpg\"\r\n1=\"B\r\n2=C\"\r\n",
+         {"C:\\a b.jpg", "\"B", "C\""}},
+        {"value holding an equals sign", "0=A=B\r\n1= \r\n2=C\r\n", {"A=B"}},
+        {"key given twice: the first counts", "0=A\r\n1=B\r\n0=C\r\n", {"A", "B"}},
+        {"key without equals sign ends the list", "0\r\n1=B\r\n", {}},
+        {"comment-like line is another key", ";0=X\r\n0=A\r\n", {"A"}},
+        {"second section of the same name is not read", "0=A\r\n[filelist]\r\n1=B\r\n", {"A"}},
     };
     for (const ListCase& row : cases) {
         SCOPED_TRACE(row.name);
