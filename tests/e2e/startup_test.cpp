@@ -337,6 +337,11 @@ std::vector<std::wstring> filesBelow(const std::wstring& path, bool remove)
     return files;
 }
 
+struct DeepTree {
+    std::wstring root;
+    ~DeepTree() { filesBelow(root, true); }
+};
+
 // Starts the executable, closes its main window, returns its exit code.
 std::optional<DWORD> runAndClose(const std::wstring& exe, const AppFolder& logFolder)
 {
@@ -380,6 +385,9 @@ TEST(Startup, FolderTooDeepForTheSettingsFileRunsWithDefaultsAndWritesNothing)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         AppFolder folder("deep");
+        // Declared after the folder so that it goes first: the folder's own
+        // clean-up cannot reach that deep.
+        const DeepTree tree{wide(folder.path() + "\\tree")};
         const std::wstring deep = makeDeepFolder(folder.path() + "\\tree", row.folderLength);
         ASSERT_EQ(row.folderLength, deep.size());
         const std::wstring exe = deep + L"\\" + row.exeName;
@@ -398,7 +406,7 @@ TEST(Startup, FolderTooDeepForTheSettingsFileRunsWithDefaultsAndWritesNothing)
             EXPECT_TRUE(driver::wallpapersSet(folder).empty()) << "the settings file was read";
             EXPECT_EQ(file, readWide(deep + L"\\Tavrel.ini").value_or("<no file>"));
         }
-        std::vector<std::wstring> files = filesBelow(wide(folder.path() + "\\tree"), true);
+        std::vector<std::wstring> files = filesBelow(tree.root, false);
         std::sort(files.begin(), files.end());
         EXPECT_EQ((std::vector<std::wstring>{row.exeName, L"Tavrel.ini"}), files)
             << "a file was written somewhere in the tree";
