@@ -9,3 +9,5 @@ tavrel_add_windows_test(rotation_timer_test
 tavrel_add_windows_test(folder_scan_test
     SOURCES unit/folder_scan_test.cpp
     LIBS tavrel_driver)
+# The real program with the Active Desktop stand-in: the log and the screen.
+tavrel_add_e2e_test(rotation_test e2e/rotation_test.cpp)
