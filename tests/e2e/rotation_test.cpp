@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>

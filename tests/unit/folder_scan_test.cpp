@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <iterator>
 #include <string>
 #include <vector>
 
