@@ -20,3 +20,16 @@ TEST(Smoke, AnsiCodePageIs936)
 {
     EXPECT_EQ(936u, GetACP());
 }
+
+TEST(Smoke, LinuxCommandsRunToTheEndWithTheirExitCode)
+{
+    EXPECT_EQ(std::optional<DWORD>(0), driver::runUnix("/bin/true"));
+    EXPECT_EQ(std::optional<DWORD>(3), driver::runUnix("exit 3"));
+    // Quotes and spaces reach the shell intact, and the command has ended.
+    const std::string file = driver::artifactDir() + "\\unix output.txt";
+    DeleteFileA(file.c_str());
+    ASSERT_EQ(std::optional<DWORD>(0),
+              driver::runUnix("sleep 0.3; printf 'a \"b\"' > '" + driver::unixPathOf(file) + "'"));
+    EXPECT_EQ(std::optional<std::string>("a \"b\""), driver::readFileBytes(file));
+    DeleteFileA(file.c_str());
+}

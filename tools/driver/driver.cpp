@@ -1,6 +1,7 @@
 #include "driver.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -333,16 +334,77 @@ std::vector<std::string> wallpapersSet(const AppFolder& folder)
     return paths;
 }
 
+namespace {
+
+// One argument as Windows splits command lines: quoted, with quotes and the
+// backslashes before them escaped.
+std::string quotedArgument(const std::string& text)
+{
+    std::string quoted = "\"";
+    size_t backslashes = 0;
+    for (char c : text) {
+        if (c == '\\') {
+            ++backslashes;
+        } else if (c == '"') {
+            quoted.append(backslashes * 2 + 1, '\\');
+            backslashes = 0;
+        } else {
+            quoted.append(backslashes, '\\');
+            backslashes = 0;
+        }
+        if (c != '\\')
+            quoted += c;
+    }
+    quoted.append(backslashes * 2, '\\');
+    return quoted + "\"";
+}
+
+int nextUnixRun()
+{
+    static int counter = 0;
+    return ++counter;
+}
+
+}  // namespace
+
 std::optional<DWORD> runUnix(const std::string& commandLine, DWORD timeoutMs)
 {
-    return runAndWait(commandLine, "", timeoutMs);
+    // Wine starts Linux programs but hands back no process to wait for, so
+    // the shell reports the end, and the exit code, through a file.
+    char tempDir[MAX_PATH];
+    if (!GetTempPathA(sizeof tempDir, tempDir))
+        return std::nullopt;
+    const std::string doneFile = std::string(tempDir) + "tavrel-unix-" + std::to_string(GetCurrentProcessId()) +
+                                 "-" + std::to_string(nextUnixRun()) + ".done";
+    DeleteFileA(doneFile.c_str());
+    const std::string unixDone = unixPathOf(doneFile);
+    if (unixDone.empty())
+        return std::nullopt;
+    const std::string script = "(" + commandLine + "); echo $? > '" + unixDone + ".tmp'; mv '" + unixDone + ".tmp' '" +
+                               unixDone + "'";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::string line = "/bin/sh -c " + quotedArgument(script);
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return std::nullopt;
+    if (info.hThread)
+        CloseHandle(info.hThread);
+    if (info.hProcess)
+        CloseHandle(info.hProcess);
+    std::optional<std::string> result;
+    waitUntil([&] { return (result = readFileBytes(doneFile)).has_value(); }, timeoutMs, 20);
+    DeleteFileA(doneFile.c_str());
+    if (!result)
+        return std::nullopt;
+    return static_cast<DWORD>(std::strtoul(result->c_str(), nullptr, 10));
 }
 
 void xdotoolClick(int x, int y, int button, int repeat)
 {
-    runUnix("/usr/bin/xdotool mousemove " + std::to_string(x) + " " + std::to_string(y));
-    Sleep(100);
-    runUnix("/usr/bin/xdotool click --repeat " + std::to_string(repeat) + " " + std::to_string(button));
+    // One xdotool run, so that the click cannot overtake the move.
+    runUnix("/usr/bin/xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.1 click --repeat " +
+            std::to_string(repeat) + " " + std::to_string(button));
 }
 
 void xdotoolKey(const std::string& keys) { runUnix("/usr/bin/xdotool key " + keys); }

@@ -108,7 +108,8 @@ std::vector<std::string> standinCalls(const AppFolder& folder);
 // The paths given to SetWallpaper, in order.
 std::vector<std::string> wallpapersSet(const AppFolder& folder);
 
-// Runs a Linux program (Wine starts Unix executables too), e.g. xdotool.
+// Runs a command line through /bin/sh on the Linux side (Wine starts Unix
+// executables too) and waits for it: its exit code, or nothing on time-out.
 std::optional<DWORD> runUnix(const std::string& commandLine, DWORD timeoutMs = 10000);
 // A real mouse click through the X server at desktop coordinates.
 void xdotoolClick(int x, int y, int button = 1, int repeat = 1);
