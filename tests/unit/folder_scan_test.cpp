@@ -96,7 +96,7 @@ protected:
         // Unix's rm does not follow the loop's link.
         const std::string unixRoot = driver::unixPathOf(root_);
         if (!unixRoot.empty() && unixRoot.find("tavrel-scan-") != std::string::npos) {
-            driver::runUnix("Z:\\bin\\rm -rf " + unixRoot);
+            driver::runUnix("/bin/rm -rf '" + unixRoot + "'");
             driver::waitUntil([&] { return !exists(root_); }, 5000);
         }
     }
@@ -272,9 +272,9 @@ protected:
         }
         const std::string unixLoop = driver::unixPathOf(at("loop"));
         ASSERT_FALSE(unixLoop.empty());
-        // Wine starts a Unix program without a handle to wait on: wait for
+        // The link must be visible through Wine before the scan: wait for
         // the link itself.
-        driver::runUnix("Z:\\bin\\ln -s . " + unixLoop + "/" + link);
+        driver::runUnix("/bin/ln -s . '" + unixLoop + "/" + link + "'");
         ASSERT_TRUE(driver::waitUntil([&] { return exists(at("loop\\" + link)); }, 5000));
         WIN32_FIND_DATAA found;
         HANDLE probe = FindFirstFileA(at("loop\\" + link).c_str(), &found);
