@@ -42,6 +42,8 @@ add_dependencies(tavrel_resources tavrel_images)
 add_executable(Tavrel WIN32 app/main.cpp $<TARGET_OBJECTS:tavrel_resources>)
 target_link_libraries(Tavrel PRIVATE tavrel_win)
 tavrel_target_defaults(Tavrel)
+# The shipped program carries no debug information.
+target_link_options(Tavrel PRIVATE -s)
 set_target_properties(Tavrel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 # The default wallpapers lie beside the executable.
