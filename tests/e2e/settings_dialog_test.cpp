@@ -539,4 +539,67 @@ TEST(SettingsDialog, TimerWaitsWhileOpenAndAFullIntervalAfterClosing)
     deleteRunValue();
 }
 
+// The preview as the user sees it: a 640 x 480 picture, left half pink and
+// right half green, in each style. Area coordinates, 152 x 114.
+TEST(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
+{
+    driver::AppFolder folder("dialog");
+    const COLORREF left = RGB(230, 40, 170);
+    const COLORREF right = RGB(40, 200, 90);
+    const std::string picture = folder.path() + "\\picture-640x480.bmp";
+    driver::writeFileBytes(picture, bmpBytes(640, 480, left, right));
+    folder.writeIni(iniText({1, 0, 12, 1, 0}, {picture}));
+    deleteRunValue();
+    driver::Tavrel app(folder);
+    ASSERT_NE(nullptr, app.window());
+    HWND dialog = openSettings(app);
+    ASSERT_NE(nullptr, dialog);
+
+    enum Expect { kBlack, kLeft, kRight };
+    struct Point {
+        int x, y;
+        Expect colour;
+    };
+    struct Row {
+        const char* name;
+        int button;
+        std::vector<Point> points;
+    };
+    // Centre: the picture covers 28..122 x 21..91, split at 28 + 47.
+    // Tile: tiles 95 x 71 from the corner, each split in the middle.
+    const Row rows[] = {
+        {"centre", kTile + 1,
+         {{28, 21, kLeft}, {74, 50, kLeft}, {77, 50, kRight}, {122, 91, kRight}, {27, 50, kBlack},
+          {123, 50, kBlack}, {60, 20, kBlack}, {60, 92, kBlack}, {10, 10, kBlack}, {140, 104, kBlack}}},
+        {"stretch", kTile + 2,
+         {{3, 3, kLeft}, {74, 57, kLeft}, {78, 57, kRight}, {148, 110, kRight}}},
+        {"tile", kTile,
+         {{3, 3, kLeft}, {46, 40, kLeft}, {49, 40, kRight}, {93, 40, kRight}, {96, 40, kLeft},
+          {141, 40, kLeft}, {144, 40, kRight}, {148, 40, kRight}, {20, 75, kLeft}, {70, 110, kRight},
+          {110, 110, kLeft}}},
+    };
+    RECT area = {};
+    GetWindowRect(GetDlgItem(dialog, kPreviewArea), &area);
+    ASSERT_EQ(152, area.right - area.left);
+    ASSERT_EQ(114, area.bottom - area.top);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        clickItem(dialog, row.button);
+        ASSERT_TRUE(driver::waitUntil([&] { return checked(dialog, row.button); }));
+        Sleep(500);
+        const driver::Screenshot shot = driver::captureScreen();
+        shot.save(std::string("settings-dialog-") + row.name);
+        for (const Point& p : row.points) {
+            const uint32_t pixel = shot.at(area.left + p.x, area.top + p.y);
+            const COLORREF want = p.colour == kLeft ? left : p.colour == kRight ? right : RGB(0, 0, 0);
+            EXPECT_EQ(GetRValue(want), driver::red(pixel)) << "at " << p.x << "," << p.y;
+            EXPECT_EQ(GetGValue(want), driver::green(pixel)) << "at " << p.x << "," << p.y;
+            EXPECT_EQ(GetBValue(want), driver::blue(pixel)) << "at " << p.x << "," << p.y;
+        }
+    }
+    clickItem(dialog, IDCANCEL);
+    EXPECT_TRUE(driver::waitGone(dialog));
+}
+
+
 }  // namespace
