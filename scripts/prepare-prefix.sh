@@ -8,10 +8,8 @@ set -euo pipefail
 export TAVREL_WINEPREFIX="$1"
 standin_dll="$2"
 here="$(cd "$(dirname "$0")" && pwd)"
-# Lasting Wine helpers started from here must not hold ctest's pipe open.
-log=$(mktemp)
-exec 3>&1 >"$log" 2>&1 </dev/null
-trap 'cat "$log" >&3; rm -f "$log"' EXIT
+
+prepare() {
 # shellcheck source=wine-env.sh
 source "$here/wine-env.sh"
 
@@ -38,3 +36,15 @@ if [ -f "$standin_dll" ]; then
     "$here/register-standin.sh" "$standin_dll"
 fi
 echo "prefix ready: $WINEPREFIX on $DISPLAY, desktop $desktop_size"
+}
+
+# Lasting Wine helpers and Xvfb started from here must not hold the caller's
+# output open (ctest would wait for them forever): everything goes to a file
+# that is shown afterwards. Bash keeps its saved descriptors from children.
+log=$(mktemp)
+set +e
+( set -e; prepare ) </dev/null >"$log" 2>&1
+status=$?
+cat "$log"
+rm -f "$log"
+exit $status
