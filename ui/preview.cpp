@@ -53,6 +53,10 @@ void drawPicture(const SettingsDialogState& state)
     input.dpiX = GetDeviceCaps(dc.get(), LOGPIXELSX);
     input.dpiY = GetDeviceCaps(dc.get(), LOGPIXELSY);
 
+    // The default stretch mode drops rows and columns when it shrinks, which
+    // leaves dark seams in a photo scaled down this far.
+    SetStretchBltMode(dc.get(), HALFTONE);
+    SetBrushOrgEx(dc.get(), 0, 0, nullptr);
     for (const RenderCall& call : previewRenderCalls(input)) {
         state.picture->Render(dc.get(), call.x, call.y, call.cx, call.cy, call.xSrc, call.ySrc,
                               call.cxSrc, call.cySrc, nullptr);
