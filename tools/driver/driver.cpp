@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 namespace driver {
@@ -466,6 +467,69 @@ std::string Screenshot::save(const std::string& name) const
         runUnix("/usr/bin/convert \"" + unixBmp + "\" \"" + unixPng + "\"", 20000);
     }
     return path;
+}
+
+RECT taskbarRect()
+{
+    RECT rect = {};
+    // Wine hides the taskbar while it has nothing to show.
+    HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+    if (taskbar && IsWindowVisible(taskbar))
+        GetWindowRect(taskbar, &rect);
+    return rect;
+}
+
+std::optional<RECT> findTrayIcon(const Screenshot& shot, int width)
+{
+    RECT bar = taskbarRect();
+    bar.left = bar.left > 0 ? bar.left : 0;
+    bar.top = bar.top > 0 ? bar.top : 0;
+    bar.right = bar.right < shot.width ? bar.right : shot.width;
+    bar.bottom = bar.bottom < shot.height ? bar.bottom : shot.height;
+    if (bar.right - bar.left < width || bar.bottom <= bar.top)
+        return std::nullopt;
+    // The taskbar's own colour is the one most of it has.
+    std::map<uint32_t, int> counts;
+    for (int y = bar.top; y < bar.bottom; ++y)
+        for (int x = bar.left; x < bar.right; ++x)
+            ++counts[shot.at(x, y)];
+    uint32_t background = 0;
+    int most = 0;
+    for (const auto& [colour, count] : counts)
+        if (count > most) {
+            most = count;
+            background = colour;
+        }
+    RECT box = {shot.width, shot.height, -1, -1};
+    for (int y = bar.top; y < bar.bottom; ++y)
+        for (int x = bar.right - width; x < bar.right; ++x)
+            if (shot.at(x, y) != background) {
+                box.left = x < box.left ? x : box.left;
+                box.top = y < box.top ? y : box.top;
+                box.right = x + 1 > box.right ? x + 1 : box.right;
+                box.bottom = y + 1 > box.bottom ? y + 1 : box.bottom;
+            }
+    if (box.right < 0)
+        return std::nullopt;
+    return box;
+}
+
+std::optional<RECT> waitForTrayIcon(bool present, DWORD timeoutMs)
+{
+    // Two equal looks in a row: a taskbar that has just been shown again may
+    // not be painted yet.
+    std::optional<RECT> found;
+    std::optional<RECT> previous;
+    waitUntil(
+        [&] {
+            previous = found;
+            found = findTrayIcon(captureScreen());
+            if (found.has_value() != present)
+                return false;
+            return !present || (previous && EqualRect(&*previous, &*found));
+        },
+        timeoutMs, 100);
+    return found;
 }
 
 }  // namespace driver

@@ -130,4 +130,14 @@ inline int red(uint32_t c) { return (c >> 16) & 0xFF; }
 inline int green(uint32_t c) { return (c >> 8) & 0xFF; }
 inline int blue(uint32_t c) { return c & 0xFF; }
 
+// The notification area of Wine's taskbar ("Shell_TrayWnd"), which draws its
+// icons itself at its right end, without a window per icon. Empty while the
+// taskbar is hidden (Wine hides it when it has nothing to show).
+RECT taskbarRect();
+// The box of the pixels in the taskbar's right end (the last `width` pixels)
+// that differ from the taskbar's own colour; nothing when there are none.
+std::optional<RECT> findTrayIcon(const Screenshot& shot, int width = 64);
+// Polls until an icon is there (present) or gone (!present); the box found.
+std::optional<RECT> waitForTrayIcon(bool present, DWORD timeoutMs = 10000);
+
 }  // namespace driver

@@ -1,3 +1,5 @@
 # The tray program as a person uses it: the Run-key value in process, the
 # tray icon, its menu and commands, and the About box on the real exe.
 tavrel_add_windows_test(autorun_test SOURCES unit/autorun_test.cpp)
+tavrel_add_e2e_test(tray_test e2e/tray_test.cpp)
+target_link_libraries(tray_test PRIVATE shell32)
