@@ -3,3 +3,4 @@
 tavrel_add_windows_test(autorun_test SOURCES unit/autorun_test.cpp)
 tavrel_add_e2e_test(tray_test e2e/tray_test.cpp)
 target_link_libraries(tray_test PRIVATE shell32)
+tavrel_add_e2e_test(about_test e2e/about_test.cpp)
