@@ -225,4 +225,19 @@ TEST(About, ClosesOnAnyClickEnterAndEscapeButNoOtherKey)
     EXPECT_EQ(0u, app.exit().value_or(1));
 }
 
+TEST(About, ExitWhileOpenSavesAndEndsTheProgram)
+{
+    driver::AppFolder folder("about-exit");
+    driver::Tavrel app(folder);
+    ASSERT_NE(nullptr, app.window());
+    HWND about = openAbout(app);
+    ASSERT_NE(nullptr, about);
+    // Exit from the tray menu is carried out inside the box's own loop.
+    const auto code = app.exit();
+    ASSERT_TRUE(code.has_value()) << "Exit with About open did not end the program";
+    EXPECT_EQ(0u, *code);
+    EXPECT_FALSE(IsWindow(about));
+    EXPECT_TRUE(folder.readIni().has_value()) << "Exit with About open did not save";
+}
+
 }  // namespace
