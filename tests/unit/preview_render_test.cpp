@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/app_globals.h"
+#include "test_files.h"
 #include "app/commands.h"
 #include "app/resource.h"
 #include "ui/preview.h"
@@ -84,35 +85,7 @@ public:
 // A 24-bit BMP of one colour.
 bool writeBmp(const std::string& path, int width, int height, COLORREF colour)
 {
-    const int stride = (width * 3 + 3) & ~3;
-    BITMAPFILEHEADER file = {};
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + stride * height;
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
-    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
-    std::string row(stride, '\0');
-    for (int x = 0; x < width; ++x) {
-        row[x * 3] = static_cast<char>(GetBValue(colour));
-        row[x * 3 + 1] = static_cast<char>(GetGValue(colour));
-        row[x * 3 + 2] = static_cast<char>(GetRValue(colour));
-    }
-    for (int y = 0; y < height; ++y)
-        bytes += row;
-    HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (out == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    const BOOL ok = WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(out);
-    return ok && written == bytes.size();
+    return writeBytes(path, bmpBytes(width, height, colour, colour));
 }
 
 std::string tempPath(const char* name)

@@ -16,22 +16,9 @@
 #include "settings/filelist_section.h"
 #include "settings/profile_file.h"
 #include "settings/profile_writer.h"
+#include "test_files.h"
 
 namespace {
-
-std::string readBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void writeBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 // A literal with the NUL bytes inside it.
 template <size_t N>

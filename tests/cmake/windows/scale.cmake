@@ -4,7 +4,6 @@ tavrel_add_test(settings_scale_test
     SOURCES unit/settings_scale_test.cpp
     LIBS tavrel_win tavrel_driver
     LABELS unit)
-target_include_directories(settings_scale_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/support)
 
 # The real program against bad input and a save killed half way.
 tavrel_add_e2e_test(bad_input_test e2e/bad_input_test.cpp)
