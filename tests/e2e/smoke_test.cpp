@@ -1,5 +1,5 @@
 // The harness itself: the real program starts in a fresh folder, is found by
-// its window, and ends with code 0 when told to exit.
+// its window and ends with code 0; the code page; commands on the Linux side.
 
 #include <gtest/gtest.h>
 
@@ -10,20 +10,13 @@ TEST(Smoke, StartsAndExitsWithZero)
     driver::AppFolder folder("smoke");
     driver::Tavrel app(folder);
     ASSERT_NE(nullptr, app.window());
-    const auto code = app.exit();
-    ASSERT_TRUE(code.has_value());
-    EXPECT_EQ(0u, *code);
+    EXPECT_EQ(std::optional<DWORD>(0), app.exit());
     EXPECT_TRUE(folder.readIni().has_value());
-}
-
-TEST(Smoke, AnsiCodePageIs936)
-{
     EXPECT_EQ(936u, GetACP());
 }
 
 TEST(Smoke, LinuxCommandsRunToTheEndWithTheirExitCode)
 {
-    EXPECT_EQ(std::optional<DWORD>(0), driver::runUnix("/bin/true"));
     EXPECT_EQ(std::optional<DWORD>(3), driver::runUnix("exit 3"));
     // Quotes and spaces reach the shell intact, and the command has ended.
     const std::string file = driver::artifactDir() + "\\unix output.txt";

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -22,122 +21,54 @@ protected:
     void TearDown() override { CoUninitialize(); }
 };
 
-TEST_F(Applier, CallsInOrderWithTheValuesOfOneChange)
+TEST_F(Applier, EveryChangeCallsInOrderWithItsStyleAndPath)
 {
-    recording::RegisteredDesktop desktop;
-    ASSERT_TRUE(desktop.registered());
-    applyWallpaper("C:\\pictures\\a.bmp", 0);
-    const Calls expected = {
-        "Create",
-        "SetDesktopItemOptions 12 1 1 0",
-        "SetWallpaperOptions 8 1 0",
-        "SetWallpaper 0",
-        "ApplyChanges 7",
-        "Release 0",
-    };
-    EXPECT_EQ(expected, recording::calls());
-    ASSERT_EQ(1u, recording::wallpapers().size());
-    EXPECT_EQ(L"C:\\pictures\\a.bmp", recording::wallpapers()[0]);
-}
-
-TEST_F(Applier, StyleFollowsShowMode)
-{
+    ASSERT_EQ(936u, GetACP());
+    const std::string longest = "C:\\" + std::string(252, 'x') + ".bmp";  // 259 bytes
+    char unterminated[261];
+    std::string(260, 'a').copy(unterminated, 260);
+    unterminated[260] = '\0';  // beyond the path's 260 bytes, never to be read
     struct Row {
+        const char* name;
         int32_t showMode;
         DWORD style;
-        const char* name;
+        const char* path;
+        std::string set;  // as UTF-8; empty: no SetWallpaper nor ApplyChanges
     };
     const Row rows[] = {
-        {0, 1, "0 tiled, WPSTYLE_TILE"},
-        {1, 0, "1 centred, WPSTYLE_CENTER"},
-        {2, 2, "2 stretched, WPSTYLE_STRETCH"},
-        {5, 2, "5 out of range"},
-        {-1, 2, "-1 out of range"},
+        {"0 tiled", 0, 1, "C:\\pictures\\a.bmp", "C:\\pictures\\a.bmp"},
+        // Read in the ANSI code page, not widened byte by byte.
+        {"1 centred, GBK path", 1, 0, "C:\\\xB1\xDA\xD6\xBD\\\xCD\xED\xCF\xBC.bmp", "C:\\壁纸\\晚霞.bmp"},
+        {"2 stretched, longest path", 2, 2, longest.c_str(), longest},
+        {"5 out of range", 5, 2, "C:\\a.bmp", "C:\\a.bmp"},
+        {"-1 out of range", -1, 2, "C:\\a.bmp", "C:\\a.bmp"},
+        {"no terminator within 260 bytes", 0, 1, unterminated, ""},
     };
     recording::RegisteredDesktop desktop;
     ASSERT_TRUE(desktop.registered());
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         recording::clearCalls();
-        applyWallpaper("C:\\a.bmp", row.showMode);
-        ASSERT_EQ(1u, recording::styles().size());
-        EXPECT_EQ(row.style, recording::styles()[0]);
-        EXPECT_EQ(6u, recording::calls().size());
+        applyWallpaper(row.path, row.showMode);
+        // Each change creates its own object.
+        Calls expected = {"Create", "SetDesktopItemOptions 12 1 1 0",
+                          "SetWallpaperOptions 8 " + std::to_string(row.style) + " 0"};
+        if (!row.set.empty())
+            expected.insert(expected.end(), {"SetWallpaper 0 " + row.set, "ApplyChanges 7"});
+        expected.push_back("Release 0");
+        EXPECT_EQ(expected, recording::calls());
     }
-}
-
-// The path's bytes are read in the ANSI code page (936 here): a GBK path
-// arrives as the right characters, not as bytes widened one by one.
-TEST_F(Applier, PathIsConvertedThroughTheAnsiCodePage)
-{
-    ASSERT_EQ(936u, GetACP());
-    recording::RegisteredDesktop desktop;
-    ASSERT_TRUE(desktop.registered());
-    // "C:\壁纸\晚霞.bmp" in code page 936.
-    applyWallpaper("C:\\\xB1\xDA\xD6\xBD\\\xCD\xED\xCF\xBC.bmp", 2);
-    ASSERT_EQ(1u, recording::wallpapers().size());
-    EXPECT_EQ(L"C:\\\x58C1\x7EB8\\\x665A\x971E.bmp", recording::wallpapers()[0]);
-}
-
-TEST_F(Applier, LongestPathArrivesWhole)
-{
-    recording::RegisteredDesktop desktop;
-    ASSERT_TRUE(desktop.registered());
-    const std::string path = "C:\\" + std::string(252, 'x') + ".bmp";  // 259 bytes
-    applyWallpaper(path.c_str(), 1);
-    ASSERT_EQ(1u, recording::wallpapers().size());
-    EXPECT_EQ(std::wstring(path.begin(), path.end()), recording::wallpapers()[0]);
-}
-
-// A path with no terminator within its 260 bytes gives no string: the
-// object is released without SetWallpaper and ApplyChanges.
-TEST_F(Applier, PathWithoutTerminatorSetsNothing)
-{
-    recording::RegisteredDesktop desktop;
-    ASSERT_TRUE(desktop.registered());
-    char unterminated[261];
-    std::fill(std::begin(unterminated), std::end(unterminated), 'a');
-    unterminated[260] = '\0';  // beyond the path's 260 bytes, never to be read
-    applyWallpaper(unterminated, 0);
-    const Calls expected = {
-        "Create",
-        "SetDesktopItemOptions 12 1 1 0",
-        "SetWallpaperOptions 8 1 0",
-        "Release 0",
-    };
-    EXPECT_EQ(expected, recording::calls());
 }
 
 TEST_F(Applier, NoObjectMeansNoOtherCall)
 {
-    struct Row {
-        recording::Creation creation;
-        const char* name;
-    };
-    const Row rows[] = {
-        {recording::Creation::Fails, "creation fails"},
-        {recording::Creation::SucceedsEmpty, "S_OK without an interface"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        recording::RegisteredDesktop desktop(row.creation);
+    for (recording::Creation creation : {recording::Creation::Fails, recording::Creation::SucceedsEmpty}) {
+        SCOPED_TRACE(creation == recording::Creation::Fails ? "creation fails" : "S_OK without an interface");
+        recording::RegisteredDesktop desktop(creation);
         ASSERT_TRUE(desktop.registered());
         applyWallpaper("C:\\a.bmp", 0);
         EXPECT_EQ(Calls{"Create"}, recording::calls());
     }
-}
-
-TEST_F(Applier, EveryChangeCreatesItsOwnObject)
-{
-    recording::RegisteredDesktop desktop;
-    ASSERT_TRUE(desktop.registered());
-    applyWallpaper("C:\\a.bmp", 0);
-    applyWallpaper("C:\\b.bmp", 1);
-    const Calls& calls = recording::calls();
-    ASSERT_EQ(12u, calls.size());
-    EXPECT_EQ("Create", calls[6]);
-    EXPECT_EQ("SetDesktopItemOptions 12 1 1 0", calls[7]);
-    EXPECT_EQ("Release 0", calls[11]);
 }
 
 }  // namespace

@@ -6,8 +6,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -19,14 +17,13 @@ namespace {
 
 using Paths = std::vector<std::string>;
 
-Paths listEntries()
+Paths scanned(bool sorted = false)
 {
     Paths paths;
-    const int32_t n = wallpaperList.count();
-    for (int32_t i = 0; i < n; ++i) {
+    for (int32_t i = 0, n = wallpaperList.count(); i < n; ++i, wallpaperList.advance())
         paths.push_back(wallpaperList.current());
-        wallpaperList.advance();
-    }
+    if (sorted)
+        std::sort(paths.begin(), paths.end());
     return paths;
 }
 
@@ -40,9 +37,10 @@ std::string currentDirectory()
     return text;
 }
 
-// A walk of its own, with absolute search patterns and no change of the
-// current directory: what the scan should find, in the order the file system
-// yields it. Also notes the last folder it entered.
+bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// What the scan should find, in the order the file system yields it, found
+// with absolute patterns and no change of directory; notes the last folder.
 void referenceWalk(const std::string& folder, Paths& files, std::string& lastEntered)
 {
     WIN32_FIND_DATAA found;
@@ -54,17 +52,15 @@ void referenceWalk(const std::string& folder, Paths& files, std::string& lastEnt
         const std::string name(found.cFileName, strnlen(found.cFileName, sizeof found.cFileName));
         if (name == "." || name == "..")
             continue;
-        const std::string path = folder + "\\" + name;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            referenceWalk(path, files, lastEntered);
+            referenceWalk(folder + "\\" + name, files, lastEntered);
         else
-            files.push_back(path);
+            files.push_back(folder + "\\" + name);
     } while (FindNextFileA(search, &found));
     FindClose(search);
 }
 
-// Wide functions with the \\?\ prefix make paths longer than the ANSI ones
-// could.
+// Wide \\?\ paths reach lengths the ANSI functions could not make.
 std::wstring longWide(const std::string& path)
 {
     std::wstring wide(path.size() + 1, L'\0');
@@ -72,8 +68,6 @@ std::wstring longWide(const std::string& path)
     wide.resize(n > 0 ? n - 1 : 0);
     return L"\\\\?\\" + wide;
 }
-
-bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 class FolderScan : public testing::Test {
 protected:
@@ -95,7 +89,7 @@ protected:
         SetCurrentDirectoryA(saved_.c_str());
         // Unix's rm does not follow the loop's link.
         const std::string unixRoot = driver::unixPathOf(root_);
-        if (!unixRoot.empty() && unixRoot.find("tavrel-scan-") != std::string::npos) {
+        if (unixRoot.find("tavrel-scan-") != std::string::npos) {
             driver::runUnix("/bin/rm -rf '" + unixRoot + "'");
             driver::waitUntil([&] { return !exists(root_); }, 5000);
         }
@@ -113,50 +107,12 @@ protected:
         ASSERT_NE(INVALID_HANDLE_VALUE, handle) << relative;
         CloseHandle(handle);
     }
-    Paths reference(std::string* lastEntered = nullptr) const
-    {
-        Paths files;
-        std::string last;
-        referenceWalk(root_, files, last);
-        if (lastEntered)
-            *lastEntered = last;
-        return files;
-    }
 
     std::string root_;
     std::string saved_;
 };
 
-TEST_F(FolderScan, DepthFirstInTheOrderOfTheSearch)
-{
-    file("a.jpg");
-    folder("s");
-    file("s\\b.jpg");
-    folder("s\\t");
-    file("s\\t\\d.gif");
-    file("s\\e.bmp");
-    file("c.jpg");
-    folder("u");
-    file("u\\f.jpg");
-    std::string lastEntered;
-    const Paths expected = reference(&lastEntered);
-    ASSERT_EQ(6u, expected.size());
-
-    scanWallpaperFolder(root_.c_str());
-    EXPECT_EQ(expected, listEntries());
-    EXPECT_EQ(lastEntered, currentDirectory());
-    // Whatever the file system's order, a folder's content is contiguous.
-    const Paths scanned = listEntries();
-    std::vector<long> inS;
-    for (const char* name : {"s\\b.jpg", "s\\e.bmp", "s\\t\\d.gif"}) {
-        const auto found = std::find(scanned.begin(), scanned.end(), at(name));
-        ASSERT_NE(scanned.end(), found) << name;
-        inS.push_back(static_cast<long>(found - scanned.begin()));
-    }
-    EXPECT_EQ(2, *std::max_element(inS.begin(), inS.end()) - *std::min_element(inS.begin(), inS.end()));
-}
-
-TEST_F(FolderScan, EveryFileWhateverItsNameOrAttributes)
+TEST_F(FolderScan, EveryFileDepthFirstInTheOrderOfTheSearch)
 {
     struct Row {
         const char* name;
@@ -170,172 +126,102 @@ TEST_F(FolderScan, EveryFileWhateverItsNameOrAttributes)
         {"Thumbs.db", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM},
         {"no_extension", FILE_ATTRIBUTE_NORMAL},
         {"\xCD\xED\xCF\xBC.bmp", FILE_ATTRIBUTE_NORMAL},  // "晚霞.bmp", code page 936
+        {"s\\b.jpg", FILE_ATTRIBUTE_NORMAL},
+        {"s\\t\\d.gif", FILE_ATTRIBUTE_NORMAL},
+        {"s\\e.bmp", FILE_ATTRIBUTE_NORMAL},
+        {"u\\f.jpg", FILE_ATTRIBUTE_NORMAL},
     };
+    folder("s");
+    folder("s\\t");
+    folder("u");
     for (const Row& row : rows)
         file(row.name, row.attributes);
-    scanWallpaperFolder(root_.c_str());
-    const Paths scanned = listEntries();
-    EXPECT_EQ(std::size(rows), scanned.size());
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_NE(scanned.end(), std::find(scanned.begin(), scanned.end(), at(row.name)));
-    }
-    EXPECT_EQ(root_, currentDirectory());
-}
+    Paths expected;
+    std::string lastEntered;
+    referenceWalk(root_, expected, lastEntered);
+    ASSERT_EQ(std::size(rows), expected.size());  // so the scan must find every one
 
-TEST_F(FolderScan, FoldersWithoutFilesGiveNothing)
-{
-    struct Row {
-        std::vector<const char*> folders;
-        const char* name;
-    };
-    const Row rows[] = {
-        {{}, "empty folder"},
-        {{"x", "y", "y\\z"}, "only subfolders"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        for (const char* name : row.folders)
-            folder(name);
-        std::string lastEntered;
-        reference(&lastEntered);
-        scanWallpaperFolder(root_.c_str());
-        EXPECT_TRUE(wallpaperList.isEmpty());
-        EXPECT_EQ(lastEntered, currentDirectory());
-    }
+    scanWallpaperFolder(root_.c_str());
+    EXPECT_EQ(expected, scanned());
+    EXPECT_EQ(lastEntered, currentDirectory());
 }
 
 TEST_F(FolderScan, MissingFolderChangesNothing)
 {
-    struct Row {
-        std::string folder;
-        const char* name;
-    };
-    const Row rows[] = {
-        {at("missing"), "missing folder"},
-        {at("plain.jpg"), "a file, not a folder"},
-        {"Q:\\no-such-drive", "missing drive"},
-    };
     file("plain.jpg");
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        scanWallpaperFolder(row.folder.c_str());
+    for (const std::string& missing : {at("missing"), at("plain.jpg"), std::string("Q:\\no-such-drive")}) {
+        SCOPED_TRACE(missing);
+        scanWallpaperFolder(missing.c_str());
         EXPECT_TRUE(wallpaperList.isEmpty());
         EXPECT_EQ("C:\\windows", currentDirectory());
     }
 }
 
-TEST_F(FolderScan, DotEntriesAreNeitherTakenNorEntered)
-{
-    file("a.jpg");
-    folder("s");
-    scanWallpaperFolder(root_.c_str());
-    EXPECT_EQ(Paths{at("a.jpg")}, listEntries());
-    EXPECT_EQ(at("s"), currentDirectory());
-}
-
 // Paths of more than 259 bytes are passed over; the scan goes on.
 TEST_F(FolderScan, PathsThatDoNotFitAreSkipped)
 {
-    // root\<deep> leaves room for a name of exactly `room` bytes.
+    // root\<deep>\ leaves room for a name of exactly `room` bytes.
     const std::string deep(200, 'd');
     const size_t room = 259 - (root_.size() + 1 + deep.size() + 1);
     ASSERT_GT(room, 4u);
+    const std::string fits = deep + "\\" + std::string(room, 'f');
+    const std::string tooLong = deep + "\\" + std::string(room + 1, 'h');
+    ASSERT_EQ(259u, at(fits).size());
     folder(deep);
-    const std::string fits(room, 'f');
-    const std::string tooLong(room + 1, 'g');
-    file(deep + "\\" + fits);
-    file(deep + "\\" + tooLong);
-    folder(deep + "\\" + std::string(room + 1, 'h'));
-    file(deep + "\\" + std::string(room + 1, 'h') + "\\inside.jpg");
+    file(fits);
+    file(deep + "\\" + std::string(room + 1, 'g'));
+    folder(tooLong);
+    file(tooLong + "\\inside.jpg");
     file("after.jpg");
-
     scanWallpaperFolder(root_.c_str());
-    const Paths scanned = listEntries();
-    ASSERT_EQ(259u, at(deep + "\\" + fits).size());
-    EXPECT_EQ(2u, scanned.size());
-    EXPECT_NE(scanned.end(), std::find(scanned.begin(), scanned.end(), at(deep + "\\" + fits)));
-    EXPECT_NE(scanned.end(), std::find(scanned.begin(), scanned.end(), at("after.jpg")));
+    EXPECT_EQ((Paths{at("after.jpg"), at(fits)}), scanned(true));
 }
 
-// A link back to its own folder; Wine shows a Unix symlink as a folder.
-class LinkLoop : public FolderScan {
-protected:
-    // root\loop holds x0.jpg .. x<files-1>.jpg and a link named `link` to
-    // itself; the root holds as many files beside it.
-    void makeLoop(const std::string& link, int files)
-    {
-        folder("loop");
-        for (int i = 0; i < files; ++i) {
-            file("loop\\x" + std::to_string(i) + ".jpg");
-            file("y" + std::to_string(i) + ".jpg");
+// A Unix symlink back to its own folder, which Wine shows as a folder: the
+// descent ends, by the length or by a folder that cannot be entered, which
+// adds nothing while the scan goes on with the entries after it.
+TEST_F(FolderScan, LinkLoopEnds)
+{
+    struct Row {
+        const char* name;
+        std::string link;
+        int files;
+        bool lengthEnds;
+    };
+    const Row rows[] = {
+        {"long name: 259 bytes come before Linux's 40 links per lookup", "link-back-to-itself", 3, true},
+        {"short name: Linux refuses the lookup first", "s", 8, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        // base holds y<i>.jpg and base\loop, which holds x<i>.jpg and the link.
+        const std::string base = "base-" + row.link;
+        folder(base);
+        folder(base + "\\loop");
+        for (int i = 0; i < row.files; ++i) {
+            file(base + "\\loop\\x" + std::to_string(i) + ".jpg");
+            file(base + "\\y" + std::to_string(i) + ".jpg");
         }
-        const std::string unixLoop = driver::unixPathOf(at("loop"));
-        ASSERT_FALSE(unixLoop.empty());
-        // The link must be visible through Wine before the scan: wait for
-        // the link itself.
-        driver::runUnix("/bin/ln -s . '" + unixLoop + "/" + link + "'");
-        ASSERT_TRUE(driver::waitUntil([&] { return exists(at("loop\\" + link)); }, 5000));
-        WIN32_FIND_DATAA found;
-        HANDLE probe = FindFirstFileA(at("loop\\" + link).c_str(), &found);
-        ASSERT_NE(INVALID_HANDLE_VALUE, probe);
-        FindClose(probe);
-        ASSERT_TRUE(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) << "the link is not seen as a folder";
+        const std::string loop = at(base + "\\loop");
+        driver::runUnix("/bin/ln -s . '" + driver::unixPathOf(loop) + "/" + row.link + "'");
+        ASSERT_TRUE(driver::waitUntil([&] { return exists(loop + "\\" + row.link); }, 5000));
+        ASSERT_TRUE(GetFileAttributesA((loop + "\\" + row.link).c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+
+        Paths expected;
+        for (int i = 0; i < row.files; ++i)
+            expected.push_back(at(base + "\\y" + std::to_string(i) + ".jpg"));
+        std::string turn = loop;
+        for (; turn.size() + 7 <= 259 && exists(turn + "\\x0.jpg"); turn += "\\" + row.link)
+            for (int i = 0; i < row.files; ++i)
+                expected.push_back(turn + "\\x" + std::to_string(i) + ".jpg");
+        ASSERT_EQ(row.lengthEnds, turn.size() + 7 > 259) << "the other limit would end it";
+        ASSERT_GE(expected.size(), 4u * row.files);
+        std::sort(expected.begin(), expected.end());
+
+        wallpaperList.clear();
+        scanWallpaperFolder(at(base).c_str());
+        EXPECT_EQ(expected, scanned(true));
     }
-    // Every file of the root, and of the loop at 0 to `turns` - 1 turns.
-    Paths expected(const std::string& link, int files, int turns) const
-    {
-        Paths paths;
-        for (int i = 0; i < files; ++i)
-            paths.push_back(at("y" + std::to_string(i) + ".jpg"));
-        std::string loop = at("loop");
-        for (int turn = 0; turn < turns; ++turn, loop += "\\" + link)
-            for (int i = 0; i < files; ++i)
-                paths.push_back(loop + "\\x" + std::to_string(i) + ".jpg");
-        std::sort(paths.begin(), paths.end());
-        return paths;
-    }
-};
-
-// With a long link name the path outgrows 259 bytes before Linux's limit of
-// 40 links per lookup: the length alone ends the descent.
-TEST_F(LinkLoop, EndsWhereThePathNoLongerFits)
-{
-    const std::string link = "link-back-to-itself";
-    const int files = 3;
-    makeLoop(link, files);
-    // root\loop + n * "\<link>" + "\xN.jpg" must fit 259 bytes.
-    const size_t base = at("loop").size() + std::string("\\x0.jpg").size();
-    const int turns = static_cast<int>((259 - base) / (link.size() + 1)) + 1;
-    ASSERT_LT(turns, 40);
-
-    scanWallpaperFolder(root_.c_str());
-    Paths scanned = listEntries();
-    for (const std::string& path : scanned)
-        EXPECT_LE(path.size(), 259u);
-    std::sort(scanned.begin(), scanned.end());
-    EXPECT_EQ(expected(link, files, turns), scanned);
-}
-
-// With a short link name Linux refuses the lookup after 40 links first: that
-// folder cannot be entered, adds nothing, and the scan goes on with the
-// entries after it.
-TEST_F(LinkLoop, FolderThatCannotBeEnteredAddsNothing)
-{
-    const std::string link = "s";
-    const int files = 8;
-    makeLoop(link, files);
-    // How deep a lookup still reaches the files, found by asking for them.
-    int turns = 0;
-    for (std::string loop = at("loop"); exists(loop + "\\x0.jpg"); loop += "\\" + link)
-        ++turns;
-    ASSERT_GE(turns, 20);
-    ASSERT_LT(at("loop").size() + 2 * turns + 7, 259u) << "the length, not the lookup, would end it";
-
-    scanWallpaperFolder(root_.c_str());
-    Paths scanned = listEntries();
-    std::sort(scanned.begin(), scanned.end());
-    EXPECT_EQ(expected(link, files, turns), scanned);
 }
 
 }  // namespace

@@ -5,73 +5,61 @@
 #include <wininet.h>
 #include <shlobj.h>
 
-#include <string>
+#include <cstring>
 
 namespace recording {
 
 namespace {
 
 std::vector<std::string> callLog;
-std::vector<std::wstring> pathLog;
-std::vector<DWORD> styleLog;
+Creation creationMode = Creation::Succeeds;
 
-void record(const std::string& line) { callLog.push_back(line); }
-
-std::string numbers(std::initializer_list<unsigned long> values)
+HRESULT record(const char* name, std::initializer_list<unsigned long> values = {}, HRESULT result = S_OK)
 {
-    std::string text;
+    std::string line = name;
     for (unsigned long value : values)
-        text += " " + std::to_string(value);
-    return text;
+        line += " " + std::to_string(value);
+    callLog.push_back(line);
+    return result;
 }
 
 class Desktop final : public IActiveDesktop {
 public:
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override
     {
-        if (!out)
-            return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IActiveDesktop)) {
-            *out = static_cast<IActiveDesktop*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+        *out = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IActiveDesktop) ? this : nullptr;
+        if (!*out)
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
     }
     STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
     STDMETHODIMP_(ULONG) Release() override
     {
         const ULONG left = --refs_;
-        record("Release" + numbers({left}));
+        record("Release", {left});
         if (left == 0)
             delete this;
         return left;
     }
 
-    STDMETHODIMP ApplyChanges(DWORD flags) override
-    {
-        record("ApplyChanges" + numbers({flags}));
-        return S_OK;
-    }
+    STDMETHODIMP ApplyChanges(DWORD flags) override { return record("ApplyChanges", {flags}); }
     STDMETHODIMP SetWallpaper(PCWSTR path, DWORD reserved) override
     {
-        record("SetWallpaper" + numbers({reserved}));
-        pathLog.push_back(path ? path : L"(null)");
+        char utf8[1024] = "(null)";
+        if (path && !WideCharToMultiByte(CP_UTF8, 0, path, -1, utf8, sizeof utf8, nullptr, nullptr))
+            strcpy(utf8, "(not convertible)");
+        callLog.push_back("SetWallpaper " + std::to_string(reserved) + " " + utf8);
         return S_OK;
     }
     STDMETHODIMP SetWallpaperOptions(LPCWALLPAPEROPT options, DWORD reserved) override
     {
-        record("SetWallpaperOptions" + numbers({options->dwSize, options->dwStyle, reserved}));
-        styleLog.push_back(options->dwStyle);
-        return S_OK;
+        return record("SetWallpaperOptions", {options->dwSize, options->dwStyle, reserved});
     }
     STDMETHODIMP SetDesktopItemOptions(LPCCOMPONENTSOPT options, DWORD reserved) override
     {
-        record("SetDesktopItemOptions" +
-               numbers({options->dwSize, static_cast<unsigned long>(options->fEnableComponents),
-                        static_cast<unsigned long>(options->fActiveDesktop), reserved}));
-        return S_OK;
+        return record("SetDesktopItemOptions", {options->dwSize, static_cast<unsigned long>(options->fEnableComponents),
+                                                static_cast<unsigned long>(options->fActiveDesktop), reserved});
     }
 
     // Nothing the program should ever call.
@@ -98,65 +86,43 @@ public:
     }
 
 private:
-    HRESULT unexpected(const char* name)
-    {
-        record(name);
-        return E_NOTIMPL;
-    }
-
+    static HRESULT unexpected(const char* name) { return record(name, {}, E_NOTIMPL); }
     ULONG refs_ = 1;
 };
 
+// Lives as long as the process; COM's references do not own it.
 class Factory final : public IClassFactory {
 public:
-    explicit Factory(Creation creation) : creation_(creation) {}
-
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override
     {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
-            *out = static_cast<IClassFactory*>(this);
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+        *out = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory) ? this : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
     }
-    // Lives as long as its registration; COM's references do not own it.
     STDMETHODIMP_(ULONG) AddRef() override { return 2; }
     STDMETHODIMP_(ULONG) Release() override { return 1; }
-
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override
     {
         record(IsEqualIID(iid, IID_IActiveDesktop) ? "Create" : "Create (other interface)");
         *out = nullptr;
         if (outer)
             return CLASS_E_NOAGGREGATION;
-        switch (creation_) {
-        case Creation::Fails:
+        if (creationMode == Creation::Fails)
             return CLASS_E_CLASSNOTAVAILABLE;
-        case Creation::SucceedsEmpty:
-            return S_OK;
-        case Creation::Succeeds:
-            break;
-        }
-        *out = static_cast<IActiveDesktop*>(new Desktop);
+        if (creationMode == Creation::Succeeds)
+            *out = static_cast<IActiveDesktop*>(new Desktop);
         return S_OK;
     }
     STDMETHODIMP LockServer(BOOL) override { return S_OK; }
-
-private:
-    Creation creation_;
 };
 
 }  // namespace
 
 RegisteredDesktop::RegisteredDesktop(Creation creation)
 {
+    static Factory factory;
     clearCalls();
-    static Factory succeeds(Creation::Succeeds);
-    static Factory fails(Creation::Fails);
-    static Factory empty(Creation::SucceedsEmpty);
-    Factory* factory = creation == Creation::Fails ? &fails : creation == Creation::SucceedsEmpty ? &empty : &succeeds;
-    if (FAILED(CoRegisterClassObject(CLSID_ActiveDesktop, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+    creationMode = creation;
+    if (FAILED(CoRegisterClassObject(CLSID_ActiveDesktop, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
                                      &cookie_)))
         cookie_ = 0;
 }
@@ -168,14 +134,6 @@ RegisteredDesktop::~RegisteredDesktop()
 }
 
 const std::vector<std::string>& calls() { return callLog; }
-const std::vector<std::wstring>& wallpapers() { return pathLog; }
-const std::vector<DWORD>& styles() { return styleLog; }
-
-void clearCalls()
-{
-    callLog.clear();
-    pathLog.clear();
-    styleLog.clear();
-}
+void clearCalls() { callLog.clear(); }
 
 }  // namespace recording

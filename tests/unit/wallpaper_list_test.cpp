@@ -10,123 +10,90 @@
 
 namespace {
 
+using Names = std::vector<std::string>;
+
 uint32_t seedOne() { return 1; }
 uint32_t seedZero() { return 0; }
 int seedCalls = 0;
-uint32_t countingSeed()
-{
-    ++seedCalls;
-    return 1;
-}
+uint32_t countingSeed() { return ++seedCalls, 1; }
 
-void fill(WallpaperList& list, const std::vector<std::string>& paths)
+void fill(WallpaperList& list, const Names& paths)
 {
     for (const std::string& path : paths)
         list.append(path.c_str());
 }
 
 // count() steps of current() then advance(): what saving and the dialog see.
-std::vector<std::string> fullWalk(WallpaperList& list)
+Names fullWalk(WallpaperList& list)
 {
-    std::vector<std::string> seen;
-    const int32_t n = list.count();
-    for (int32_t i = 0; i < n; ++i) {
+    Names seen;
+    for (int32_t i = 0, n = list.count(); i < n; ++i, list.advance())
         seen.emplace_back(list.current());
-        list.advance();
-    }
     return seen;
 }
 
 TEST(WallpaperList, EmptyListAnswersNothingAndDoesNotSeed)
 {
     WallpaperList list;
-    seedCalls = 0;
     list.setSeedSource(countingSeed);
     EXPECT_EQ(0, list.count());
     EXPECT_TRUE(list.isEmpty());
-    EXPECT_EQ(nullptr, list.current());
     list.advance();
     EXPECT_EQ(nullptr, list.current());
     EXPECT_EQ(nullptr, list.pickRandom());
     EXPECT_EQ(0, seedCalls);
 }
 
-TEST(WallpaperList, AppendKeepsCursorExceptOnFirstEntry)
-{
-    WallpaperList list;
-    list.append("a");
-    EXPECT_STREQ("a", list.current());
-    list.append("b");
-    list.append("c");
-    EXPECT_STREQ("a", list.current());
-    list.advance();
-    list.append("d");
-    EXPECT_STREQ("b", list.current());
-    EXPECT_EQ(4, list.count());
-}
-
-TEST(WallpaperList, RefusesNullAndPathsThatDoNotFit)
+TEST(WallpaperList, AppendKeepsCursorAndRefusesWhatDoesNotFit)
 {
     WallpaperList list;
     list.append(nullptr);
     list.append(std::string(260, 'x').c_str());
     EXPECT_TRUE(list.isEmpty());
-    const std::string longest(259, 'y');
+    const std::string longest(259, 'a');
     list.append(longest.c_str());
-    ASSERT_EQ(1, list.count());
-    EXPECT_EQ(longest, list.current());
-}
-
-TEST(WallpaperList, OneEntryStaysUnderTheCursor)
-{
-    WallpaperList list;
-    list.setSeedSource(seedOne);
-    list.append("only");
+    EXPECT_EQ(longest, list.current());  // the first entry takes the cursor
+    list.advance();
+    EXPECT_EQ(longest, list.current());  // one entry stays under it
+    fill(list, {"b", "b"});
+    list.advance();
+    list.append("d");
+    EXPECT_STREQ("b", list.current());
+    EXPECT_EQ(4, list.count());
+    // Equal paths are distinct entries.
     const char* first = list.current();
     list.advance();
-    EXPECT_EQ(first, list.current());
-    EXPECT_EQ(first, list.pickRandom());
-    EXPECT_EQ(first, list.pickRandom());
+    EXPECT_STREQ("b", list.current());
+    EXPECT_NE(first, list.current());
 }
 
-TEST(WallpaperList, FullWalkStartsAtCursorWrapsAndLeavesCursor)
+// The full walk starts at the cursor, wraps and leaves the cursor; a
+// rebuild (clear, then fill) puts it on the first entry appended.
+TEST(WallpaperList, FullWalkAndRebuild)
 {
     WallpaperList list;
     fill(list, {"1", "2", "3", "4", "5"});
     list.advance();
-    list.advance();  // cursor on entry 3
-    EXPECT_EQ((std::vector<std::string>{"3", "4", "5", "1", "2"}), fullWalk(list));
-    EXPECT_STREQ("3", list.current());
-
-    // A sequential step shows entry 3 and leaves the cursor on 4.
-    EXPECT_STREQ("3", list.current());
     list.advance();
-    EXPECT_STREQ("4", list.current());
-}
-
-TEST(WallpaperList, RebuildPutsCursorOnFirstAppended)
-{
-    WallpaperList list;
-    fill(list, {"old1", "old2"});
-    list.advance();
+    EXPECT_EQ((Names{"3", "4", "5", "1", "2"}), fullWalk(list));
+    EXPECT_STREQ("3", list.current());
     list.clear();
     EXPECT_TRUE(list.isEmpty());
     EXPECT_EQ(nullptr, list.current());
     fill(list, {"x", "y", "z"});
-    EXPECT_STREQ("x", list.current());
-    EXPECT_EQ((std::vector<std::string>{"x", "y", "z"}), fullWalk(list));
+    EXPECT_EQ((Names{"x", "y", "z"}), fullWalk(list));
 }
 
-TEST(WallpaperList, EqualPathsAreDistinctEntries)
+// A long list builds in linear time and is freed without deep recursion.
+TEST(WallpaperList, LongListBuildsAndClears)
 {
     WallpaperList list;
-    list.setSeedSource(seedOne);
-    fill(list, {"same", "same"});
-    EXPECT_EQ(2, list.count());
-    const char* before = list.current();
-    const char* picked = list.pickRandom();
-    EXPECT_STREQ("same", picked);
-    EXPECT_NE(before, picked);  // the other entry object
+    for (int i = 0; i < 100000; ++i)
+        list.append(std::to_string(i).c_str());
+    EXPECT_EQ(100000, list.count());
+    EXPECT_STREQ("0", list.current());
+    list.clear();
+    EXPECT_EQ(0, list.count());
 }
 
 TEST(RandomGenerator, KnownSequence)
@@ -140,65 +107,37 @@ TEST(RandomGenerator, KnownSequence)
     EXPECT_EQ(38, generator.next());
 }
 
-// Row: entries in the list, the cursor's index before the pick, the seed,
-// the index the pick must return.
-struct PickCase {
-    const char* name;
-    int entries;
-    int cursor;
-    WallpaperList::SeedSource seed;
-    int expected;
-};
-
 TEST(WallpaperList, PickRandomMovesAsTheGeneratorSays)
 {
-    const PickCase cases[] = {
-        // seed 1 draws 41: five entries move (41 % 5) + 1 = 2 places.
-        {"five from first", 5, 0, seedOne, 2},
+    struct Row {
+        const char* name;
+        int entries;
+        int cursor;  // index before the pick
+        WallpaperList::SeedSource seed;
+        int expected;
+    };
+    const Row rows[] = {
+        {"five from first: 41 % 5 + 1 = 2 places", 5, 0, seedOne, 2},
         {"five from last wraps", 5, 4, seedOne, 1},
-        // seed 0 draws 38: (38 % 5) + 1 = 4 places.
-        {"five seed 0", 5, 0, seedZero, 4},
-        // 41 % 3 + 1 = 3 = n: a full turn lands on the same entry, so one more.
-        {"three full turn skips", 3, 0, seedOne, 1},
+        {"five seed 0: 38 % 5 + 1 = 4 places", 5, 0, seedZero, 4},
+        {"three: a full turn lands on itself, so one more", 3, 0, seedOne, 1},
         {"two from first", 2, 0, seedOne, 1},
         {"two from second", 2, 1, seedOne, 0},
         {"one", 1, 0, seedOne, 0},
     };
-    for (const PickCase& row : cases) {
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
         WallpaperList list;
         list.setSeedSource(row.seed);
-        std::vector<std::string> names;
         for (int i = 0; i < row.entries; ++i)
-            names.push_back(std::to_string(i));
-        fill(list, names);
+            list.append(std::to_string(i).c_str());
         for (int i = 0; i < row.cursor; ++i)
             list.advance();
         const char* picked = list.pickRandom();
-        ASSERT_NE(nullptr, picked) << row.name;
-        EXPECT_EQ(std::to_string(row.expected), picked) << row.name;
-        EXPECT_EQ(picked, list.current()) << row.name << ": the cursor stays on the pick";
+        ASSERT_NE(nullptr, picked);
+        EXPECT_EQ(std::to_string(row.expected), picked);
+        EXPECT_EQ(picked, list.current()) << "the cursor stays on the pick";
     }
-}
-
-TEST(WallpaperList, TwoEntriesAlternate)
-{
-    WallpaperList list;
-    list.setSeedSource(seedOne);
-    fill(list, {"a", "b"});
-    EXPECT_STREQ("b", list.pickRandom());
-    EXPECT_STREQ("a", list.pickRandom());
-    EXPECT_STREQ("b", list.pickRandom());
-}
-
-TEST(WallpaperList, LongListBuildsAndWalks)
-{
-    WallpaperList list;
-    for (int i = 0; i < 100000; ++i)
-        list.append(std::to_string(i).c_str());
-    EXPECT_EQ(100000, list.count());
-    EXPECT_STREQ("0", list.current());
-    list.clear();
-    EXPECT_EQ(0, list.count());
 }
 
 }  // namespace
