@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <string>
 #include <vector>
 
 #include "driver.h"
@@ -13,190 +12,129 @@
 namespace {
 
 constexpr WORD kAbout = 32772;
-constexpr int kBitmapWidth = 420;
-constexpr int kBitmapHeight = 240;
-
-std::string describe(const RECT& r)
-{
-    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
-           std::to_string(r.bottom) + ")";
-}
-
-// The program's visible dialog without a title: the About box.
-HWND aboutOf(const driver::Tavrel& app)
-{
-    for (HWND dialog : driver::windowsOf(app.pid(), "", driver::kDialogClass)) {
-        char text[64] = {};
-        GetWindowTextA(dialog, text, sizeof text);
-        if (IsWindowVisible(dialog) && !text[0])
-            return dialog;
-    }
-    return nullptr;
-}
+constexpr int kWidth = 420;  // bitmap 137
+constexpr int kHeight = 240;
 
 HWND openAbout(const driver::Tavrel& app)
 {
     app.command(kAbout);
     HWND about = nullptr;
-    driver::waitUntil([&] { return (about = aboutOf(app)) != nullptr; });
+    driver::waitUntil([&] {
+        for (HWND dialog : driver::windowsOf(app.pid(), "", driver::kDialogClass))
+            if (IsWindowVisible(dialog) && GetWindowTextLengthA(dialog) == 0)
+                about = dialog;
+        return about != nullptr;
+    });
     Sleep(300);  // painted
     return about;
 }
 
 INT_PTR CALLBACK passiveDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
-// Dialog 131 and bitmap 137 of a copy of Tavrel.exe, read by the test.
-class AboutResources {
-public:
-    explicit AboutResources(const std::string& exe)
-        : module_(LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE))
-    {
-    }
-    ~AboutResources() { FreeLibrary(module_); }
-
-    // Where the centred template alone puts the window (shown nowhere).
-    RECT templatePlacement() const
-    {
-        RECT rect = {};
-        HRSRC found = FindResourceA(module_, MAKEINTRESOURCEA(131), MAKEINTRESOURCEA(5));
-        if (!found)
-            return rect;
-        const auto* dialogTemplate = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(module_, found)));
-        HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), dialogTemplate, nullptr, passiveDialogProc, 0);
-        if (dialog) {
-            GetWindowRect(dialog, &rect);
-            DestroyWindow(dialog);
-        }
-        return rect;
-    }
-
-    // The bitmap's pixels as 0x00RRGGBB, top-down.
-    std::vector<uint32_t> bitmapPixels(int& width, int& height) const
-    {
-        std::vector<uint32_t> pixels;
-        HBITMAP bitmap = static_cast<HBITMAP>(
-            LoadImageA(module_, MAKEINTRESOURCEA(137), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-        if (!bitmap)
-            return pixels;
-        BITMAP info = {};
-        GetObjectA(bitmap, sizeof info, &info);
-        width = info.bmWidth;
-        height = info.bmHeight;
-        BITMAPINFO format = {};
-        format.bmiHeader.biSize = sizeof format.bmiHeader;
-        format.bmiHeader.biWidth = width;
-        format.bmiHeader.biHeight = -height;
-        format.bmiHeader.biPlanes = 1;
-        format.bmiHeader.biBitCount = 32;
-        format.bmiHeader.biCompression = BI_RGB;
-        pixels.resize(static_cast<size_t>(width) * height);
-        HDC screen = GetDC(nullptr);
-        GetDIBits(screen, bitmap, 0, height, pixels.data(), &format, DIB_RGB_COLORS);
-        ReleaseDC(nullptr, screen);
-        DeleteObject(bitmap);
-        for (uint32_t& p : pixels)
-            p &= 0x00FFFFFF;
-        return pixels;
-    }
-
-private:
-    HMODULE module_;
-};
-
-// Pixels of the client area, outside the texts, that differ from the
-// bitmap drawn from the client's corner.
-int picturePixelsWrong(HWND about, const driver::Screenshot& shot, const std::vector<uint32_t>& bitmap, int width,
-                       int height)
+// Where the centred dialog template 131 alone puts the window (shown nowhere).
+RECT templatePlacement(HMODULE exe)
 {
+    RECT rect = {};
+    HRSRC found = FindResourceA(exe, MAKEINTRESOURCEA(131), MAKEINTRESOURCEA(5));
+    const auto* dialogTemplate = static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(exe, found)));
+    HWND dialog = found ? CreateDialogIndirectParamA(GetModuleHandleA(nullptr), dialogTemplate, nullptr,
+                                                     passiveDialogProc, 0)
+                        : nullptr;
+    GetWindowRect(dialog, &rect);
+    DestroyWindow(dialog);
+    return rect;
+}
+
+// Bitmap 137's pixels as 0x00RRGGBB, top-down; empty unless 420 x 240.
+std::vector<uint32_t> bitmapPixels(HMODULE exe)
+{
+    std::vector<uint32_t> pixels;
+    auto bitmap = static_cast<HBITMAP>(LoadImageA(exe, MAKEINTRESOURCEA(137), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    BITMAP info = {};
+    if (!GetObjectA(bitmap, sizeof info, &info) || info.bmWidth != kWidth || info.bmHeight != kHeight)
+        return pixels;
+    BITMAPINFO format = {};
+    format.bmiHeader = {sizeof format.bmiHeader, kWidth, -kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    pixels.resize(kWidth * kHeight);
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, bitmap, 0, kHeight, pixels.data(), &format, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(bitmap);
+    for (uint32_t& p : pixels)
+        p &= 0x00FFFFFF;
+    return pixels;
+}
+
+// Pixels of the box, outside its texts, unlike the bitmap drawn from the
+// client's corner (every third pixel each way).
+int picturePixelsWrong(HWND about, const std::vector<uint32_t>& bitmap)
+{
+    const driver::Screenshot shot = driver::captureScreen();
     POINT origin = {0, 0};
     ClientToScreen(about, &origin);
     RECT client = {};
     GetClientRect(about, &client);
     std::vector<RECT> texts;
     for (HWND child = GetWindow(about, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        RECT r = {};
-        GetWindowRect(child, &r);
-        InflateRect(&r, 2, 2);
-        texts.push_back(r);
+        texts.emplace_back();
+        GetWindowRect(child, &texts.back());
+        InflateRect(&texts.back(), 2, 2);
     }
     int wrong = 0;
-    for (int y = 0; y < client.bottom && y < height; y += 3)
-        for (int x = 0; x < client.right && x < width; x += 3) {
+    for (int y = 0; y < client.bottom && y < kHeight; y += 3)
+        for (int x = 0; x < client.right && x < kWidth; x += 3) {
             const POINT at = {origin.x + x, origin.y + y};
             bool onText = false;
             for (const RECT& r : texts)
                 onText = onText || PtInRect(&r, at);
-            if (!onText && shot.at(at.x, at.y) != bitmap[static_cast<size_t>(y) * width + x])
-                ++wrong;
+            wrong += !onText && shot.at(at.x, at.y) != bitmap[static_cast<size_t>(y) * kWidth + x];
         }
     return wrong;
 }
 
-TEST(About, TakesTheBitmapsSizeAtTheCentredCornerAndShowsIt)
+// Every row opens the box anew, so each shows that the bitmap is loaded
+// again; the last is left open for Exit.
+TEST(About, TakesTheBitmapsSizeAtTheCentredCornerAndClosesOnClicksEnterAndEscape)
 {
-    driver::AppFolder folder("about-look");
+    driver::AppFolder folder("about");
     driver::Tavrel app(folder);
     ASSERT_NE(nullptr, app.window());
-    AboutResources resources(folder.exe());
-    int width = 0;
-    int height = 0;
-    const std::vector<uint32_t> bitmap = resources.bitmapPixels(width, height);
-    ASSERT_EQ(kBitmapWidth, width);
-    ASSERT_EQ(kBitmapHeight, height);
-    const RECT centred = resources.templatePlacement();
+    HMODULE exe = LoadLibraryExA(folder.exe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const std::vector<uint32_t> bitmap = bitmapPixels(exe);
+    ASSERT_FALSE(bitmap.empty()) << "bitmap 137 is not 420 x 240";
+    const RECT centred = templatePlacement(exe);
+    FreeLibrary(exe);
     ASSERT_FALSE(IsRectEmpty(&centred));
 
-    HWND about = openAbout(app);
-    ASSERT_NE(nullptr, about);
-    RECT placed = {};
-    GetWindowRect(about, &placed);
-    EXPECT_EQ(kBitmapWidth, placed.right - placed.left) << describe(placed);
-    EXPECT_EQ(kBitmapHeight, placed.bottom - placed.top) << describe(placed);
-    EXPECT_EQ(centred.left, placed.left) << "template " << describe(centred) << ", shown " << describe(placed);
-    EXPECT_EQ(centred.top, placed.top) << "template " << describe(centred) << ", shown " << describe(placed);
-    EXPECT_EQ(app.window(), GetWindow(about, GW_OWNER));
-
-    const driver::Screenshot shot = driver::captureScreen();
-    shot.save("about_dialog");
-    EXPECT_EQ(0, picturePixelsWrong(about, shot, bitmap, width, height)) << "the picture is not drawn as it is";
-    PostMessageA(about, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(driver::waitGone(about));
-    EXPECT_EQ(0u, app.exit().value_or(1));
-}
-
-struct CloseCase {
-    const char* name;
-    enum { ClickPicture, ClickVersionText, Key } how;
-    const char* key;
-};
-
-TEST(About, ClosesOnAnyClickEnterAndEscapeButNoOtherKey)
-{
-    driver::AppFolder folder("about-close");
-    driver::Tavrel app(folder);
-    ASSERT_NE(nullptr, app.window());
-    AboutResources resources(folder.exe());
-    int width = 0;
-    int height = 0;
-    const std::vector<uint32_t> bitmap = resources.bitmapPixels(width, height);
-
-    const CloseCase cases[] = {
-        {"click on the picture", CloseCase::ClickPicture, nullptr},
-        {"click on the version text", CloseCase::ClickVersionText, nullptr},
-        {"Enter", CloseCase::Key, "Return"},
-        {"Escape", CloseCase::Key, "Escape"},
+    const struct {
+        const char* name;
+        const char* key;           // or a click
+        const char* clickedText;   // a click on this text, or on the picture
+    } rows[] = {
+        {"click on the picture", nullptr, nullptr},
+        {"click on the version text", nullptr, "Tavrel 1.0"},
+        {"Enter", "Return", nullptr},
+        {"Escape", "Escape", nullptr},
+        {"Exit while open", nullptr, nullptr},
     };
-    // Every row opens the box anew: the bitmap is loaded again each time.
-    for (const CloseCase& row : cases) {
+    for (const auto& row : rows) {
         HWND about = openAbout(app);
         ASSERT_NE(nullptr, about) << row.name << ": About did not open";
         RECT placed = {};
         GetWindowRect(about, &placed);
-        EXPECT_EQ(kBitmapWidth, placed.right - placed.left) << row.name;
-        EXPECT_EQ(kBitmapHeight, placed.bottom - placed.top) << row.name;
-        EXPECT_EQ(0, picturePixelsWrong(about, driver::captureScreen(), bitmap, width, height)) << row.name;
+        EXPECT_EQ(kWidth, placed.right - placed.left) << row.name;
+        EXPECT_EQ(kHeight, placed.bottom - placed.top) << row.name;
+        EXPECT_EQ(centred.left, placed.left) << row.name << ": not where the centred template is";
+        EXPECT_EQ(centred.top, placed.top) << row.name << ": not where the centred template is";
+        EXPECT_EQ(0, picturePixelsWrong(about, bitmap)) << row.name << ": the picture is not drawn as it is";
+        if (&row == rows)
+            driver::captureScreen().save("about_dialog");
 
-        if (row.how == CloseCase::Key) {
+        if (&row == std::end(rows) - 1) {
+            // Exit from the tray menu is carried out inside the box's own loop.
+            EXPECT_EQ(0u, app.exit().value_or(1)) << row.name << " did not end the program with 0";
+            EXPECT_TRUE(folder.readIni().has_value()) << row.name << " did not save";
+        } else if (row.key) {
             SetForegroundWindow(about);
             ASSERT_TRUE(driver::waitUntil([&] { return GetForegroundWindow() == about; }, 3000)) << row.name;
             for (const char* other : {"a", "space", "Tab", "Down", "F1"}) {
@@ -206,38 +144,16 @@ TEST(About, ClosesOnAnyClickEnterAndEscapeButNoOtherKey)
             }
             driver::xdotoolKey(row.key);
         } else {
-            POINT at = {placed.left + 30, placed.top + 30};
-            if (row.how == CloseCase::ClickVersionText) {
-                HWND version = FindWindowExA(about, nullptr, "Static", "Tavrel 1.0");
+            RECT text = {placed.left + 30, placed.top + 30, placed.left + 30, placed.top + 30};
+            if (row.clickedText) {
+                HWND version = FindWindowExA(about, nullptr, "Static", row.clickedText);
                 ASSERT_NE(nullptr, version) << "no version text";
-                RECT text = {};
                 GetWindowRect(version, &text);
-                at = {(text.left + text.right) / 2, (text.top + text.bottom) / 2};
             }
-            driver::xdotoolClick(at.x, at.y, 1);
+            driver::xdotoolClick((text.left + text.right) / 2, (text.top + text.bottom) / 2, 1);
         }
-        EXPECT_TRUE(driver::waitGone(about, 5000)) << row.name << " did not close About";
-        if (IsWindow(about)) {
-            PostMessageA(about, WM_COMMAND, IDCANCEL, 0);
-            driver::waitGone(about, 5000);
-        }
+        ASSERT_TRUE(driver::waitGone(about, 5000)) << row.name << " did not close About";
     }
-    EXPECT_EQ(0u, app.exit().value_or(1));
-}
-
-TEST(About, ExitWhileOpenSavesAndEndsTheProgram)
-{
-    driver::AppFolder folder("about-exit");
-    driver::Tavrel app(folder);
-    ASSERT_NE(nullptr, app.window());
-    HWND about = openAbout(app);
-    ASSERT_NE(nullptr, about);
-    // Exit from the tray menu is carried out inside the box's own loop.
-    const auto code = app.exit();
-    ASSERT_TRUE(code.has_value()) << "Exit with About open did not end the program";
-    EXPECT_EQ(0u, *code);
-    EXPECT_FALSE(IsWindow(about));
-    EXPECT_TRUE(folder.readIni().has_value()) << "Exit with About open did not save";
 }
 
 }  // namespace

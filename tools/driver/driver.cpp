@@ -482,34 +482,25 @@ RECT taskbarRect()
 std::optional<RECT> findTrayIcon(const Screenshot& shot, int width)
 {
     RECT bar = taskbarRect();
-    bar.left = bar.left > 0 ? bar.left : 0;
-    bar.top = bar.top > 0 ? bar.top : 0;
-    bar.right = bar.right < shot.width ? bar.right : shot.width;
-    bar.bottom = bar.bottom < shot.height ? bar.bottom : shot.height;
+    const RECT screen = {0, 0, shot.width, shot.height};
+    IntersectRect(&bar, &bar, &screen);
     if (bar.right - bar.left < width || bar.bottom <= bar.top)
         return std::nullopt;
     // The taskbar's own colour is the one most of it has.
     std::map<uint32_t, int> counts;
+    std::pair<uint32_t, int> background = {0, 0};
     for (int y = bar.top; y < bar.bottom; ++y)
         for (int x = bar.left; x < bar.right; ++x)
-            ++counts[shot.at(x, y)];
-    uint32_t background = 0;
-    int most = 0;
-    for (const auto& [colour, count] : counts)
-        if (count > most) {
-            most = count;
-            background = colour;
-        }
-    RECT box = {shot.width, shot.height, -1, -1};
+            if (++counts[shot.at(x, y)] > background.second)
+                background = {shot.at(x, y), counts[shot.at(x, y)]};
+    RECT box = {};
     for (int y = bar.top; y < bar.bottom; ++y)
         for (int x = bar.right - width; x < bar.right; ++x)
-            if (shot.at(x, y) != background) {
-                box.left = x < box.left ? x : box.left;
-                box.top = y < box.top ? y : box.top;
-                box.right = x + 1 > box.right ? x + 1 : box.right;
-                box.bottom = y + 1 > box.bottom ? y + 1 : box.bottom;
+            if (shot.at(x, y) != background.first) {
+                const RECT pixel = {x, y, x + 1, y + 1};
+                UnionRect(&box, &box, &pixel);
             }
-    if (box.right < 0)
+    if (IsRectEmpty(&box))
         return std::nullopt;
     return box;
 }
