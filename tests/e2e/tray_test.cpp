@@ -202,12 +202,32 @@ TEST(Tray, EachDialogOpensOnceAndAboutOpensOverSettings)
     EXPECT_EQ(0u, app.exit().value_or(1));
 }
 
-TEST(Tray, AboutStopsTheRotationAndRestartsItWithAFullInterval)
+// Two pictures every 5 s, sequential.
+void writeFastRotation(const driver::AppFolder& folder)
 {
-    driver::AppFolder folder("tray-timer", true);
     const std::string pictures = folder.path() + "\\WallPaper\\1024_768\\";
     folder.writeIni("[SETTINGS]\r\nSHOWMODE=2\r\nSHOWORDER=0\r\nALTETIME=0\r\nPREVIEW=0\r\nAUTORUN=0\r\n"
                     "[FILELIST]\r\n0=" + pictures + "night.jpg\r\n1=" + pictures + "tile_violet.gif\r\n");
+}
+
+// Closes About and expects the next change one full interval later.
+void expectFullIntervalAfterClosing(HWND about, const driver::AppFolder& folder)
+{
+    const auto changes = [&] { return driver::wallpapersSet(folder).size(); };
+    const size_t before = changes();
+    PostMessageA(about, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(driver::waitGone(about));
+    const ULONGLONG closed = GetTickCount64();
+    ASSERT_TRUE(driver::waitUntil([&] { return changes() > before; }, 10000, 20)) << "no change after About closed";
+    const ULONGLONG waited = GetTickCount64() - closed;
+    EXPECT_GE(waited, 4500u) << "the change after About came early: not a full interval";
+    EXPECT_LE(waited, 7500u);
+}
+
+TEST(Tray, AboutStopsTheRotationAndRestartsItWithAFullInterval)
+{
+    driver::AppFolder folder("tray-timer", true);
+    writeFastRotation(folder);
     driver::Tavrel app(folder);
     const auto changes = [&] { return driver::wallpapersSet(folder).size(); };
     ASSERT_TRUE(driver::waitUntil([&] { return changes() == 1; })) << "no first wallpaper";
@@ -217,13 +237,28 @@ TEST(Tray, AboutStopsTheRotationAndRestartsItWithAFullInterval)
     ASSERT_NE(nullptr, about);
     Sleep(5500);  // more than the 5 s interval
     EXPECT_EQ(1u, changes()) << "the wallpaper changed while About was open";
-    PostMessageA(about, WM_COMMAND, IDCANCEL, 0);
-    ASSERT_TRUE(driver::waitGone(about));
-    const ULONGLONG closed = GetTickCount64();
-    ASSERT_TRUE(driver::waitUntil([&] { return changes() > 1; }, 10000, 20)) << "no change after About closed";
-    const ULONGLONG waited = GetTickCount64() - closed;
-    EXPECT_GE(waited, 4500u) << "the change after About came early: not a full interval";
-    EXPECT_LE(waited, 7500u);
+    expectFullIntervalAfterClosing(about, folder);
+    EXPECT_EQ(0u, app.exit().value_or(1));
+}
+
+// Each dialog restarts the rotation when it ends, so About closed over the
+// settings dialog sets the timer running while that dialog is still open.
+TEST(Tray, AboutClosedOverSettingsRestartsTheRotation)
+{
+    driver::AppFolder folder("tray-timer-over", true);
+    writeFastRotation(folder);
+    driver::Tavrel app(folder);
+    ASSERT_TRUE(driver::waitUntil([&] { return driver::wallpapersSet(folder).size() == 1; }));
+
+    app.command(kSettings);
+    HWND settings = waitShown(app, driver::kDialogClass, kSettingsTitle);
+    ASSERT_NE(nullptr, settings);
+    app.command(kAbout);
+    HWND about = waitShown(app, driver::kDialogClass, "");
+    ASSERT_NE(nullptr, about);
+    expectFullIntervalAfterClosing(about, folder);
+    EXPECT_TRUE(IsWindowVisible(settings)) << "the settings dialog should still be open";
+    closeDialog(settings);
     EXPECT_EQ(0u, app.exit().value_or(1));
 }
 
