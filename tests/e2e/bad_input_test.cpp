@@ -142,10 +142,9 @@ TEST(BadInput, BrokenPicturesKeepRotating)
                                             dir + "text.jpg", dir + "garbage.gif"};
     folder.writeIni(listFile(paths, 0));  // a step every 5 seconds
     runOpenAndExit(folder, 2);
-    const std::vector<std::string> set = driver::wallpapersSet(folder);
-    ASSERT_GE(set.size(), 2u);
-    EXPECT_EQ(paths[0], set[0]);
-    EXPECT_EQ(paths[1], set[1]);
+    std::vector<std::string> set = driver::wallpapersSet(folder);
+    set.resize(2);
+    EXPECT_EQ(std::vector<std::string>(paths.begin(), paths.begin() + 2), set);
     expectCompleteFile(folder);
 }
 

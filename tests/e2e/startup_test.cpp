@@ -74,20 +74,10 @@ TEST(Startup, SecondStartEndsAtOnceAndLeavesTheFirstRunning)
     EXPECT_EQ(0u, first.exit().value_or(99));
 }
 
-LRESULT CALLBACK foreignWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 TEST(Startup, AnyWindowTitledTavrelPreventsTheStart)
 {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = foreignWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "SomeOtherProgram";
-    RegisterClassA(&windowClass);
-    HWND foreign = CreateWindowExA(0, "SomeOtherProgram", "Tavrel", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                                   nullptr, windowClass.hInstance, nullptr);
+    HWND foreign = CreateWindowExA(0, "STATIC", "Tavrel", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                                   GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(nullptr, foreign);
     AppFolder folder("foreign");
     const std::string ini = kDefaults + fileList({"C:\\a.bmp"});

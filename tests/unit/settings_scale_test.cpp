@@ -111,7 +111,6 @@ TEST(SettingsScale, OneReadResolvesAsPerKeyReads)
         {"comments", "[FILELIST]\r\n;0=X\r\n0=A\r\n;1=Y\r\n"},
         {"blank lines and LF only", "\n\n[FILELIST]\n\n0=A\n\n1=B\n"},
         {"no final newline", "[FILELIST]\r\n0=A\r\n1=B"},
-        {"gap", "[FILELIST]\r\n0=A\r\n2=C\r\n"},
         {"empty value", "[FILELIST]\r\n0=A\r\n1=\r\n2=C\r\n"},
         {"259 and 260 bytes", "[FILELIST]\r\n0=" + a259 + "\r\n1=" + a260 + "\r\n2=C\r\n"},
         {"100 KB line", "[FILELIST]\r\n0=A\r\n1=" + std::string(100 * 1024, 'x') + "\r\n2=C\r\n"},
@@ -150,7 +149,6 @@ TEST(SettingsScale, SaveWritesThePerKeyBytes)
         int cursor;
     } rows[] = {
         {"no file, empty list", false, "", kDefaults, {}, 0},
-        {"no file, one entry", false, "", kDefaults, {"C:\\a.bmp"}, 0},
         {"no file, cursor on the second", false, "", kChanged, {"A", "B", "C"}, 1},
         {"code page 936 paths", false, "", kDefaults, {kGbk1, kGbk2, kGbk1}, 2},
         {"extra sections and keys", true, extras, kChanged, {"N0", "N1"}, 0},
@@ -261,18 +259,6 @@ TEST(SettingsScale, LeftoverCopyOfAKilledSaveIsReplaced)
     ASSERT_TRUE(saveAtOnce(ini, kDefaults, fill(list, {"A"})));
     EXPECT_EQ("[KEEP]\r\nk=v\r\n" + kDefaultsFile + "[FILELIST]\r\n0=A\r\n", readBytes(ini));
     EXPECT_FALSE(exists(scratch.file("Tavrel.new")));
-}
-
-TEST(SettingsScale, CopyName)
-{
-    char out[kPathSize];
-    ASSERT_TRUE(replacementPath("C:\\app\\Tavrel.ini", out, sizeof out));
-    EXPECT_STREQ("C:\\app\\Tavrel.new", out);
-    ASSERT_TRUE(replacementPath("C:\\app\\settings", out, sizeof out));
-    EXPECT_STREQ("C:\\app\\settings.new", out);
-    // The longest settings path has a copy name of its own length.
-    EXPECT_TRUE(replacementPath(("C:\\" + std::string(245, 'd') + "\\Tavrel.ini").c_str(), out, sizeof out));
-    EXPECT_FALSE(replacementPath(("C:\\" + std::string(254, 'd')).c_str(), out, sizeof out));
 }
 
 }  // namespace
