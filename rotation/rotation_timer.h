@@ -7,8 +7,8 @@
 // table is repaired to the 30-minute row first.
 UINT rotationPeriodMs();
 
-// Starts or restarts timer 1000 with the period of alteTime's row; an
-// alteTime outside the table is repaired to the 30-minute row first.
+// Starts or restarts timer 1000 with rotationPeriodMs(); a restart begins a
+// full period anew.
 void startRotationTimer(HWND window);
 
 // One rotation step: the next or a random picture becomes the wallpaper.
