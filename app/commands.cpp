@@ -1,15 +1,11 @@
 #include "app/commands.h"
 
-#include "app/app_globals.h"
 #include "app/resource.h"
+#include "base/globals.h"
 #include "rotation/rotation_timer.h"
 #include "settings/autorun.h"
 #include "ui/about_dialog.h"
 #include "ui/settings_dialog.h"
-
-int settingsDialogOpen = 0;
-int aboutDialogOpen = 0;
-SettingsDialogState* activeSettingsDialog = nullptr;
 
 namespace {
 

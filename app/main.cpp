@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "app/app_globals.h"
+#include "base/globals.h"
 #include "app/main_window.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)

@@ -1,17 +1,20 @@
 #include "app/main_window.h"
 
-#include "app/app_globals.h"
+#include "app/commands.h"
 #include "app/resource.h"
 #include "app/tray.h"
+#include "base/globals.h"
+#include "base/module_path.h"
+#include "base/path_text.h"
 #include "rotation/rotation_timer.h"
-#include "settings/module_path.h"
-#include "settings/path_text.h"
+#include "settings/profile_file.h"
 #include "settings/settings_store.h"
 
-const char kMainWindowClass[] = "TavrelClass";
 const char kMainWindowTitle[] = "Tavrel";
 
 namespace {
+
+const char kMainWindowClass[] = "TavrelClass";
 
 void settingsFilePath()
 {
@@ -46,30 +49,6 @@ void onEndSession(WPARAM sessionEnds)
         saveSettings();
 }
 
-}  // namespace
-
-bool registerMainWindowClass(HINSTANCE instance)
-{
-    WNDCLASSA windowClass = {};
-    windowClass.style = 0;
-    windowClass.lpfnWndProc = mainWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAIN));
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = kMainWindowClass;
-    return RegisterClassA(&windowClass) != 0;
-}
-
-bool createMainWindow(HINSTANCE instance)
-{
-    // Never shown: the program lives in the notification area.
-    HWND window = CreateWindowExA(0, kMainWindowClass, kMainWindowTitle, WS_OVERLAPPEDWINDOW,
-                                  CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr, nullptr, instance,
-                                  nullptr);
-    return window != nullptr;
-}
-
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -99,4 +78,28 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
         return DefWindowProcA(window, message, wParam, lParam);
     }
+}
+
+}  // namespace
+
+bool registerMainWindowClass(HINSTANCE instance)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.style = 0;
+    windowClass.lpfnWndProc = mainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAIN));
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = kMainWindowClass;
+    return RegisterClassA(&windowClass) != 0;
+}
+
+bool createMainWindow(HINSTANCE instance)
+{
+    // Never shown: the program lives in the notification area.
+    HWND window = CreateWindowExA(0, kMainWindowClass, kMainWindowTitle, WS_OVERLAPPEDWINDOW,
+                                  CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr, nullptr, instance,
+                                  nullptr);
+    return window != nullptr;
 }

@@ -4,9 +4,8 @@
 
 #include <windows.h>
 
-extern const char kMainWindowClass[];
+// The title by which a second start finds the first.
 extern const char kMainWindowTitle[];
 
 bool registerMainWindowClass(HINSTANCE instance);
 bool createMainWindow(HINSTANCE instance);
-LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -34,8 +34,3 @@
 #define IDM_SETTINGS 32771
 #define IDM_ABOUT 32772
 #define IDM_EXIT 32773
-
-// Tray icon and main window
-#define IDT_TRAY 100
-#define WM_TRAYNOTIFY (WM_USER + 100)
-#define IDT_ROTATION 1000

@@ -4,16 +4,18 @@
 
 #include <cstring>
 
-#include "app/app_globals.h"
 #include "app/main_window.h"
 #include "app/resource.h"
-#include "app/scoped_win.h"
+#include "base/globals.h"
+#include "base/scoped_win.h"
 
 namespace {
 
 // The first, 88-byte version of the record, which every shell understands.
 constexpr DWORD kNotifyIconDataV1Size = NOTIFYICONDATAA_V1_SIZE;
+#if defined(__i386__)
 static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "first NOTIFYICONDATAA version");
+#endif
 
 void notifyIcon(DWORD action, HWND window)
 {

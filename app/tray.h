@@ -3,7 +3,9 @@
 
 #include <windows.h>
 
-#include "app/commands.h"
+// The icon's id and the message it sends to the main window.
+constexpr UINT IDT_TRAY = 100;
+constexpr UINT WM_TRAYNOTIFY = WM_USER + 100;
 
 void addTrayIcon(HWND window);
 void removeTrayIcon(HWND window);

@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app_globals.h"
-#include "app/commands.h"
+#include "base/globals.h"
+#include "rotation/wallpaper_list.h"
+#include "settings/profile_file.h"
 #include "app/resource.h"
 #include "per_key_profile.h"
 #include "settings/settings_store.h"

@@ -16,7 +16,7 @@ add_custom_target(tavrel_images DEPENDS ${TAVREL_IMAGES} ${TAVREL_GENERATED}/Wal
 
 # Everything but the entry point, so that tests link the real code.
 add_library(tavrel_win STATIC
-    app/app_globals.cpp
+    app/globals.cpp
     app/commands.cpp
     app/main_window.cpp
     app/tray.cpp
@@ -24,7 +24,7 @@ add_library(tavrel_win STATIC
     rotation/wallpaper_applier.cpp
     settings/autorun.cpp
     settings/folder_scan.cpp
-    settings/module_path.cpp
+    base/module_path.cpp
     settings/profile_file.cpp
     settings/profile_writer.cpp
     settings/settings_store.cpp
@@ -51,9 +51,17 @@ add_custom_command(TARGET Tavrel POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E rm -rf $<TARGET_FILE_DIR:Tavrel>/WallPaper
     COMMAND ${CMAKE_COMMAND} -E copy_directory ${TAVREL_GENERATED}/WallPaper $<TARGET_FILE_DIR:Tavrel>/WallPaper)
 
-# Wine runs the Windows test programs in the build tree's own prefix.
+# Wine runs the Windows test programs in the build tree's own prefix, of the
+# build's own bitness.
 set(TAVREL_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-exec.sh ${TAVREL_WINEPREFIX})
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(TAVREL_WINEARCH win64)
+else()
+    set(TAVREL_WINEARCH win32)
+endif()
+set(CMAKE_CROSSCOMPILING_EMULATOR
+    ${CMAKE_COMMAND} -E env TAVREL_WINEARCH=${TAVREL_WINEARCH}
+    ${CMAKE_SOURCE_DIR}/scripts/wine-exec.sh ${TAVREL_WINEPREFIX})
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/standin/CMakeLists.txt)
     add_subdirectory(tools/standin)

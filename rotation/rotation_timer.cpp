@@ -1,9 +1,11 @@
 #include "rotation/rotation_timer.h"
 
-#include "app/app_globals.h"
-#include "app/resource.h"
+#include "base/globals.h"
 #include "rotation/interval_table.h"
 #include "rotation/wallpaper_applier.h"
+#include "rotation/wallpaper_list.h"
+
+namespace {
 
 UINT rotationPeriodMs()
 {
@@ -11,6 +13,8 @@ UINT rotationPeriodMs()
         showSettings.alteTime = kDefaultIntervalRow;
     return static_cast<UINT>(kIntervalTable[showSettings.alteTime].seconds) * 1000u;
 }
+
+}  // namespace
 
 void startRotationTimer(HWND window)
 {

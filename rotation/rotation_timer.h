@@ -3,12 +3,12 @@
 
 #include <windows.h>
 
-// The period of alteTime's row in milliseconds; an alteTime outside the
-// table is repaired to the 30-minute row first.
-UINT rotationPeriodMs();
+// The main window's rotation timer.
+constexpr UINT_PTR IDT_ROTATION = 1000;
 
-// Starts or restarts timer 1000 with rotationPeriodMs(); a restart begins a
-// full period anew.
+// Starts or restarts the rotation timer with the period of alteTime's row
+// (an alteTime outside the table is repaired to the 30-minute row first); a
+// restart begins a full period anew.
 void startRotationTimer(HWND window);
 
 // One rotation step: the next or a random picture becomes the wallpaper.

@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#include "app/scoped_win.h"
-#include "rotation/wallpaper_list.h"
+#include "base/path_text.h"
+#include "base/scoped_win.h"
 
 namespace {
 

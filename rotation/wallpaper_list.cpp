@@ -70,7 +70,7 @@ const char* WallpaperList::pickRandom()
     if (!before)
         return nullptr;
 
-    generator_.seed(seedSource_ ? seedSource_() : clockSeed());
+    generator_.seed(clockSeed());
     const int steps = generator_.next() % n + 1;
     for (int i = 0; i < steps; ++i)
         advance();

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-constexpr int kPathSize = 260;  // bytes of every path buffer, terminator included
+#include "base/path_text.h"
 
 // The classic LCG the random pick draws from (state * 214013 + 2531011).
 class RandomGenerator {
@@ -15,7 +15,6 @@ public:
         state_ = state_ * 214013u + 2531011u;
         return static_cast<int>((state_ >> 16) & 0x7FFF);
     }
-    uint32_t state() const { return state_; }
 
 private:
     uint32_t state_ = 0;
@@ -28,9 +27,6 @@ struct WallpaperEntry {
 
 class WallpaperList {
 public:
-    // Returns the seed of a random pick; the product uses the clock.
-    using SeedSource = uint32_t (*)();
-
     WallpaperList() = default;
     ~WallpaperList() { clear(); }
     WallpaperList(const WallpaperList&) = delete;
@@ -45,9 +41,6 @@ public:
     void advance();
     const char* pickRandom();
 
-    void setSeedSource(SeedSource source) { seedSource_ = source; }
-    const RandomGenerator& generator() const { return generator_; }
-
 private:
     WallpaperEntry* head_ = nullptr;
     WallpaperEntry* cursor_ = nullptr;
@@ -55,5 +48,4 @@ private:
     // behaviour are those of a plain walk to the end.
     WallpaperEntry* tail_ = nullptr;
     RandomGenerator generator_;
-    SeedSource seedSource_ = nullptr;
 };

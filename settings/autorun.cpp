@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "app/scoped_win.h"
-#include "rotation/wallpaper_list.h"
-#include "settings/module_path.h"
+#include "base/module_path.h"
+#include "base/path_text.h"
+#include "base/scoped_win.h"
 
 namespace {
 

@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <string>
+#include <vector>
 
-#include "rotation/wallpaper_list.h"
+#include "base/path_text.h"
 
 namespace {
 
@@ -58,14 +60,16 @@ std::vector<Line> splitLines(const char* section, size_t size)
     return lines;
 }
 
-}  // namespace
-
+// The value as a per-key read answers it: one pair of matching quotes
+// around it is dropped.
 std::string unquotedValue(const char* value, size_t length)
 {
     if (length >= 2 && (value[0] == '"' || value[0] == '\'') && value[length - 1] == value[0])
         return std::string(value + 1, length - 2);
     return std::string(value, length);
 }
+
+}  // namespace
 
 size_t resolveFileList(const char* section, size_t size, void (*take)(const char* path, void* context),
                        void* context)
@@ -99,14 +103,4 @@ size_t resolveFileList(const char* section, size_t size, void (*take)(const char
         ++taken;
     }
     return taken;
-}
-
-std::vector<std::string> fileListPaths(const char* section, size_t size)
-{
-    std::vector<std::string> paths;
-    resolveFileList(
-        section, size,
-        [](const char* path, void* context) { static_cast<std::vector<std::string>*>(context)->emplace_back(path); },
-        &paths);
-    return paths;
 }

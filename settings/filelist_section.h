@@ -7,15 +7,7 @@
 // for a path buffer passed over. Free of Win32, so it is fuzzed natively.
 
 #include <cstddef>
-#include <string>
-#include <vector>
 
 // Calls `take(path, context)` for each path in key order; returns how many.
 size_t resolveFileList(const char* section, size_t size, void (*take)(const char* path, void* context),
                        void* context);
-
-std::vector<std::string> fileListPaths(const char* section, size_t size);
-
-// The value as a per-key read answers it: one pair of matching quotes
-// around it is dropped.
-std::string unquotedValue(const char* value, size_t length);

@@ -4,10 +4,11 @@
 
 #include <cstring>
 
-#include "app/app_globals.h"
-#include "app/scoped_win.h"
-#include "settings/module_path.h"
-#include "settings/path_text.h"
+#include "base/globals.h"
+#include "base/module_path.h"
+#include "base/path_text.h"
+#include "base/scoped_win.h"
+#include "rotation/wallpaper_list.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/scoped_win.h"
+#include "base/path_text.h"
+#include "base/scoped_win.h"
 #include "rotation/wallpaper_list.h"
-#include "settings/path_text.h"
 #include "settings/profile_file.h"
 
 namespace {
@@ -294,8 +294,7 @@ bool writeCopy(const char* copyPath, const char* section, const ProfileSetting* 
     return list.isEmpty() || appendList(copyPath, listSection, list);
 }
 
-}  // namespace
-
+// The name of the copy: the file's own with ".new" for ".ini" (or added).
 bool replacementPath(const char* path, char* out, size_t outSize)
 {
     const size_t length = std::strlen(path);
@@ -307,6 +306,8 @@ bool replacementPath(const char* path, char* out, size_t outSize)
     }
     return copyText(out, outSize, path) && appendText(out, outSize, ".new");
 }
+
+}  // namespace
 
 bool writeProfileAtOnce(const ProfileFile& file, const char* section, const ProfileSetting* settings,
                         size_t settingCount, const char* listSection, WallpaperList& list)

@@ -26,6 +26,3 @@ struct ProfileSetting {
 // False when nothing was replaced.
 bool writeProfileAtOnce(const ProfileFile& file, const char* section, const ProfileSetting* settings,
                         size_t settingCount, const char* listSection, WallpaperList& list);
-
-// The name of the copy: the file's own with ".new" for ".ini" (or added).
-bool replacementPath(const char* path, char* out, size_t outSize);

@@ -2,9 +2,11 @@
 
 #include <vector>
 
-#include "app/app_globals.h"
+#include "base/globals.h"
+#include "rotation/wallpaper_list.h"
 #include "settings/filelist_section.h"
 #include "settings/folder_scan.h"
+#include "settings/profile_file.h"
 #include "settings/profile_writer.h"
 
 namespace {

@@ -1,10 +1,8 @@
 #include "ui/about_dialog.h"
 
-#include "app/app_globals.h"
 #include "app/resource.h"
-#include "app/scoped_win.h"
-
-HBITMAP aboutBitmap = nullptr;
+#include "base/globals.h"
+#include "base/scoped_win.h"
 
 namespace {
 

@@ -4,7 +4,4 @@
 
 #include <windows.h>
 
-// Bitmap 137 while the dialog is open, null otherwise.
-extern HBITMAP aboutBitmap;
-
 INT_PTR CALLBACK aboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

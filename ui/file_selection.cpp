@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "rotation/wallpaper_list.h"
+#include "base/path_text.h"
 
 namespace {
 

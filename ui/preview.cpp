@@ -2,9 +2,10 @@
 
 #include <cstring>
 
-#include "app/app_globals.h"
 #include "app/resource.h"
-#include "app/scoped_win.h"
+#include "base/globals.h"
+#include "base/path_text.h"
+#include "base/scoped_win.h"
 #include "ui/preview_geometry.h"
 #include "ui/settings_dialog.h"
 
@@ -26,6 +27,31 @@ BSTR ansiToBstr(const char* text)
         return nullptr;
     }
     return wide;
+}
+
+void moveControlToRect(HWND control, const RECT& rect)
+{
+    MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+}
+
+void drawMonitor(SettingsDialogState& state)
+{
+    HWND monitor = dialogControl(state, IDC_MONITOR);
+    RECT client;
+    if (monitor && state.monitorBitmap && GetClientRect(monitor, &client)) {
+        ScopedGetDC dc(monitor);
+        ScopedMemoryDC source(dc.get(), state.monitorBitmap);
+        if (dc && source)
+            BitBlt(dc.get(), 0, 0, client.right - client.left, client.bottom - client.top, source.get(), 0, 0,
+                   SRCCOPY);
+    }
+
+    HWND area = dialogControl(state, IDC_PREVIEW_AREA);
+    if (area && GetClientRect(area, &client)) {
+        ScopedGetDC dc(area);
+        if (dc)
+            FillRect(dc.get(), &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    }
 }
 
 void drawPicture(const SettingsDialogState& state)
@@ -63,34 +89,7 @@ void drawPicture(const SettingsDialogState& state)
     }
 }
 
-}  // namespace
-
-bool layoutPreview(SettingsDialogState& state)
-{
-    state.monitorBitmap = LoadBitmapA(appInstance, MAKEINTRESOURCEA(IDB_MONITOR));
-    if (!state.monitorBitmap)
-        return false;
-    BITMAP bitmap = {};
-    GetObjectA(state.monitorBitmap, sizeof bitmap, &bitmap);
-
-    HWND monitor = dialogControl(state, IDC_MONITOR);
-    RECT placed = {};
-    GetWindowRect(monitor, &placed);
-    POINT corner = {placed.left, placed.top};
-    ScreenToClient(state.dialogWindow, &corner);
-
-    moveControlToRect(monitor, {corner.x, corner.y, corner.x + bitmap.bmWidth, corner.y + bitmap.bmHeight});
-    moveControlToRect(dialogControl(state, IDC_PREVIEW_AREA),
-                      {corner.x + kScreenInBitmap.left, corner.y + kScreenInBitmap.top,
-                       corner.x + kScreenInBitmap.right, corner.y + kScreenInBitmap.bottom});
-    return true;
-}
-
-void moveControlToRect(HWND control, const RECT& rect)
-{
-    MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
-}
-
+// Replaces the loaded picture; false (and no picture) when it cannot load.
 bool loadPicture(SettingsDialogState& state, const char* path)
 {
     releasePicture(state);
@@ -120,6 +119,29 @@ bool loadPicture(SettingsDialogState& state, const char* path)
     return true;
 }
 
+}  // namespace
+
+bool layoutPreview(SettingsDialogState& state)
+{
+    state.monitorBitmap = LoadBitmapA(appInstance, MAKEINTRESOURCEA(IDB_MONITOR));
+    if (!state.monitorBitmap)
+        return false;
+    BITMAP bitmap = {};
+    GetObjectA(state.monitorBitmap, sizeof bitmap, &bitmap);
+
+    HWND monitor = dialogControl(state, IDC_MONITOR);
+    RECT placed = {};
+    GetWindowRect(monitor, &placed);
+    POINT corner = {placed.left, placed.top};
+    ScreenToClient(state.dialogWindow, &corner);
+
+    moveControlToRect(monitor, {corner.x, corner.y, corner.x + bitmap.bmWidth, corner.y + bitmap.bmHeight});
+    moveControlToRect(dialogControl(state, IDC_PREVIEW_AREA),
+                      {corner.x + kScreenInBitmap.left, corner.y + kScreenInBitmap.top,
+                       corner.x + kScreenInBitmap.right, corner.y + kScreenInBitmap.bottom});
+    return true;
+}
+
 void showSelected(SettingsDialogState& state)
 {
     HWND list = dialogControl(state, IDC_FILELIST);
@@ -134,26 +156,6 @@ void showSelected(SettingsDialogState& state)
         return;
     loadPicture(state, path);
     redrawPreview(state);
-}
-
-void drawMonitor(SettingsDialogState& state)
-{
-    HWND monitor = dialogControl(state, IDC_MONITOR);
-    RECT client;
-    if (monitor && state.monitorBitmap && GetClientRect(monitor, &client)) {
-        ScopedGetDC dc(monitor);
-        ScopedMemoryDC source(dc.get(), state.monitorBitmap);
-        if (dc && source)
-            BitBlt(dc.get(), 0, 0, client.right - client.left, client.bottom - client.top, source.get(), 0, 0,
-                   SRCCOPY);
-    }
-
-    HWND area = dialogControl(state, IDC_PREVIEW_AREA);
-    if (area && GetClientRect(area, &client)) {
-        ScopedGetDC dc(area);
-        if (dc)
-            FillRect(dc.get(), &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    }
 }
 
 void redrawPreview(SettingsDialogState& state)

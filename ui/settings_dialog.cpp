@@ -4,10 +4,11 @@
 
 #include <vector>
 
-#include "app/app_globals.h"
-#include "app/commands.h"
 #include "app/resource.h"
+#include "base/globals.h"
+#include "base/path_text.h"
 #include "rotation/interval_table.h"
+#include "rotation/wallpaper_list.h"
 #include "ui/file_selection.h"
 #include "ui/preview.h"
 

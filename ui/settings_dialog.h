@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "settings/show_settings.h"
+#include "base/show_settings.h"
 
 struct SettingsDialogState {
     HWND dialogWindow = nullptr;
@@ -23,14 +23,14 @@ struct SettingsDialogState {
     HBITMAP monitorBitmap = nullptr;  // owned
 
     INT_PTR handleSettingsMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
     BOOL initSettingsDialog();
     BOOL onSettingsOk();
     BOOL onSettingsCancel();
     void addImages();
     void removeImage();
     void releaseDialogResources();
-
-private:
     INT_PTR onCommand(WORD control, WORD code);
     HWND control(int id) const { return GetDlgItem(dialogWindow, id); }
     LRESULT sendControl(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const

@@ -9,7 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/app_globals.h"
+#include "base/globals.h"
+#include "rotation/wallpaper_list.h"
+#include "settings/profile_file.h"
 
 namespace per_key {
 

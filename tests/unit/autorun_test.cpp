@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "import_slot.h"
 #include "settings/autorun.h"
 
 namespace {
@@ -30,9 +31,8 @@ std::string ownPath()
 
 // The registry counts a forgotten terminator itself, so the data size is
 // only seen at the call: this executable's import slot is pointed at a recorder.
-using RegSetValueExAFunction = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, DWORD);
-extern "C" RegSetValueExAFunction importedRegSetValueExA asm("__imp__RegSetValueExA@24");
-RegSetValueExAFunction realRegSetValueExA = nullptr;
+IMPORT_SLOT(RegSetValueExA, 24);
+decltype(&RegSetValueExA) realRegSetValueExA = nullptr;
 std::vector<DWORD> sizesPassed;
 
 LONG WINAPI recordingRegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size)
@@ -42,22 +42,12 @@ LONG WINAPI recordingRegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD
     return realRegSetValueExA(key, name, reserved, type, data, size);
 }
 
-void hookRegSetValueExA()
-{
-    if (realRegSetValueExA)
-        return;
-    DWORD protection = 0;
-    VirtualProtect(&importedRegSetValueExA, sizeof importedRegSetValueExA, PAGE_READWRITE, &protection);
-    realRegSetValueExA = importedRegSetValueExA;
-    importedRegSetValueExA = recordingRegSetValueExA;
-    VirtualProtect(&importedRegSetValueExA, sizeof importedRegSetValueExA, protection, &protection);
-}
-
 // A copy started with the flag only calls setAutoRun(1), before GoogleTest
 // runs, and ends with the data size it gave RegSetValueExA.
 [[maybe_unused]] const bool childRun = [] {
     if (std::strstr(GetCommandLineA(), kChildFlag)) {
-        hookRegSetValueExA();
+        ImportRedirect<decltype(&RegSetValueExA)> redirect(RegSetValueExA_slot, recordingRegSetValueExA);
+        realRegSetValueExA = redirect.original();
         setAutoRun(1);
         ExitProcess(sizesPassed.empty() ? 0 : sizesPassed.back());
     }
@@ -148,7 +138,8 @@ TEST_F(AutoRun, OnWritesOwnPathOnEveryCallAndOffDeletesOnlyIt)
 {
     const std::string path = ownPath();
     ASSERT_EQ(std::string::npos, path.find(' ')) << "the build tree's path must have no space: " << path;
-    hookRegSetValueExA();
+    ImportRedirect<decltype(&RegSetValueExA)> redirect(RegSetValueExA_slot, recordingRegSetValueExA);
+    realRegSetValueExA = redirect.original();
     writeValue(kValueName, "C:\\old place\\Tavrel.exe --stale");
     sizesPassed.clear();
     // Any non-zero argument registers; a value already there is written again.

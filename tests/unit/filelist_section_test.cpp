@@ -18,6 +18,15 @@ std::string section(const std::vector<std::string>& lines)
     return text + '\0';
 }
 
+std::vector<std::string> fileListPaths(const char* text, size_t size)
+{
+    std::vector<std::string> paths;
+    resolveFileList(
+        text, size, [](const char* path, void* out) { static_cast<std::vector<std::string>*>(out)->emplace_back(path); },
+        &paths);
+    return paths;
+}
+
 std::vector<std::string> resolve(const std::string& text) { return fileListPaths(text.data(), text.size()); }
 
 struct Row {
@@ -86,14 +95,6 @@ TEST(FileListSection, LargeListInLinearTime)
     ASSERT_EQ(static_cast<size_t>(n), paths.size());
     EXPECT_EQ("C:\\pictures\\0.jpg", paths.front());
     EXPECT_EQ("C:\\pictures\\99999.jpg", paths.back());
-}
-
-TEST(FileListSection, UnquotedValue)
-{
-    EXPECT_EQ("a", unquotedValue("\"a\"", 3));
-    EXPECT_EQ("", unquotedValue("''", 2));
-    EXPECT_EQ("'", unquotedValue("'", 1));
-    EXPECT_EQ("'a\"", unquotedValue("'a\"", 3));
 }
 
 }  // namespace

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app_globals.h"
+#include "base/globals.h"
+#include "rotation/wallpaper_list.h"
+#include "settings/profile_file.h"
 #include "driver.h"
 #include "settings/folder_scan.h"
 

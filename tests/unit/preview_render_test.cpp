@@ -10,8 +10,9 @@
 #include <ostream>
 #include <vector>
 
-#include "app/app_globals.h"
-#include "app/commands.h"
+#include "base/globals.h"
+#include "rotation/wallpaper_list.h"
+#include "settings/profile_file.h"
 #include "app/resource.h"
 #include "ui/preview.h"
 #include "ui/preview_geometry.h"

@@ -10,11 +10,23 @@
 #include <string>
 #include <vector>
 
-#include "app/app_globals.h"
+#include "base/globals.h"
+#include "rotation/wallpaper_list.h"
+#include "settings/profile_file.h"
+#include "import_slot.h"
 #include "recording_desktop.h"
 #include "rotation/rotation_timer.h"
 
 namespace {
+
+IMPORT_SLOT(SetTimer, 16);
+UINT periodAsked = 0;
+decltype(&SetTimer) realSetTimer = nullptr;
+UINT_PTR WINAPI recordingSetTimer(HWND window, UINT_PTR id, UINT period, TIMERPROC proc)
+{
+    periodAsked = period;
+    return realSetTimer(window, id, period, proc);
+}
 
 TEST(RotationTimer, PeriodRowsRepairsAndTimer1000)
 {
@@ -27,22 +39,24 @@ TEST(RotationTimer, PeriodRowsRepairsAndTimer1000)
         {0, 5000, 0}, {12, 1800000, 12}, {19, 43200000, 19}, {20, 1800000, 12}, {-1, 1800000, 12},
         {INT32_MIN, 1800000, 12},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE("alteTime " + std::to_string(row.alteTime));
-        showSettings.alteTime = row.alteTime;
-        EXPECT_EQ(row.periodMs, rotationPeriodMs());
-        EXPECT_EQ(row.alteTimeAfter, showSettings.alteTime);
-    }
-
     HWND window = CreateWindowExA(0, "STATIC", "rotation", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                   GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(nullptr, window);
-    showSettings.alteTime = 20;
-    startRotationTimer(window);
-    EXPECT_EQ(12, showSettings.alteTime);
-    // Only a running timer can be killed: its id is 1000, on this window.
-    EXPECT_TRUE(KillTimer(window, 1000));
-    EXPECT_FALSE(KillTimer(window, 1000));
+    for (const Row& row : rows) {
+        SCOPED_TRACE("alteTime " + std::to_string(row.alteTime));
+        showSettings.alteTime = row.alteTime;
+        periodAsked = 0;
+        {
+            ImportRedirect<decltype(&SetTimer)> redirect(SetTimer_slot, recordingSetTimer);
+            realSetTimer = redirect.original();
+            startRotationTimer(window);
+        }
+        EXPECT_EQ(row.periodMs, periodAsked);
+        EXPECT_EQ(row.alteTimeAfter, showSettings.alteTime);
+        // Only a running timer can be killed: its id is 1000, on this window.
+        EXPECT_TRUE(KillTimer(window, 1000));
+        EXPECT_FALSE(KillTimer(window, 1000));
+    }
     DestroyWindow(window);
 }
 

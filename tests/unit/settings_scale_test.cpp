@@ -56,7 +56,11 @@ std::vector<std::string> resolvedByOneRead(const std::string& path)
     ProfileFile file;
     file.setPath(path.c_str());
     const std::vector<char> text = file.readSection("FILELIST");
-    return fileListPaths(text.data(), text.size());
+    std::vector<std::string> paths;
+    resolveFileList(
+        text.data(), text.size(),
+        [](const char* path, void* out) { static_cast<std::vector<std::string>*>(out)->emplace_back(path); }, &paths);
+    return paths;
 }
 
 bool saveAtOnce(const std::string& path, const ShowSettings& settings, WallpaperList& list)

@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_globals.h"
-#include "settings/module_path.h"
+#include "base/globals.h"
+#include "rotation/wallpaper_list.h"
+#include "settings/profile_file.h"
+#include "base/module_path.h"
 #include "settings/settings_store.h"
 #include "test_files.h"
 

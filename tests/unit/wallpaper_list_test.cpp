@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -12,10 +13,8 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-uint32_t seedOne() { return 1; }
-uint32_t seedZero() { return 0; }
-int seedCalls = 0;
-uint32_t countingSeed() { return ++seedCalls, 1; }
+// The first draw after seeding, as the generator's rule gives it.
+int firstDraw(uint32_t seed) { return static_cast<int>(((seed * 214013u + 2531011u) >> 16) & 0x7FFF); }
 
 void fill(WallpaperList& list, const Names& paths)
 {
@@ -32,16 +31,14 @@ Names fullWalk(WallpaperList& list)
     return seen;
 }
 
-TEST(WallpaperList, EmptyListAnswersNothingAndDoesNotSeed)
+TEST(WallpaperList, EmptyListAnswersNothing)
 {
     WallpaperList list;
-    list.setSeedSource(countingSeed);
     EXPECT_EQ(0, list.count());
     EXPECT_TRUE(list.isEmpty());
     list.advance();
     EXPECT_EQ(nullptr, list.current());
     EXPECT_EQ(nullptr, list.pickRandom());
-    EXPECT_EQ(0, seedCalls);
 }
 
 TEST(WallpaperList, AppendKeepsCursorAndRefusesWhatDoesNotFit)
@@ -107,35 +104,40 @@ TEST(RandomGenerator, KnownSequence)
     EXPECT_EQ(38, generator.next());
 }
 
-TEST(WallpaperList, PickRandomMovesAsTheGeneratorSays)
+// The pick seeds with the clock's whole seconds, moves (draw % n) + 1 places
+// and never lands on the entry it started from (unless it is the only one).
+TEST(WallpaperList, PickRandomMovesAsTheClockSeedSays)
 {
     struct Row {
         const char* name;
         int entries;
         int cursor;  // index before the pick
-        WallpaperList::SeedSource seed;
-        int expected;
     };
     const Row rows[] = {
-        {"five from first: 41 % 5 + 1 = 2 places", 5, 0, seedOne, 2},
-        {"five from last wraps", 5, 4, seedOne, 1},
-        {"five seed 0: 38 % 5 + 1 = 4 places", 5, 0, seedZero, 4},
-        {"three: a full turn lands on itself, so one more", 3, 0, seedOne, 1},
-        {"two from first", 2, 0, seedOne, 1},
-        {"two from second", 2, 1, seedOne, 0},
-        {"one", 1, 0, seedOne, 0},
+        {"five from first", 5, 0}, {"five from last wraps", 5, 4}, {"three", 3, 1},
+        {"two from first", 2, 0},  {"two from second", 2, 1},     {"one", 1, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         WallpaperList list;
-        list.setSeedSource(row.seed);
-        for (int i = 0; i < row.entries; ++i)
-            list.append(std::to_string(i).c_str());
-        for (int i = 0; i < row.cursor; ++i)
-            list.advance();
-        const char* picked = list.pickRandom();
+        std::time_t before, after;
+        const char* picked;
+        do {  // the seed is known only when the second did not change meanwhile
+            list.clear();
+            for (int i = 0; i < row.entries; ++i)
+                list.append(std::to_string(i).c_str());
+            for (int i = 0; i < row.cursor; ++i)
+                list.advance();
+            before = std::time(nullptr);
+            picked = list.pickRandom();
+            after = std::time(nullptr);
+        } while (before != after);
+        const int moved = firstDraw(static_cast<uint32_t>(before)) % row.entries + 1;
+        int expected = (row.cursor + moved) % row.entries;
+        if (expected == row.cursor && row.entries > 1)
+            expected = (expected + 1) % row.entries;
         ASSERT_NE(nullptr, picked);
-        EXPECT_EQ(std::to_string(row.expected), picked);
+        EXPECT_EQ(std::to_string(expected), picked);
         EXPECT_EQ(picked, list.current()) << "the cursor stays on the pick";
     }
 }

@@ -1,4 +1,4 @@
-#include "settings/module_path.h"
+#include "base/module_path.h"
 
 #include <windows.h>
 

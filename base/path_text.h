@@ -1,8 +1,10 @@
 #pragma once
-// Bounded text joins for the fixed path buffers; free of Win32.
+// The size of every path buffer and bounded text joins for it; free of Win32.
 
 #include <cstddef>
 #include <cstring>
+
+constexpr int kPathSize = 260;  // bytes of every path buffer, terminator included
 
 // Appends `text` to the string in `buffer` when the result fits `size` bytes
 // with its terminator; otherwise leaves the buffer as it was and says false.
