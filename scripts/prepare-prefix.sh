@@ -14,10 +14,10 @@ prepare() {
 source "$here/wine-env.sh"
 
 desktop_size="${TAVREL_DESKTOP:-1024x768}"
-current=$(wine reg query 'HKCU\Software\Wine\Explorer\Desktops' /v Default 2>/dev/null | tr -d '\r' | awk '/Default/ {print $3}' || true)
+current=$("$TAVREL_WINE" reg query 'HKCU\Software\Wine\Explorer\Desktops' /v Default 2>/dev/null | tr -d '\r' | awk '/Default/ {print $3}' || true)
 if [ "$current" != "$desktop_size" ]; then
-    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$desktop_size" /f >/dev/null
+    "$TAVREL_WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
+    "$TAVREL_WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$desktop_size" /f >/dev/null
     # The desktop is made when the server starts; a new size needs a new server.
     wineserver -k || true
     wineserver -w || true
@@ -28,7 +28,7 @@ fi
 # the metrics and look they have on Windows.
 if ! grep -q 'AR PL UMing CN' "$WINEPREFIX/user.reg" 2>/dev/null; then
     for face in 宋体 SimSun; do
-        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d 'AR PL UMing CN' /f >/dev/null
+        "$TAVREL_WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d 'AR PL UMing CN' /f >/dev/null
     done
 fi
 

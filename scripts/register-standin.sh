@@ -45,6 +45,9 @@ reg_has_entry() {
 
 if ! reg_has_entry; then
     key="HKLM\\Software\\Classes\\CLSID\\$clsid\\InprocServer32"
-    wine reg add "$key" /ve /t REG_SZ /d "$win_path" /reg:32 /f >/dev/null
-    wine reg add "$key" /v ThreadingModel /t REG_SZ /d Apartment /reg:32 /f >/dev/null
+    # The registry view of the stand-in's own bitness.
+    view=/reg:32
+    [ "${WINEARCH:-win32}" = win64 ] && view=/reg:64
+    "$TAVREL_WINE" reg add "$key" /ve /t REG_SZ /d "$win_path" $view /f >/dev/null
+    "$TAVREL_WINE" reg add "$key" /v ThreadingModel /t REG_SZ /d Apartment $view /f >/dev/null
 fi

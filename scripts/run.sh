@@ -2,36 +2,42 @@
 # Builds Tavrel and runs it in a 1024 x 768 Wine desktop, with the default
 # wallpapers and a 5-second interval so that the rotation shows at once.
 # On $DISPLAY when there is one; otherwise on Xvfb, saving a screenshot of
-# the desktop every few seconds into build/windows/run-screens.
+# the desktop every few seconds into build/<preset>/run-screens.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 
 "$root/scripts/setup.sh"
-cmake --preset windows >/dev/null
-cmake --build --preset windows --target Tavrel activedesktop_standin
+# shellcheck source=host-arch.sh
+source "$root/scripts/host-arch.sh"
+# The shipped 32-bit program, or its 64-bit build where this Linux runs no 32-bit code.
+preset=$(tavrel_test_preset)
+[ "$preset" = windows ] || export TAVREL_WINEARCH=win64
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target Tavrel activedesktop_standin
+build="$root/build/$preset"
 
 headless=
 [ -n "${DISPLAY:-}" ] || headless=1
-export TAVREL_WINEPREFIX="$root/build/windows/wineprefix-run"
+export TAVREL_WINEPREFIX="$build/wineprefix-run"
 # A 1024 x 768 Wine desktop with the stand-in that draws the wallpaper.
-"$root/scripts/prepare-prefix.sh" "$TAVREL_WINEPREFIX" "$root/build/windows/devtools/activedesktop_standin.dll"
+"$root/scripts/prepare-prefix.sh" "$TAVREL_WINEPREFIX" "$build/devtools/activedesktop_standin.dll"
 # shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh"
 
 # A home of its own inside the prefix, as an installed copy would have.
 app="$WINEPREFIX/drive_c/Program Files/Tavrel"
 mkdir -p "$app"
-cp "$root/build/windows/bin/Tavrel.exe" "$app/"
+cp "$build/bin/Tavrel.exe" "$app/"
 rm -rf "$app/WallPaper"
-cp -r "$root/build/windows/bin/WallPaper" "$app/"
+cp -r "$build/bin/WallPaper" "$app/"
 if [ ! -f "$app/Tavrel.ini" ]; then
     printf '[SETTINGS]\r\nALTETIME=0\r\n' > "$app/Tavrel.ini"
 fi
 
 echo "Tavrel runs in a Wine desktop: right-click its tray icon (bottom right) for the menu."
 if [ -n "$headless" ]; then
-    shots="$root/build/windows/run-screens"
+    shots="$build/run-screens"
     mkdir -p "$shots"
     echo "No display: Xvfb $DISPLAY; screenshots every 5 s in $shots (Ctrl+C stops)."
     (
@@ -47,4 +53,4 @@ fi
 trap '[ -n "${shooter:-}" ] && kill "$shooter" 2>/dev/null; wineserver -k 2>/dev/null' EXIT
 cd "$app"
 # Returns when Tavrel exits (its tray menu's 退出).
-wine 'C:\Program Files\Tavrel\Tavrel.exe'
+"$TAVREL_WINE" 'C:\Program Files\Tavrel\Tavrel.exe'

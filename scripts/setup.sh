@@ -1,18 +1,27 @@
 #!/usr/bin/env bash
 # Installs what building and testing Tavrel needs on Debian 12, quickly when all is there.
 set -euo pipefail
+# shellcheck source=host-arch.sh
+source "$(dirname "$0")/host-arch.sh"
 
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 packages=(cmake make ninja-build g++ python3 googletest
           g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
-          wine wine32:i386 xvfb x11-utils x11-apps xdotool imagemagick locales procps fonts-wqy-microhei fonts-arphic-uming
+          wine xvfb x11-utils x11-apps xdotool imagemagick locales procps fonts-wqy-microhei fonts-arphic-uming
           clang libclang-rt-14-dev)
-
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    dpkg --add-architecture i386
-    fresh_arch=1
+# 32-bit Wine runs the shipped program; where this Linux runs no 32-bit code
+# the tests use a 64-bit build under 64-bit Wine instead.
+if tavrel_host_runs_i386; then
+    packages+=(wine32:i386)
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+        fresh_arch=1
+    fi
+else
+    packages+=(wine64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+               mingw-w64-x86-64-dev)
 fi
 for p in "${packages[@]}"; do have_pkg "$p" || need+=("$p"); done
 

@@ -4,12 +4,21 @@
 # wineserver alive between programs.
 #
 #   TAVREL_WINEPREFIX  the prefix folder (required)
+#   TAVREL_WINEARCH    win32 (the default) or win64, for a 64-bit build tree
 #   DISPLAY            used when set; otherwise an Xvfb of our own is started
 #   TAVREL_SCREEN      Xvfb screen size, 1024x768 unless told
+#
+# Sets TAVREL_WINE to the Wine loader to run programs with.
 
 : "${TAVREL_WINEPREFIX:?TAVREL_WINEPREFIX must name the prefix folder}"
 export WINEPREFIX="$TAVREL_WINEPREFIX"
-export WINEARCH=win32
+export WINEARCH="${TAVREL_WINEARCH:-win32}"
+if [ "$WINEARCH" = win64 ]; then
+    # Debian's wrapper would pick the 32-bit loader whenever it is installed.
+    export TAVREL_WINE=/usr/lib/wine/wine64 WINELOADER=/usr/lib/wine/wine64
+else
+    export TAVREL_WINE=wine
+fi
 export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko installer dialogs in a headless prefix.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
@@ -36,7 +45,7 @@ tavrel_start_xvfb() {
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
-    wineboot --init >/dev/null 2>&1
+    "$TAVREL_WINE" wineboot --init >/dev/null 2>&1
     wineserver -w
 fi
 # A persistent server saves its start-up for every program the tests run.

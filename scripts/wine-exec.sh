@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs a Windows program in the given prefix: wine-exec.sh PREFIX PROGRAM [ARGS...]
-# CMake uses it as the emulator of the cross build.
+# CMake uses it as the emulator of the cross build (TAVREL_WINEARCH as in wine-env.sh).
 export TAVREL_WINEPREFIX="$1"
 shift
 here="$(dirname "$0")"
@@ -10,7 +10,7 @@ out=$(mktemp)
 (
     # shellcheck source=wine-env.sh
     source "$here/wine-env.sh"
-    exec wine "$@"
+    exec "$TAVREL_WINE" "$@"
 ) </dev/null >"$out" 2>&1
 status=$?
 cat "$out"
