@@ -11,8 +11,14 @@ namespace {
 
 void openSettings(HWND window)
 {
-    if (settingsDialogOpen)
+    if (settingsDialogOpen) {
+        // A dialog owned by a hidden window has no taskbar button: once
+        // covered, this is the user's only way back to it (or to the
+        // file-open dialog it has open).
+        if (activeSettingsDialog && activeSettingsDialog->dialogWindow)
+            SetForegroundWindow(GetLastActivePopup(activeSettingsDialog->dialogWindow));
         return;
+    }
     KillTimer(window, IDT_ROTATION);
     settingsDialogOpen = 1;
 

@@ -67,7 +67,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         onCommand(window, message, wParam, lParam);
         return 0;
     case WM_TIMER:
-        onRotationTick(wParam);
+        if (wParam == IDT_TRAY_RETRY)
+            onTrayRetry(window);
+        else
+            onRotationTick(wParam);
         return 0;
     case WM_TRAYNOTIFY:
         return onTrayNotify(window, wParam, lParam);

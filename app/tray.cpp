@@ -17,7 +17,10 @@ constexpr DWORD kNotifyIconDataV1Size = NOTIFYICONDATAA_V1_SIZE;
 static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "first NOTIFYICONDATAA version");
 #endif
 
-void notifyIcon(DWORD action, HWND window)
+// How often an icon the shell refused is offered again.
+constexpr UINT kTrayRetryMs = 2000;
+
+bool notifyIcon(DWORD action, HWND window)
 {
     NOTIFYICONDATAA data = {};
     data.cbSize = kNotifyIconDataV1Size;
@@ -25,9 +28,13 @@ void notifyIcon(DWORD action, HWND window)
     data.uID = IDT_TRAY;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAYNOTIFY;
-    data.hIcon = LoadIconA(appInstance, MAKEINTRESOURCEA(IDI_MAIN));
+    // The notification area shows small icons: the 16 x 16 image, not the
+    // 32 x 32 one shrunk. Shared, so nothing is destroyed afterwards.
+    data.hIcon = static_cast<HICON>(LoadImageA(appInstance, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                               LR_SHARED));
     std::strncpy(data.szTip, kMainWindowTitle, 63);
-    Shell_NotifyIconA(action, &data);
+    return Shell_NotifyIconA(action, &data) != FALSE;
 }
 
 void showTrayMenu(HWND window)
@@ -43,13 +50,37 @@ void showTrayMenu(HWND window)
     // Without this the menu would not close when the user clicks elsewhere.
     SetForegroundWindow(window);
     TrackPopupMenu(popup, TPM_BOTTOMALIGN | TPM_LEFTALIGN, cursor.x, cursor.y, 0, window, nullptr);
+    // The shell's documented companion of the above: the next click reaches
+    // the menu's owner instead of reopening or dismissing something else.
+    PostMessageA(window, WM_NULL, 0, 0);
 }
 
 }  // namespace
 
-void addTrayIcon(HWND window) { notifyIcon(NIM_ADD, window); }
+void addTrayIcon(HWND window)
+{
+    // A busy or not yet running taskbar (often at logon) refuses the icon and
+    // will not announce itself later: offer it again until it is taken.
+    if (notifyIcon(NIM_ADD, window))
+        KillTimer(window, IDT_TRAY_RETRY);
+    else
+        SetTimer(window, IDT_TRAY_RETRY, kTrayRetryMs, nullptr);
+}
 
-void removeTrayIcon(HWND window) { notifyIcon(NIM_DELETE, window); }
+void onTrayRetry(HWND window)
+{
+    // The icon may have arrived although the add reported a failure.
+    if (notifyIcon(NIM_MODIFY, window))
+        KillTimer(window, IDT_TRAY_RETRY);
+    else
+        addTrayIcon(window);
+}
+
+void removeTrayIcon(HWND window)
+{
+    KillTimer(window, IDT_TRAY_RETRY);
+    notifyIcon(NIM_DELETE, window);
+}
 
 LRESULT onTrayNotify(HWND window, WPARAM, LPARAM lParam)
 {

@@ -6,8 +6,13 @@
 // The icon's id and the message it sends to the main window.
 constexpr UINT IDT_TRAY = 100;
 constexpr UINT WM_TRAYNOTIFY = WM_USER + 100;
+// The main window's timer that offers a refused icon again.
+constexpr UINT_PTR IDT_TRAY_RETRY = 101;
 
+// Adds the icon; when the shell refuses it, IDT_TRAY_RETRY offers it again
+// every two seconds (onTrayRetry) until it is there.
 void addTrayIcon(HWND window);
+void onTrayRetry(HWND window);
 void removeTrayIcon(HWND window);
 
 // A right-button press opens the menu; every other mouse message is ignored.

@@ -165,3 +165,25 @@ public:
 private:
     HANDLE handle_;
 };
+
+// Puts the process's current directory back on scope exit: Windows will not
+// remove or eject a folder that is some process's current directory.
+class ScopedCurrentDirectory {
+public:
+    ScopedCurrentDirectory()
+    {
+        const DWORD length = GetCurrentDirectoryA(sizeof saved_, saved_);
+        if (length == 0 || length >= sizeof saved_)
+            saved_[0] = '\0';
+    }
+    ~ScopedCurrentDirectory()
+    {
+        if (saved_[0])
+            SetCurrentDirectoryA(saved_);
+    }
+    ScopedCurrentDirectory(const ScopedCurrentDirectory&) = delete;
+    ScopedCurrentDirectory& operator=(const ScopedCurrentDirectory&) = delete;
+
+private:
+    char saved_[MAX_PATH];
+};

@@ -31,8 +31,13 @@ BSTR pathToBstr(const char* path)
         return nullptr;
     WCHAR wide[kPathSize];
     const int count = static_cast<int>(length) + 1;
-    if (MultiByteToWideChar(CP_ACP, 0, path, count, wide, count) == 0)
+    const int wideCount = MultiByteToWideChar(CP_ACP, 0, path, count, wide, count);
+    if (wideCount == 0)
         return nullptr;
+    // Two backslashes after the drive (once saved from a multiple selection
+    // in a drive's root) are taken by the shell, which then shows nothing.
+    if (wide[0] != L'\0' && wide[1] == L':' && wide[2] == L'\\' && wide[3] == L'\\')
+        std::memmove(wide + 3, wide + 4, static_cast<size_t>(wideCount - 4) * sizeof(WCHAR));
     return SysAllocString(wide);
 }
 

@@ -42,6 +42,7 @@ void scanDefaultWallpaperFolder()
         GetSystemMetrics(SM_CXSCREEN) == 1024 ? "\\WallPaper\\1024_768" : "\\WallPaper\\800_600";
     if (!appendText(folder, sizeof folder, subfolder))
         return;
+    ScopedCurrentDirectory keep;
     scanWallpaperFolder(folder);
 }
 

@@ -41,12 +41,16 @@ std::vector<std::string> selectedPaths(const char* buffer, size_t bufferSize, si
         return paths;
     }
 
-    const std::string folder(buffer, firstLength);
+    // A drive's root comes with its backslash ("C:\"); nothing else does, and
+    // a last byte 0x5C may be half of a double-byte character.
+    std::string folder(buffer, firstLength);
+    if (!(folder.size() == 3 && folder[1] == ':' && folder[2] == '\\'))
+        folder += '\\';
     for (size_t at = fileOffset;;) {
         const size_t nameLength = boundedLength(buffer, bufferSize, at);
         if (nameLength == std::string::npos || nameLength == 0)
             break;
-        std::string path = folder + '\\' + std::string(buffer + at, nameLength);
+        std::string path = folder + std::string(buffer + at, nameLength);
         if (fitsPathBuffer(path.size()))
             paths.push_back(std::move(path));
         at += nameLength + 1;

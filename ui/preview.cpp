@@ -6,6 +6,7 @@
 #include "base/globals.h"
 #include "base/path_text.h"
 #include "base/scoped_win.h"
+#include "ui/list_row.h"
 #include "ui/preview_geometry.h"
 #include "ui/settings_dialog.h"
 
@@ -148,11 +149,8 @@ void showSelected(SettingsDialogState& state)
     const LRESULT row = SendMessageA(list, LB_GETCURSEL, 0, 0);
     if (row == LB_ERR)
         return;
-    const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, row, 0);
-    if (length == LB_ERR || length >= kPathSize)
-        return;
-    char path[kPathSize] = {};
-    if (SendMessageA(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(path)) == LB_ERR)
+    char path[kPathSize];
+    if (!readListRow(list, static_cast<int>(row), path))
         return;
     loadPicture(state, path);
     redrawPreview(state);

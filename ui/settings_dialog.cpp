@@ -7,9 +7,11 @@
 #include "app/resource.h"
 #include "base/globals.h"
 #include "base/path_text.h"
+#include "base/scoped_win.h"
 #include "rotation/interval_table.h"
 #include "rotation/wallpaper_list.h"
 #include "ui/file_selection.h"
+#include "ui/list_row.h"
 #include "ui/preview.h"
 
 namespace {
@@ -19,6 +21,8 @@ const char kImageFilter[] =
     "BMP file(*.bmp)\0*.bmp\0"
     "JPEG file(*.jpg)\0*.jpg\0"
     "GIF file(*.gif)\0*.gif\0";
+
+constexpr UINT kLabelCodePage = 936;
 
 // Large enough for a real multiple selection of photos with long names.
 constexpr DWORD kSelectionBufferSize = 64 * 1024;
@@ -35,15 +39,15 @@ bool isChecked(HWND dialog, int id)
     return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-// The row's text when it fits a path buffer; false otherwise.
-bool readListRow(HWND dialog, int row, char (&text)[kPathSize])
+// The labels are code page 936 text whatever the system's ANSI code page
+// is, so they go in as Unicode; the ANSI bytes only when 936 is missing.
+void addIntervalLabel(HWND combo, const char* label)
 {
-    text[0] = '\0';
-    const LRESULT length = SendDlgItemMessageA(dialog, IDC_FILELIST, LB_GETTEXTLEN, row, 0);
-    if (length == LB_ERR || length >= kPathSize)
-        return false;
-    return SendDlgItemMessageA(dialog, IDC_FILELIST, LB_GETTEXT, row,
-                               reinterpret_cast<LPARAM>(text)) != LB_ERR;
+    wchar_t wide[32];
+    if (MultiByteToWideChar(kLabelCodePage, MB_ERR_INVALID_CHARS, label, -1, wide, 32) > 0)
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide));
+    else
+        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label));
 }
 
 }  // namespace
@@ -136,7 +140,7 @@ BOOL SettingsDialogState::initSettingsDialog()
         checkButton(dialogWindow, IDC_SEQUENTIAL + settings.showOrder, true);
 
     for (const IntervalRow& row : kIntervalTable)
-        sendControl(IDC_INTERVAL, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.label));
+        addIntervalLabel(control(IDC_INTERVAL), row.label);
     sendControl(IDC_INTERVAL, CB_SETCURSEL, static_cast<WPARAM>(settings.alteTime));
 
     checkButton(dialogWindow, IDC_PREVIEW, settings.preview != 0);
@@ -170,7 +174,7 @@ BOOL SettingsDialogState::onSettingsOk()
         const LRESULT rows = sendControl(IDC_FILELIST, LB_GETCOUNT);
         for (LRESULT row = 0; row < rows; ++row) {
             char path[kPathSize];
-            if (readListRow(dialogWindow, static_cast<int>(row), path) && path[0] != '\0')
+            if (readListRow(control(IDC_FILELIST), static_cast<int>(row), path) && path[0] != '\0')
                 wallpaperList.append(path);
         }
     }
@@ -213,7 +217,14 @@ void SettingsDialogState::addImages()
     request.nMaxFile = kSelectionBufferSize;
     request.Flags = OFN_EXPLORER | OFN_NONETWORKBUTTON | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST |
                     OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY;
-    if (!GetOpenFileNameA(&request))
+    BOOL chosen;
+    {
+        // The dialog moves the current directory to the folder browsed
+        // (OFN_NOCHANGEDIR does not stop that for the open dialog).
+        ScopedCurrentDirectory keep;
+        chosen = GetOpenFileNameA(&request);
+    }
+    if (!chosen)
         return;
 
     for (const std::string& path : selectedPaths(selection.data(), selection.size(), request.nFileOffset))

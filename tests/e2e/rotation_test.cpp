@@ -129,6 +129,23 @@ TEST(Rotation, FirstWallpaperAtStartThenOnePerTick)
     }
 }
 
+// Saved once from a multiple selection in a drive's root: the shell takes
+// two backslashes after the drive and then shows nothing, so it gets one.
+TEST(Rotation, DoubledSeparatorAfterTheDriveReachesTheShellAsOne)
+{
+    driver::AppFolder folder("rotate-root");
+    const std::string single = folder.path() + "\\root.bmp";  // C:\tavrel-e2e\...
+    const std::string doubled = single.substr(0, 3) + "\\" + single.substr(3);
+    folder.writeIni(iniText(1, 0, {doubled, "\\\\server\\share\\a.bmp"}));
+    driver::Tavrel app(folder);
+    ASSERT_NE(nullptr, app.window());
+    tick(app);
+    ASSERT_TRUE(waitForChanges(folder, 2));
+    EXPECT_EQ((Paths{single, "\\\\server\\share\\a.bmp"}), driver::wallpapersSet(folder));
+    ASSERT_EQ(0u, app.exit().value_or(99));
+    EXPECT_EQ((Paths{doubled, "\\\\server\\share\\a.bmp"}), savedList(folder)) << "the list keeps its text";
+}
+
 // No WallPaper folder beside the program and no list in the file.
 TEST(Rotation, EmptyListNeverCreatesTheObject)
 {
@@ -156,6 +173,7 @@ TEST(Rotation, ScreenWidth1024ScansItsFolderOnceAndKeepsTheList)
         driver::Tavrel app(folder);
         ASSERT_NE(nullptr, app.window());
         ASSERT_TRUE(waitForChanges(folder, 1));
+        EXPECT_EQ(folder.path(), app.currentDirectory()) << "the scan leaves no folder in use";
         ASSERT_EQ(0u, app.exit().value_or(99));
         EXPECT_EQ(shipped, savedList(folder, true));
         saved = savedList(folder);

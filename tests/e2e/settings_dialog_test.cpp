@@ -201,11 +201,11 @@ protected:
     void TearDown() override { deleteRunValue(); }
 
     // Starts the program; `run` is the Run value it finds (none when null).
-    void start(const Settings& s, const Strings& files, const char* run = nullptr)
+    void start(const Settings& s, const Strings& files, const char* run = nullptr, const char* locale = "")
     {
         folder.writeIni(iniText(s, files));
         run ? setRunValue(run) : deleteRunValue();
-        app.emplace(folder);
+        app.emplace(folder, 15000, locale);
         ASSERT_NE(nullptr, app->window());
         ASSERT_TRUE(waitWallpapers(1));
     }
@@ -218,10 +218,12 @@ protected:
         ASSERT_TRUE(waitWallpapers(2));
     }
 
-    HWND openSettings()
+    // Found by its title; by its class alone (`title` "") where the title
+    // cannot be read in code page 936.
+    HWND openSettings(const char* title = kSettingsTitle)
     {
         app->command(kSettingsCommand);
-        HWND dialog = driver::waitForWindow(app->pid(), kSettingsTitle, driver::kDialogClass);
+        HWND dialog = driver::waitForWindow(app->pid(), title, driver::kDialogClass);
         if (dialog)
             driver::waitUntil([&] { return IsWindowVisible(dialog) != FALSE; });
         Sleep(300);  // let the first paint finish before clicking
@@ -287,8 +289,6 @@ TEST_F(SettingsDialog, ShowsTheListFromItsCursorAndCancelChangesNothing)
     ASSERT_TRUE(dialog = openSettings());
     EXPECT_EQ(pick({2, 3, 4, 0, 1}), listRows(dialog));
     EXPECT_EQ(0, selectedRow(dialog));
-    EXPECT_EQ(Strings(kIntervalLabels, kIntervalLabels + 20),
-              rowsOf(dialog, kInterval, CB_GETCOUNT, CB_GETLBTEXT));
     expectControlsReflect(dialog, initial);
 
     // Edit everything, then cancel.
@@ -313,6 +313,17 @@ TEST_F(SettingsDialog, ShowsTheListFromItsCursorAndCancelChangesNothing)
     EXPECT_EQ("marker", runValue());
 }
 
+// A Chinese speaker on a Windows whose ANSI code page is not 936 (here the
+// program runs under an English locale) still reads the twenty labels.
+TEST_F(SettingsDialog, IntervalLabelsReadRightUnderAnotherCodePage)
+{
+    start({1, 0, 12, 1, 0}, pick({0}), nullptr, "C.UTF-8");
+    HWND dialog = nullptr;
+    ASSERT_TRUE(dialog = openSettings(""));
+    EXPECT_EQ(Strings(kIntervalLabels, kIntervalLabels + 20), rowsOf(dialog, kInterval, CB_GETCOUNT, CB_GETLBTEXT));
+    ASSERT_TRUE(closeWith(dialog, IDCANCEL));
+}
+
 TEST_F(SettingsDialog, OkAfterEditsRebuildsTheListAndChangesTheWallpaperAtOnce)
 {
     startOnThird({1, 0, 12, 1, 0});
@@ -324,6 +335,7 @@ TEST_F(SettingsDialog, OkAfterEditsRebuildsTheListAndChangesTheWallpaperAtOnce)
     EXPECT_EQ(0, selectedRow(dialog));  // the selection stays
     addThroughFileDialog(dialog, {folder.path() + "\\pics", "\"a.bmp\" \"b.jpg\" \"c.gif\""});
     EXPECT_EQ(pick({2, 3, 4, 0, 1, 5, 6, 7, 8}), listRows(dialog));
+    EXPECT_EQ(folder.path(), app->currentDirectory()) << "the folder browsed is not left in use";
 
     removeRow(dialog, 8);  // the last: the new last is selected
     EXPECT_EQ(7, selectedRow(dialog));

@@ -193,6 +193,15 @@ TEST(Tray, EachDialogOpensOnceAndAboutOpensOverSettings)
     EXPECT_EQ(1u, visible(app.pid(), driver::kDialogClass, "").size()) << "About opened twice";
     closeDialog(about);
     EXPECT_TRUE(IsWindowVisible(settings)) << "closing About closed the settings dialog";
+    // Covered by another program's window, it has no taskbar button: Settings
+    // again is the way back to it.
+    HWND cover = CreateWindowExA(0, "STATIC", "cover", WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                 GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(cover);
+    ASSERT_TRUE(driver::waitUntil([&] { return GetForegroundWindow() == cover; }));
+    app.command(kSettings);
+    EXPECT_TRUE(driver::waitUntil([&] { return GetForegroundWindow() == settings; })) << "still covered";
+    DestroyWindow(cover);
     closeDialog(settings);
     // The guard is down again.
     app.command(kSettings);

@@ -42,7 +42,9 @@ TEST(FileSelection, ReadsOneOrSeveralFiles)
         {"three files", raw("C:\\pics\0a.bmp\0b.jpg\0c.gif\0\0") + z(10), 8,
          {"C:\\pics\\a.bmp", "C:\\pics\\b.jpg", "C:\\pics\\c.gif"}},
         {"several without extensions", raw("C:\\pics\0one\0two\0\0"), 8, {"C:\\pics\\one", "C:\\pics\\two"}},
-        {"drive root doubles the backslash", raw("C:\\\0a.jpg\0b.jpg\0\0"), 4, {"C:\\\\a.jpg", "C:\\\\b.jpg"}},
+        {"drive root keeps one backslash", raw("C:\\\0a.jpg\0b.jpg\0\0"), 4, {"C:\\a.jpg", "C:\\b.jpg"}},
+        // 0x95 0x5C is one code page 936 character, not a folder ending in a backslash.
+        {"folder ending in a trail byte 0x5C", raw("C:\\\x95\\\0a.jpg\0\0"), 6, {"C:\\\x95\\\\a.jpg"}},
         {"single path of 259 bytes", path259 + z(4), 3, {path259}},
         {"single path of 260 bytes", path260 + z(4), 3, {}},
         {"joined paths over 259 bytes left out",

@@ -8,6 +8,7 @@
 #include <olectl.h>
 
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "base/globals.h"
@@ -234,6 +235,37 @@ TEST_F(PreviewRender, ControlMessagesRedrawWithTheNewValues)
     EXPECT_EQ(1, state.settings.preview);
     EXPECT_EQ(1u, picture.calls.size());
     EXPECT_EQ(&picture, static_cast<RecordingPicture*>(state.picture));
+}
+
+// On a double-byte code page Windows may report a row's length as more than
+// it is (Wine never does): the list box here over-reports every row.
+WNDPROC listBoxProc = nullptr;
+LRESULT CALLBACK overReportingListBox(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CallWindowProcA(listBoxProc, window, message, wParam, lParam);
+    return message == LB_GETTEXTLEN && result != LB_ERR ? 2 * result + 2 : result;
+}
+
+TEST_F(PreviewRender, OkKeepsEveryRowThatFitsWhateverItsReportedLength)
+{
+    const std::string shortPath = "C:\\a.bmp";
+    const std::string longPath = "C:\\" + std::string(252, 'p') + ".bmp";  // 259 bytes
+    wallpaperList.clear();
+    wallpaperList.append(shortPath.c_str());
+    wallpaperList.append(longPath.c_str());
+    openDialog();
+    HWND list = GetDlgItem(dialog, IDC_FILELIST);
+    listBoxProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(overReportingListBox)));
+    const std::string tooLong = longPath + "x";  // 260 bytes: no path buffer holds it
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(tooLong.c_str()));
+    state.listChanged = 1;
+    command(IDOK);
+    std::vector<std::string> kept;
+    for (int32_t i = 0, n = wallpaperList.count(); i < n; ++i, wallpaperList.advance())
+        kept.emplace_back(wallpaperList.current());
+    EXPECT_EQ((std::vector<std::string>{shortPath, longPath}), kept);
+    wallpaperList.clear();
 }
 
 TEST_F(PreviewRender, WithoutTheMonitorBitmapTheMonitorStaysEmpty)

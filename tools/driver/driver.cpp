@@ -1,5 +1,7 @@
 #include "driver.h"
 
+#include <winternl.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -167,10 +169,24 @@ void endStrayInstances()
 
 }  // namespace
 
-Tavrel::Tavrel(const AppFolder& folder, DWORD timeoutMs)
+Tavrel::Tavrel(const AppFolder& folder, DWORD timeoutMs, const std::string& unixLocale)
 {
     endStrayInstances();
     SetEnvironmentVariableA("TAVREL_STANDIN_LOG", folder.standinLog().c_str());
+    if (!unixLocale.empty()) {
+        // Wine takes the ANSI code page from the Unix locale, which a Windows
+        // parent cannot change: start it from the Unix side and attach.
+        char loader[MAX_PATH] = "wine";
+        GetEnvironmentVariableA("WINELOADER", loader, sizeof loader);
+        runUnix("cd '" + unixPathOf(folder.path()) + "' && LC_ALL=" + unixLocale + " LANG=" + unixLocale + " '" +
+                loader + "' Tavrel.exe </dev/null >/dev/null 2>&1 &");
+        HWND window = nullptr;
+        waitUntil([&] { return (window = FindWindowA("TavrelClass", "Tavrel")) != nullptr; }, timeoutMs);
+        if (window && GetWindowThreadProcessId(window, &pid_))
+            process_ = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid_);
+        window_ = process_ ? window : nullptr;
+        return;
+    }
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
@@ -194,6 +210,35 @@ Tavrel::~Tavrel()
 }
 
 bool Tavrel::running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+std::string Tavrel::currentDirectory() const
+{
+    // The process parameters begin with 16 bytes and five handles; then the
+    // current directory's path (the layout is the same in Wine and Windows).
+    struct ParametersHead {
+        BYTE reserved[16];
+        PVOID handles[5];
+        UNICODE_STRING currentDirectory;
+    };
+    using QueryFunction = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    const auto query = reinterpret_cast<QueryFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION basic = {};
+    PEB peb = {};
+    ParametersHead head = {};
+    if (!query || query(process_, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0 ||
+        !ReadProcessMemory(process_, basic.PebBaseAddress, &peb, sizeof peb, nullptr) ||
+        !ReadProcessMemory(process_, peb.ProcessParameters, &head, sizeof head, nullptr))
+        return "";
+    std::wstring path(head.currentDirectory.Length / sizeof(wchar_t), L'\0');
+    if (!ReadProcessMemory(process_, head.currentDirectory.Buffer, &path[0], head.currentDirectory.Length, nullptr))
+        return "";
+    if (path.size() > 3 && path.back() == L'\\')
+        path.pop_back();  // kept with a backslash, reported without
+    char ansi[1024] = {};
+    WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, ansi, sizeof ansi, nullptr, nullptr);
+    return ansi;
+}
 
 void Tavrel::post(UINT message, WPARAM wParam, LPARAM lParam) const
 {

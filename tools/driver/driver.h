@@ -48,8 +48,9 @@ private:
 // One Tavrel process. Its environment names the folder's stand-in log.
 class Tavrel {
 public:
-    // Starts the exe and waits for its main window ("Tavrel", TavrelClass).
-    explicit Tavrel(const AppFolder& folder, DWORD timeoutMs = 15000);
+    // Starts the exe and waits for its main window ("Tavrel", TavrelClass);
+    // with a Unix locale (say "C.UTF-8"), under that locale's code page.
+    explicit Tavrel(const AppFolder& folder, DWORD timeoutMs = 15000, const std::string& unixLocale = "");
     ~Tavrel();  // asks it to close; kills it if it will not
     Tavrel(const Tavrel&) = delete;
     Tavrel& operator=(const Tavrel&) = delete;
@@ -58,6 +59,8 @@ public:
     DWORD pid() const { return pid_; }
     HANDLE process() const { return process_; }
     bool running() const;
+    // The process's current directory, as GetCurrentDirectory would give it.
+    std::string currentDirectory() const;
 
     void post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     LRESULT send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;

@@ -1,0 +1,107 @@
+// The tray icon when the taskbar refuses it, as a busy or not yet running
+// taskbar does at logon: the program's main window in this process, with
+// Shell_NotifyIconA refusing the first adds.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "app/main_window.h"
+#include "app/tray.h"
+#include "base/globals.h"
+#include "driver.h"
+#include "import_slot.h"
+
+namespace {
+
+IMPORT_SLOT(Shell_NotifyIconA, 8);
+IMPORT_SLOT(SetTimer, 16);
+decltype(&Shell_NotifyIconA) realNotify = nullptr;
+decltype(&SetTimer) realSetTimer = nullptr;
+int addsToRefuse = 0;
+int adds = 0;
+int rotationTimerStarts = 0;
+HICON iconGiven = nullptr;
+bool menuSeen = false;
+
+BOOL WINAPI busyTaskbar(DWORD action, PNOTIFYICONDATAA data)
+{
+    if (action == NIM_ADD && (++adds, addsToRefuse > 0)) {
+        --addsToRefuse;
+        return FALSE;
+    }
+    iconGiven = data->hIcon;
+    return realNotify(action, data);
+}
+
+UINT_PTR WINAPI countingSetTimer(HWND window, UINT_PTR id, UINT period, TIMERPROC proc)
+{
+    rotationTimerStarts += id == 1000;
+    return realSetTimer(window, id, period, proc);
+}
+
+// Runs inside the menu's own loop: notes the menu and closes it.
+void CALLBACK closeMenu(HWND, UINT, UINT_PTR id, DWORD)
+{
+    for (HWND menu = FindWindowA("#32768", nullptr); menu; menu = FindWindowExA(nullptr, menu, "#32768", nullptr))
+        menuSeen = menuSeen || IsWindowVisible(menu);
+    if (menuSeen) {
+        KillTimer(nullptr, id);
+        EndMenu();
+    }
+}
+
+template <typename Predicate>
+bool pumpUntil(Predicate done, DWORD timeoutMs)
+{
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    while (!done() && GetTickCount64() < end) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        Sleep(20);
+    }
+    return done();
+}
+
+TEST(TrayIcon, RefusedAddsAreOfferedAgainUntilTheIconShowsAndItsMenuWorks)
+{
+    appInstance = GetModuleHandleA(nullptr);
+    HWND window = nullptr;
+    {
+        ImportRedirect<decltype(&Shell_NotifyIconA)> notify(Shell_NotifyIconA_slot, busyTaskbar);
+        ImportRedirect<decltype(&SetTimer)> timers(SetTimer_slot, countingSetTimer);
+        realNotify = notify.original();
+        realSetTimer = timers.original();
+        addsToRefuse = 2;
+        ASSERT_TRUE(registerMainWindowClass(appInstance));
+        ASSERT_TRUE(createMainWindow(appInstance));
+        window = FindWindowA("TavrelClass", "Tavrel");
+        ASSERT_NE(nullptr, window);
+        EXPECT_EQ(1, adds);
+        // Offered again every two seconds; the third add is taken.
+        EXPECT_TRUE(pumpUntil([] { return adds == 3; }, 8000)) << adds << " adds";
+        EXPECT_EQ(0, addsToRefuse);
+    }
+    EXPECT_FALSE(KillTimer(window, IDT_TRAY_RETRY)) << "the retry timer runs on after the icon was taken";
+    EXPECT_EQ(1, rotationTimerStarts) << "the rotation timer was restarted by the retries";
+    EXPECT_TRUE(driver::waitForTrayIcon(true).has_value()) << "no icon on the taskbar";
+    // The notification area shows small icons: the 16 x 16 image, not the large one shrunk.
+    ICONINFO info = {};
+    BITMAP image = {};
+    ASSERT_TRUE(GetIconInfo(iconGiven, &info));
+    GetObjectA(info.hbmColor, sizeof image, &image);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSMICON), image.bmWidth);
+
+    SetTimer(nullptr, 0, 200, closeMenu);
+    PostMessageA(window, WM_TRAYNOTIFY, IDT_TRAY, WM_RBUTTONDOWN);
+    EXPECT_TRUE(pumpUntil([] { return menuSeen; }, 5000)) << "a right click on the icon opened no menu";
+
+    removeTrayIcon(window);
+    DestroyWindow(window);
+}
+
+}  // namespace

@@ -1,0 +1,9 @@
+#pragma once
+// Reading the picture list box's rows into path buffers.
+
+#include <windows.h>
+
+#include "base/path_text.h"
+
+// The row's text when it fits a path buffer; false otherwise.
+bool readListRow(HWND list, int row, char (&text)[kPathSize]);
