@@ -54,25 +54,14 @@ bool writeAll(HANDLE file, const void* data, size_t size)
     return true;
 }
 
-bool writeWholeFile(const char* path, const std::string& bytes)
+// The old file's bytes, none when there is no file. A folder or a read-only
+// file refuses the save, as it refuses the profile writes.
+bool readOldFile(const char* path, std::string& bytes)
 {
-    ScopedHandle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file.valid() && writeAll(file.get(), bytes.data(), bytes.size());
-}
-
-// The copy starts as the old file byte for byte (no attributes, no times);
-// without an old file there is nothing to copy.
-bool startCopy(const char* path, const char* copyPath)
-{
-    DeleteFileA(copyPath);
     DWORD attributes;
     if (!fileExists(path, &attributes))
-        return GetLastError() == ERROR_FILE_NOT_FOUND && !fileExists(copyPath, &attributes);
-    // A folder or a read-only file cannot be replaced by the profile writes either.
-    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
-        return false;
-    std::string bytes;
-    return readWholeFile(path, bytes) && writeWholeFile(copyPath, bytes);
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    return !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) && readWholeFile(path, bytes);
 }
 
 bool sectionPresent(const char* path, const char* section)
@@ -99,19 +88,13 @@ void deleteSection(const char* path, const char* section)
         WritePrivateProfileStringA(section, nullptr, nullptr, path);
 }
 
-Encoding encodingOf(const char* path)
+Encoding encodingOf(const unsigned char* head, DWORD size)
 {
-    ScopedHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    unsigned char head[3] = {};
-    DWORD got = 0;
-    if (!file.valid() || !ReadFile(file.get(), head, sizeof head, &got, nullptr))
-        return Encoding::Ansi;
-    if (got >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF)
+    if (size >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF)
         return Encoding::Utf8;
-    if (got >= 2 && head[0] == 0xFF && head[1] == 0xFE)
+    if (size >= 2 && head[0] == 0xFF && head[1] == 0xFE)
         return Encoding::Utf16Le;
-    if (got >= 2 && head[0] == 0xFE && head[1] == 0xFF)
+    if (size >= 2 && head[0] == 0xFE && head[1] == 0xFF)
         return Encoding::Utf16Be;
     return Encoding::Ansi;
 }
@@ -119,13 +102,19 @@ Encoding encodingOf(const char* path)
 // Appends wide text to the file in the file's encoding.
 class SectionAppender {
 public:
-    SectionAppender(const char* path, Encoding encoding)
-        : file_(CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)),
-          encoding_(encoding)
+    // Another program (a virus scanner) may have the file open meanwhile:
+    // in place, the old list is gone by now, so the append must not stop.
+    explicit SectionAppender(const char* path)
+        : file_(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
     {
-        ok_ = file_.valid() && SetFilePointer(file_.get(), 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER;
+        ok_ = file_.valid() && inspect();
         text_.reserve(kChunk + 2 * kPathSize);
     }
+
+    // Windows edits a file in place, so a last line typed without its line
+    // end still has none when the profile writes are done.
+    bool lastLineOpen() const { return lastLineOpen_; }
 
     void add(const wchar_t* text, size_t length)
     {
@@ -142,6 +131,37 @@ public:
 
 private:
     static constexpr size_t kChunk = 64 * 1024;
+
+    // The encoding by the file's mark, whether the last character ends a
+    // line, and the position at the end.
+    bool inspect()
+    {
+        unsigned char head[3] = {};
+        DWORD got = 0;
+        LARGE_INTEGER size;
+        if (!ReadFile(file_.get(), head, sizeof head, &got, nullptr) || !GetFileSizeEx(file_.get(), &size))
+            return false;
+        encoding_ = encodingOf(head, got);
+        const bool wide = encoding_ == Encoding::Utf16Le || encoding_ == Encoding::Utf16Be;
+        const LONGLONG mark = encoding_ == Encoding::Utf8 ? 3 : wide ? 2 : 0;
+        const DWORD unit = wide ? 2 : 1;
+        if (size.QuadPart >= mark + unit) {
+            LARGE_INTEGER last;
+            last.QuadPart = size.QuadPart - unit;
+            unsigned char tail[2] = {};
+            if (!SetFilePointerEx(file_.get(), last, nullptr, FILE_BEGIN) ||
+                !ReadFile(file_.get(), tail, unit, &got, nullptr) || got != unit)
+                return false;
+            unsigned lastChar = tail[0];
+            if (encoding_ == Encoding::Utf16Le)
+                lastChar |= tail[1] << 8;
+            if (encoding_ == Encoding::Utf16Be)
+                lastChar = lastChar << 8 | tail[1];
+            lastLineOpen_ = lastChar != '\n';
+        }
+        LARGE_INTEGER none = {};
+        return SetFilePointerEx(file_.get(), none, nullptr, FILE_END);
+    }
 
     void flush()
     {
@@ -174,7 +194,8 @@ private:
     }
 
     ScopedHandle file_;
-    Encoding encoding_;
+    Encoding encoding_ = Encoding::Ansi;
+    bool lastLineOpen_ = false;
     bool ok_ = false;
     std::wstring text_;
     std::string bytes_;
@@ -244,9 +265,12 @@ void addListLine(SectionAppender& out, int index, const char* path, bool last)
     out.add(line, static_cast<size_t>(total));
 }
 
-bool appendList(const char* copyPath, const char* listSection, WallpaperList& list)
+bool appendList(const char* target, const char* listSection, WallpaperList& list)
 {
-    SectionAppender out(copyPath, encodingOf(copyPath));
+    SectionAppender out(target);
+    // The header starts a line of its own, whatever the file ended with.
+    if (out.lastLineOpen())
+        out.add(L"\r\n", 2);
     wchar_t header[64] = L"[";
     const int nameLength = MultiByteToWideChar(CP_ACP, 0, listSection, -1, header + 1, 60);
     if (nameLength <= 1)
@@ -270,41 +294,92 @@ bool settingsReadBack(const char* path, const char* section, const ProfileSettin
     return true;
 }
 
-bool writeCopy(const char* copyPath, const char* section, const ProfileSetting* settings, size_t settingCount,
-               const char* listSection, WallpaperList& list)
+// The steps give the copy, or the file itself, the bytes the per-key writes
+// would give it, in time linear in the list.
+bool writeSteps(const char* target, const char* section, const ProfileSetting* settings, size_t settingCount,
+                const char* listSection, WallpaperList& list)
 {
     // The old list goes first, so that the other writes handle a small file.
-    deleteSection(copyPath, listSection);
+    deleteSection(target, listSection);
     for (size_t i = 0; i < settingCount; ++i) {
         char text[16];
         std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(settings[i].value));
-        WritePrivateProfileStringA(section, settings[i].key, text, copyPath);
+        WritePrivateProfileStringA(section, settings[i].key, text, target);
     }
     if (!list.isEmpty()) {
         // The first key written makes the platform rewrite the file in its
         // own layout even when nothing else changed; a key set and removed
         // does the same here.
-        WritePrivateProfileStringA(listSection, "0", "-", copyPath);
-        deleteSection(copyPath, listSection);
+        WritePrivateProfileStringA(listSection, "0", "-", target);
+        deleteSection(target, listSection);
     }
-    // Hand the copy back to the disk and out of the platform's cache.
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, copyPath);
-    if (!settingsReadBack(copyPath, section, settings, settingCount))
+    // Hand the file back to the disk and out of the platform's cache.
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, target);
+    if (!settingsReadBack(target, section, settings, settingCount))
         return false;
-    return list.isEmpty() || appendList(copyPath, listSection, list);
+    return list.isEmpty() || appendList(target, listSection, list);
 }
 
-// The name of the copy: the file's own with ".new" for ".ini" (or added).
-bool replacementPath(const char* path, char* out, size_t outSize)
+// The names of the copy: the file's own with ".new" for ".ini" (or added),
+// then numbered ones ("~1.new", ...) for when something holds that name.
+constexpr int kCopyNames = 4;
+
+bool copyName(const char* path, int attempt, char* out, size_t outSize)
 {
     const size_t length = std::strlen(path);
-    if (length >= 4 && lstrcmpiA(path + length - 4, ".ini") == 0) {
-        if (!copyText(out, outSize, path))
-            return false;
-        std::memcpy(out + length - 4, ".new", 4);
-        return true;
+    const size_t stem = length >= 4 && lstrcmpiA(path + length - 4, ".ini") == 0 ? length - 4 : length;
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, attempt == 0 ? ".new" : "~%d.new", attempt);
+    if (stem >= outSize)
+        return false;
+    std::memcpy(out, path, stem);
+    out[stem] = '\0';
+    return appendText(out, outSize, suffix);
+}
+
+enum class Copy { Made, NotMade, Failed };
+
+// The copy starts as the old file byte for byte (no attributes, no times).
+// A copy that cannot be written whole is removed again.
+Copy startCopy(const char* path, char* copyPath)
+{
+    std::string bytes;
+    if (!readOldFile(path, bytes))
+        return Copy::Failed;
+    for (int attempt = 0; attempt < kCopyNames && copyName(path, attempt, copyPath, kPathSize); ++attempt) {
+        DeleteFileA(copyPath);  // left by a save that was killed
+        bool written = false;
+        {
+            ScopedHandle copy(
+                CreateFileA(copyPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!copy.valid())
+                continue;  // a folder, or a file another program holds
+            written = writeAll(copy.get(), bytes.data(), bytes.size());
+        }
+        if (written)
+            return Copy::Made;
+        DeleteFileA(copyPath);
+        return Copy::Failed;
     }
-    return copyText(out, outSize, path) && appendText(out, outSize, ".new");
+    return Copy::NotMade;
+}
+
+// While another program has the file open (a virus scanner, the indexer, a
+// sync client: most often right after it changed), Windows refuses to
+// replace it. Such a program lets go soon; a logoff must not wait long.
+constexpr DWORD kReplaceWaits[] = {10, 20, 40, 80, 150, 300};
+
+bool replaceWithCopy(const char* copyPath, const char* path)
+{
+    for (size_t attempt = 0;; ++attempt) {
+        if (MoveFileExA(copyPath, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD error = GetLastError();
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) ||
+            attempt == sizeof kReplaceWaits / sizeof kReplaceWaits[0])
+            return false;
+        Sleep(kReplaceWaits[attempt]);
+    }
 }
 
 }  // namespace
@@ -313,13 +388,20 @@ bool writeProfileAtOnce(const ProfileFile& file, const char* section, const Prof
                         size_t settingCount, const char* listSection, WallpaperList& list)
 {
     char copyPath[kPathSize];
-    if (!file.hasPath() || !replacementPath(file.path(), copyPath, sizeof copyPath))
+    const Copy copy = file.hasPath() ? startCopy(file.path(), copyPath) : Copy::Failed;
+    if (copy == Copy::Failed)
         return false;
-    if (!startCopy(file.path(), copyPath))
-        return false;
-    if (writeCopy(copyPath, section, settings, settingCount, listSection, list) &&
-        MoveFileExA(copyPath, file.path(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    DeleteFileA(copyPath);
-    return false;
+    if (copy == Copy::Made) {
+        if (!writeSteps(copyPath, section, settings, settingCount, listSection, list)) {
+            DeleteFileA(copyPath);
+            return false;
+        }
+        if (replaceWithCopy(copyPath, file.path()))
+            return true;
+        DeleteFileA(copyPath);
+    }
+    // No copy beside the file, or none can take its place: the file is
+    // written in place, as the profile functions write it (and as Windows
+    // redirects it for a program it virtualises).
+    return writeSteps(file.path(), section, settings, settingCount, listSection, list);
 }

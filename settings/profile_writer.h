@@ -2,13 +2,16 @@
 // Writes the settings file in one piece and in linear time. The changes go
 // to a copy beside the file, which then takes the file's place in one step:
 // a process ended at any moment leaves the old file or the new one, and a
-// failed write leaves the old file as it was.
+// failed write leaves the old file as it was. Where no copy can be made
+// beside the file, or none can take its place (another program holds the
+// file open), the same changes go to the file itself, as the platform's own
+// profile writes would make them.
 //
 // The bytes are those the per-key profile writes give for the same state:
 // the "SETTINGS" keys and the removal of "FILELIST" go through the profile
-// functions on the copy; the new "FILELIST" section, which those functions
-// would write one key at a time (rewriting the whole file each time), is
-// appended as the platform would have written it.
+// functions; the new "FILELIST" section, which those functions would write
+// one key at a time (rewriting the whole file each time), is appended as the
+// platform would have written it.
 
 #include <cstddef>
 #include <cstdint>
@@ -23,6 +26,6 @@ struct ProfileSetting {
 
 // Writes `settings` into `section` ("%u"), then the list as `listSection`
 // keys "0", "1", ... from its cursor round (the cursor ends where it began).
-// False when nothing was replaced.
+// False when the file was not written (or, in place, not written whole).
 bool writeProfileAtOnce(const ProfileFile& file, const char* section, const ProfileSetting* settings,
                         size_t settingCount, const char* listSection, WallpaperList& list);

@@ -1,15 +1,19 @@
 // The settings file at scale: the one-read list load answers what per-key
-// reads answer, the one-piece save writes the bytes per-key writes write, and
-// a failed save leaves the old file whole.
+// reads answer, the one-piece save writes the bytes per-key writes write, a
+// save gets past what Windows puts in its way, and a failed save leaves the
+// old file whole.
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "driver.h"
+#include "import_slot.h"
 #include "per_key_profile.h"
 #include "settings/filelist_section.h"
 #include "settings/profile_file.h"
@@ -225,31 +229,168 @@ TEST(SettingsScale, LargeListRoundTrip)
     EXPECT_TRUE(ProfileFile().readSection("FILELIST").empty()) << "no path";
 }
 
-// The settings file that is a folder is proven on the real program (bad_input_test).
-TEST(SettingsScale, AFailedSaveLeavesTheOldFileAndNoCopy)
+// Windows' answers where Wine's differ. Wine replaces a file that another
+// program holds open, and rewrites the whole file at every profile write.
+IMPORT_SLOT(MoveFileExA, 12);
+IMPORT_SLOT(WriteFile, 20);
+IMPORT_SLOT(WritePrivateProfileStringA, 16);
+
+decltype(&MoveFileExA) realMoveFileExA = nullptr;
+decltype(&WritePrivateProfileStringA) realWritePrivateProfileStringA = nullptr;
+int refusals = 0;  // replaces still to refuse; -1: every one
+DWORD refusal = 0;
+int replaces = 0;
+std::string firstBytes, firstValues;
+
+BOOL WINAPI heldMoveFileExA(LPCSTR from, LPCSTR to, DWORD flags)
 {
+    ++replaces;
+    if (refusals == 0)
+        return realMoveFileExA(from, to, flags);
+    refusals -= refusals > 0;
+    SetLastError(refusal);
+    return FALSE;
+}
+
+BOOL WINAPI fullDiskWriteFile(HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPPED)
+{
+    if (written)
+        *written = 0;
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
+// Every section with its keys, as the profile functions read them.
+std::string profileValues(const char* path)
+{
+    std::vector<char> names(1 << 16), keys(1 << 16);
+    GetPrivateProfileSectionNamesA(names.data(), static_cast<DWORD>(names.size()), path);
+    std::string values;
+    for (const char* name = names.data(); *name; name += std::strlen(name) + 1) {
+        const DWORD length = GetPrivateProfileSectionA(name, keys.data(), static_cast<DWORD>(keys.size()), path);
+        values.append(name).append(1, '\n').append(keys.data(), length).append(1, '\n');
+    }
+    return values;
+}
+
+// Windows edits the file in place: writes that leave every value as it was
+// leave its bytes as they were.
+BOOL WINAPI inPlaceWritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR path)
+{
+    const BOOL written = realWritePrivateProfileStringA(section, key, value, path);
+    if (profileValues(path) == firstValues)
+        writeBytes(path, firstBytes);
+    return written;
+}
+
+// ASCII text as a UTF-16 file with its mark.
+std::string utf16(const std::string& text)
+{
+    std::string bytes = "\xFF\xFE";
+    for (char c : text)
+        bytes.append(1, c).append(1, '\0');
+    return bytes;
+}
+
+std::vector<std::string> namesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found)) {
+        if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0)
+            names.emplace_back(found.cFileName);
+    }
+    if (find != INVALID_HANDLE_VALUE)
+        FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The settings file that is a folder is proven on the real program (bad_input_test).
+TEST(SettingsScale, SavePastWhatStandsInTheWay)
+{
+    enum Obstacle { ReadOnlyFile, FolderTakesNoFile, CopyNameIsAFolder, HeldAWhile, HeldThroughout, DiskFull, InPlace };
     const std::string old = "[SETTINGS]\r\nSHOWMODE=2\r\n[FILELIST]\r\n0=old\r\n[KEEP]\r\nk=v\r\n";
-    const char* const rows[] = {"read-only folder", "read-only file", "copy name taken by a folder"};
-    for (int row = 0; row < 3; ++row) {
-        SCOPED_TRACE(rows[row]);
+    const std::string saved = kDefaultsFile + "[KEEP]\r\nk=v\r\n[FILELIST]\r\n0=A\r\n1=B\r\n";
+    const std::string handEdited = kDefaultsFile + "[KEEP]\r\nk=v";  // no line end after the last line
+    const struct {
+        const char* name;
+        Obstacle obstacle;
+        std::string old, expected;
+        int replaces;  // -1: any number
+    } rows[] = {
+        {"read-only file: kept", ReadOnlyFile, old, old, 0},
+        {"folder takes no new file: written in place", FolderTakesNoFile, old, saved, 0},
+        {"a folder named Tavrel.new: another copy", CopyNameIsAFolder, old, saved, 1},
+        {"held open for 3 replaces: replaced", HeldAWhile, old, saved, 4},
+        {"held open throughout: written in place", HeldThroughout, old, saved, -1},
+        {"disk full: kept, no copy left", DiskFull, old, old, 0},
+        {"edited in place, last line open: list kept", InPlace, handEdited,
+         handEdited + "\r\n[FILELIST]\r\n0=A\r\n1=B\r\n", 1},
+        {"UTF-16, edited in place, last line open", InPlace, utf16(handEdited),
+         utf16(handEdited + "\r\n[FILELIST]\r\n0=A\r\n1=B\r\n"), 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         Scratch scratch;
-        const std::string ini = scratch.file("Tavrel.ini"), copy = scratch.file("Tavrel.new");
-        writeBytes(ini, old);
+        const std::string ini = scratch.file("Tavrel.ini");
+        writeBytes(ini, row.old);
         // Tests run as root, for whom mode bits stop nothing: immutable instead.
-        if (row == 0)
+        if (row.obstacle == FolderTakesNoFile)
             driver::runUnix("/usr/bin/chattr +i " + driver::unixPathOf(scratch.path));
-        if (row == 1)
+        if (row.obstacle == ReadOnlyFile)
             SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY);
-        if (row == 2)
-            CreateDirectoryA(copy.c_str(), nullptr);
+        if (row.obstacle == CopyNameIsAFolder)
+            CreateDirectoryA(scratch.file("Tavrel.new").c_str(), nullptr);
+        refusals = row.obstacle == HeldAWhile ? 3 : row.obstacle == HeldThroughout ? -1 : 0;
+        refusal = row.obstacle == HeldAWhile ? ERROR_SHARING_VIOLATION : ERROR_ACCESS_DENIED;
+        replaces = 0;
+        firstBytes = row.old;
+        firstValues = profileValues(ini.c_str());
+
+        // A reader that lets others read and write, but not replace.
+        HANDLE reader = row.obstacle == HeldThroughout
+                            ? CreateFileA(ini.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr)
+                            : INVALID_HANDLE_VALUE;
         WallpaperList list;
-        EXPECT_FALSE(saveAtOnce(ini, kChanged, fill(list, numbered(100))));
-        if (row == 0)
+        fill(list, {"A", "B"});
+        const DWORD start = GetTickCount();
+        bool written;
+        {
+            ImportRedirect<decltype(&MoveFileExA)> held(MoveFileExA_slot, heldMoveFileExA);
+            realMoveFileExA = held.original();
+            std::optional<ImportRedirect<decltype(&WriteFile)>> full;
+            if (row.obstacle == DiskFull)
+                full.emplace(WriteFile_slot, fullDiskWriteFile);
+            std::optional<ImportRedirect<decltype(&WritePrivateProfileStringA)>> inPlace;
+            if (row.obstacle == InPlace) {
+                inPlace.emplace(WritePrivateProfileStringA_slot, inPlaceWritePrivateProfileStringA);
+                realWritePrivateProfileStringA = inPlace->original();
+            }
+            written = saveAtOnce(ini, kDefaults, list);
+        }
+        const DWORD elapsed = GetTickCount() - start;
+        if (reader != INVALID_HANDLE_VALUE)
+            CloseHandle(reader);
+        if (row.obstacle == FolderTakesNoFile)
             driver::runUnix("/usr/bin/chattr -i " + driver::unixPathOf(scratch.path));
         SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
-        EXPECT_EQ(old, readBytes(ini));
-        EXPECT_EQ(std::vector<std::string>{"old"}, resolvedByOneRead(ini));
-        EXPECT_EQ(row == 2, exists(copy));
+
+        EXPECT_EQ(row.expected != row.old, written);
+        EXPECT_EQ(row.expected, readBytes(ini));
+        const std::vector<std::string> loaded = row.expected != row.old ? std::vector<std::string>{"A", "B"}
+                                                                      : std::vector<std::string>{"old"};
+        EXPECT_EQ(loaded, resolvedByOneRead(ini));
+        std::vector<std::string> names = {"Tavrel.ini"};
+        if (row.obstacle == CopyNameIsAFolder)
+            names.push_back("Tavrel.new");
+        EXPECT_EQ(names, namesIn(scratch.path)) << "a copy left behind";
+        if (row.replaces >= 0) {
+            EXPECT_EQ(row.replaces, replaces);
+        }
+        EXPECT_LT(elapsed, 1500u) << "a logoff waits for the save";
     }
 }
 
