@@ -65,6 +65,9 @@ add_custom_command(TARGET Tavrel POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E rm -rf $<TARGET_FILE_DIR:Tavrel>/WallPaper
     COMMAND ${CMAKE_COMMAND} -E copy_directory ${TAVREL_GENERATED}/WallPaper $<TARGET_FILE_DIR:Tavrel>/WallPaper)
 
+# The release zip (the package target).
+include(cmake/package.cmake)
+
 # Wine runs the Windows test programs in the build tree's own prefix, of the
 # build's own bitness.
 set(TAVREL_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)

@@ -3,7 +3,8 @@
 # AddressSanitizer and UBSan, then the Windows programs and end-to-end tests
 # under Wine on a private Xvfb. Where this Linux runs no 32-bit code, the
 # Windows tests run on a 64-bit build of the same program under 64-bit Wine,
-# and the shipped 32-bit Tavrel.exe is still built and checked.
+# and the shipped 32-bit Tavrel.exe and its release zip are still built and
+# checked.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -20,6 +21,7 @@ ctest --preset native
 
 cmake --preset windows >/dev/null
 cmake --build --preset windows
+cmake --build --preset windows --target package
 preset=$(tavrel_test_preset)
 if [ "$preset" != windows ]; then
     echo "This Linux runs no 32-bit programs: the Windows tests run on the 64-bit build ($preset)."
@@ -30,6 +32,8 @@ status=0
 ctest --preset "$preset" || status=$?
 if [ "$preset" != windows ]; then
     bash tests/imports_test.sh build/windows/bin/Tavrel.exe || status=1
+    # shellcheck disable=SC2012
+    bash tests/release_zip_test.sh "$(ls -t build/windows/Tavrel-*-win32.zip | head -1)" || status=1
 fi
 # Leave no Wine or Xvfb of the tests behind.
 TAVREL_WINEPREFIX="$root/build/$preset/wineprefix" WINEPREFIX="$root/build/$preset/wineprefix" wineserver -k 2>/dev/null || true
