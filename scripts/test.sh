@@ -4,7 +4,7 @@
 # under Wine on a private Xvfb. Where this Linux runs no 32-bit code, the
 # Windows tests run on a 64-bit build of the same program under 64-bit Wine,
 # and the shipped 32-bit Tavrel.exe and its release zip are still built and
-# checked.
+# checked. The Xvfb and the wineserver of the tests end with this command.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -12,6 +12,8 @@ cd "$root"
 "$root/scripts/setup.sh"
 # shellcheck source=host-arch.sh
 source "$root/scripts/host-arch.sh"
+# shellcheck source=xvfb.sh
+source "$root/scripts/xvfb.sh"
 # The tests never use the user's screen.
 unset DISPLAY
 
@@ -28,6 +30,18 @@ if [ "$preset" != windows ]; then
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"
 fi
+
+# The tests' own Xvfb, on the display of the tree's prefix; it and the
+# prefix's wineserver are stopped however this command ends.
+prefix="$root/build/$preset/wineprefix"
+stop_wine() {
+    WINEPREFIX="$prefix" wineserver -k 2>/dev/null && WINEPREFIX="$prefix" wineserver -w
+    tavrel_stop_xvfb
+}
+trap stop_wine EXIT
+trap 'exit 130' INT TERM
+tavrel_start_xvfb "$(tavrel_display_number "$prefix")"
+
 status=0
 ctest --preset "$preset" || status=$?
 if [ "$preset" != windows ]; then
@@ -35,6 +49,4 @@ if [ "$preset" != windows ]; then
     # shellcheck disable=SC2012
     bash tests/release_zip_test.sh "$(ls -t build/windows/Tavrel-*-win32.zip | head -1)" || status=1
 fi
-# Leave no Wine or Xvfb of the tests behind.
-TAVREL_WINEPREFIX="$root/build/$preset/wineprefix" WINEPREFIX="$root/build/$preset/wineprefix" wineserver -k 2>/dev/null || true
 exit $status
