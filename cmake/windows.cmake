@@ -35,9 +35,23 @@ add_library(tavrel_win STATIC
 target_link_libraries(tavrel_win PUBLIC tavrel_core user32 gdi32 shell32 comdlg32 advapi32 ole32 oleaut32 uuid)
 tavrel_target_defaults(tavrel_win)
 
+# The version resource and the About box take the project version, through
+# a generated header; FILEVERSION wants four numbers.
+set(TAVREL_VERSION_NUMBERS)
+foreach(part MAJOR MINOR PATCH TWEAK)
+    if(PROJECT_VERSION_${part} STREQUAL "")
+        list(APPEND TAVREL_VERSION_NUMBERS 0)
+    else()
+        list(APPEND TAVREL_VERSION_NUMBERS ${PROJECT_VERSION_${part}})
+    endif()
+endforeach()
+list(JOIN TAVREL_VERSION_NUMBERS ", " TAVREL_VERSION_NUMBERS)
+configure_file(res/version.h.in ${TAVREL_GENERATED}/version.h @ONLY)
+
 add_library(tavrel_resources OBJECT res/tavrel.rc)
 target_include_directories(tavrel_resources PRIVATE ${TAVREL_GENERATED} ${CMAKE_SOURCE_DIR})
-set_source_files_properties(res/tavrel.rc PROPERTIES OBJECT_DEPENDS "${TAVREL_IMAGES};${CMAKE_SOURCE_DIR}/app/resource.h")
+set_source_files_properties(res/tavrel.rc PROPERTIES
+    OBJECT_DEPENDS "${TAVREL_IMAGES};${CMAKE_SOURCE_DIR}/app/resource.h;${TAVREL_GENERATED}/version.h")
 add_dependencies(tavrel_resources tavrel_images)
 
 add_executable(Tavrel WIN32 app/main.cpp $<TARGET_OBJECTS:tavrel_resources>)
@@ -51,6 +65,9 @@ set_target_properties(Tavrel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_
 add_custom_command(TARGET Tavrel POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E rm -rf $<TARGET_FILE_DIR:Tavrel>/WallPaper
     COMMAND ${CMAKE_COMMAND} -E copy_directory ${TAVREL_GENERATED}/WallPaper $<TARGET_FILE_DIR:Tavrel>/WallPaper)
+
+# The release zip (the package target).
+include(cmake/package.cmake)
 
 # Wine runs the Windows test programs in the build tree's own prefix, of the
 # build's own bitness.

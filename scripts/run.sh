@@ -10,6 +10,8 @@ cd "$root"
 "$root/scripts/setup.sh"
 # shellcheck source=host-arch.sh
 source "$root/scripts/host-arch.sh"
+# shellcheck source=xvfb.sh
+source "$root/scripts/xvfb.sh"
 # The shipped 32-bit program, or its 64-bit build where this Linux runs no 32-bit code.
 preset=$(tavrel_test_preset)
 [ "$preset" = windows ] || export TAVREL_WINEARCH=win64
@@ -20,10 +22,19 @@ build="$root/build/$preset"
 headless=
 [ -n "${DISPLAY:-}" ] || headless=1
 export TAVREL_WINEPREFIX="$build/wineprefix-run"
-# A 1024 x 768 Wine desktop with the stand-in that draws the wallpaper.
-"$root/scripts/prepare-prefix.sh" "$TAVREL_WINEPREFIX" "$build/devtools/activedesktop_standin.dll"
+# Wine, and without a display the Xvfb started here, end with this script,
+# on Tavrel's exit or on Ctrl+C.
+stop() {
+    if [ -n "${shooter:-}" ]; then kill "$shooter" 2>/dev/null || true; fi
+    WINEPREFIX="$TAVREL_WINEPREFIX" wineserver -k 2>/dev/null && WINEPREFIX="$TAVREL_WINEPREFIX" wineserver -w
+    tavrel_stop_xvfb
+}
+trap stop EXIT
+trap 'exit 130' INT TERM
 # shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh"
+# A 1024 x 768 Wine desktop with the stand-in that draws the wallpaper.
+"$root/scripts/prepare-prefix.sh" "$TAVREL_WINEPREFIX" "$build/devtools/activedesktop_standin.dll"
 
 # A home of its own inside the prefix, as an installed copy would have.
 app="$WINEPREFIX/drive_c/Program Files/Tavrel"
@@ -50,7 +61,6 @@ if [ -n "$headless" ]; then
     ) &
     shooter=$!
 fi
-trap '[ -n "${shooter:-}" ] && kill "$shooter" 2>/dev/null; wineserver -k 2>/dev/null' EXIT
 cd "$app"
 # Returns when Tavrel exits (its tray menu's 退出).
 "$TAVREL_WINE" 'C:\Program Files\Tavrel\Tavrel.exe'

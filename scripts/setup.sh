@@ -9,7 +9,7 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 
 packages=(cmake make ninja-build g++ python3 googletest
           g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
-          wine xvfb x11-utils x11-apps xdotool imagemagick locales procps fonts-wqy-microhei fonts-arphic-uming
+          wine xvfb x11-utils x11-apps xdotool imagemagick locales procps fonts-wqy-microhei fonts-arphic-uming unzip
           clang libclang-rt-14-dev)
 # 32-bit Wine runs the shipped program; where this Linux runs no 32-bit code
 # the tests use a 64-bit build under 64-bit Wine instead.

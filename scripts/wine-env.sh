@@ -5,7 +5,9 @@
 #
 #   TAVREL_WINEPREFIX  the prefix folder (required)
 #   TAVREL_WINEARCH    win32 (the default) or win64, for a 64-bit build tree
-#   DISPLAY            used when set; otherwise an Xvfb of our own is started
+#   DISPLAY            used when set; otherwise the prefix's own Xvfb is started
+#                      (xvfb.sh); a caller that must leave none behind starts
+#                      and stops it itself, as the run and test scripts do
 #   TAVREL_SCREEN      Xvfb screen size, 1024x768 unless told
 #
 # Sets TAVREL_WINE to the Wine loader to run programs with.
@@ -25,23 +27,9 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 # Code page 936 for the ANSI functions; the locale must exist on the host.
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 
-tavrel_display_number() {
-    # A display per prefix, so that separate build trees never meet.
-    echo $(( 100 + $(printf '%s' "$WINEPREFIX" | cksum | cut -d' ' -f1) % 400 ))
-}
-
-tavrel_start_xvfb() {
-    local n screen="${TAVREL_SCREEN:-1024x768}"
-    n=$(tavrel_display_number)
-    if ! xdpyinfo -display ":$n" >/dev/null 2>&1; then
-        rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n"
-        Xvfb ":$n" -screen 0 "${screen}x24" -nolisten tcp >/dev/null 2>&1 &
-        for _ in $(seq 50); do xdpyinfo -display ":$n" >/dev/null 2>&1 && break; sleep 0.1; done
-    fi
-    export DISPLAY=":$n"
-}
-
-[ -n "${DISPLAY:-}" ] || tavrel_start_xvfb
+# shellcheck source=xvfb.sh
+source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
+[ -n "${DISPLAY:-}" ] || tavrel_start_xvfb "$(tavrel_display_number "$WINEPREFIX")"
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"

@@ -112,7 +112,7 @@ TEST(About, TakesTheBitmapsSizeAtTheCentredCornerAndClosesOnClicksEnterAndEscape
         const char* clickedText;   // a click on this text, or on the picture
     } rows[] = {
         {"click on the picture", nullptr, nullptr},
-        {"click on the version text", nullptr, "Tavrel 1.0"},
+        {"click on the version text", nullptr, "Tavrel " TAVREL_TEST_VERSION},
         {"Enter", "Return", nullptr},
         {"Escape", "Escape", nullptr},
         {"Exit while open", nullptr, nullptr},
