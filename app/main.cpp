@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include "base/globals.h"
 #include "app/main_window.h"
+#include "base/globals.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
