@@ -23,7 +23,6 @@ int addsToRefuse = 0;
 int adds = 0;
 int rotationTimerStarts = 0;
 HICON iconGiven = nullptr;
-bool menuSeen = false;
 
 BOOL WINAPI busyTaskbar(DWORD action, PNOTIFYICONDATAA data)
 {
@@ -41,17 +40,6 @@ UINT_PTR WINAPI countingSetTimer(HWND window, UINT_PTR id, UINT period, TIMERPRO
     return realSetTimer(window, id, period, proc);
 }
 
-// Runs inside the menu's own loop: notes the menu and closes it.
-void CALLBACK closeMenu(HWND, UINT, UINT_PTR id, DWORD)
-{
-    for (HWND menu = FindWindowA("#32768", nullptr); menu; menu = FindWindowExA(nullptr, menu, "#32768", nullptr))
-        menuSeen = menuSeen || IsWindowVisible(menu);
-    if (menuSeen) {
-        KillTimer(nullptr, id);
-        EndMenu();
-    }
-}
-
 template <typename Predicate>
 bool pumpUntil(Predicate done, DWORD timeoutMs)
 {
@@ -65,7 +53,7 @@ bool pumpUntil(Predicate done, DWORD timeoutMs)
     return done();
 }
 
-TEST(TrayIcon, RefusedAddsAreOfferedAgainUntilTheIconShowsAndItsMenuWorks)
+TEST(TrayIcon, RefusedAddsAreOfferedAgainUntilTheIconShows)
 {
     appInstance = GetModuleHandleA(nullptr);
     HWND window = nullptr;
@@ -95,10 +83,6 @@ TEST(TrayIcon, RefusedAddsAreOfferedAgainUntilTheIconShowsAndItsMenuWorks)
     DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
     EXPECT_EQ(GetSystemMetrics(SM_CXSMICON), image.bmWidth);
-
-    SetTimer(nullptr, 0, 200, closeMenu);
-    PostMessageA(window, WM_TRAYNOTIFY, IDT_TRAY, WM_RBUTTONDOWN);
-    EXPECT_TRUE(pumpUntil([] { return menuSeen; }, 5000)) << "a right click on the icon opened no menu";
 
     removeTrayIcon(window);
     DestroyWindow(window);
