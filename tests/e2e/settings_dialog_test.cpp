@@ -18,7 +18,8 @@ const char kSettingsTitle[] = "\xC9\xE8\xD6\xC3";  // 设置
 const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 // Control ids of dialog 132.
 constexpr int kFileList = 1000, kPreview = 1004, kAdd = 1007, kRemove = 1008, kInterval = 1010, kTile = 1011,
-              kCentre = 1012, kStretch = 1013, kSequential = 1014, kRandom = 1015, kAutoRun = 1016, kArea = 1018;
+              kCentre = 1012, kStretch = 1013, kSequential = 1014, kRandom = 1015, kAutoRun = 1016, kArea = 1018,
+              kMonitor = 1019;
 
 struct Settings {
     int showMode, showOrder, alteTime, preview, autoRun;
@@ -239,33 +240,6 @@ protected:
     std::optional<driver::Tavrel> app;  // ends before the folder goes
 };
 
-TEST_F(SettingsDialog, ShowsTheListFromItsCursorAndCancelChangesNothing)
-{
-    const Settings initial = {2, 0, 7, 0, 0};
-    startOnThird(initial, "marker");
-    HWND dialog = nullptr;
-    ASSERT_TRUE(dialog = openSettings());
-    EXPECT_EQ(pick({2, 3, 4, 0, 1}), listRows(dialog));
-    EXPECT_EQ(0, selectedRow(dialog));
-    expectControlsReflect(dialog, initial);
-    clickItem(dialog, kRemove);  // edit everything, then cancel
-    ASSERT_TRUE(driver::waitUntil([&] { return listRows(dialog).size() == 4; }));
-    for (int id : {kTile, kRandom, kAutoRun, kPreview})
-        clickItem(dialog, id);
-    ASSERT_TRUE(driver::waitUntil([&] { return checked(dialog, kPreview); }));
-    ASSERT_TRUE(closeWith(dialog, IDCANCEL));
-    ASSERT_TRUE(dialog = openSettings());
-    EXPECT_EQ(pick({2, 3, 4, 0, 1}), listRows(dialog));
-    expectControlsReflect(dialog, initial);
-    driver::xdotoolKey("Escape");
-    ASSERT_TRUE(driver::waitGone(dialog));
-    ASSERT_TRUE(app->exit().has_value());
-    EXPECT_EQ(2u, wallpaperCount());
-    EXPECT_EQ(settingsLines(initial), savedSettings(folder));
-    EXPECT_EQ(pick({2, 3, 4, 0, 1}), driver::savedList(folder));
-    EXPECT_EQ("marker", runValue());
-}
-
 // A Chinese speaker on a Windows whose ANSI code page is not 936 (here the
 // program runs under an English locale) still reads the labels.
 TEST_F(SettingsDialog, IntervalLabelsReadRightUnderAnotherCodePage)
@@ -314,19 +288,34 @@ TEST_F(SettingsDialog, OkAfterAddingRebuildsTheListAndChangesTheWallpaperAtOnce)
     EXPECT_EQ(pick({3, 4, 0, 1, 5, 6, 7, 8, 2}), driver::savedList(folder)) << "from the entry after the one shown";
 }
 
-// Removing keeps a row selected and OK rebuilds the list at once; OK writes
-// the Run value every time the box is checked, and deletes it when not.
-TEST_F(SettingsDialog, RemovingRowsAndTheRunValueAtEachOk)
+// The list from its cursor; Cancel (and Escape) change nothing; OK writes the
+// Run value every time the box is checked and deletes it when not; removing
+// keeps a row selected, and OK then rebuilds the list and changes at once.
+TEST_F(SettingsDialog, CancelChangesNothingAndOkAfterRemovingRebuildsTheList)
 {
-    start({0, 0, 19, 1, 1}, pick({0, 1, 2, 3, 4}), "marker");
+    const Settings initial = {2, 0, 7, 0, 1};
+    start(initial, pick({0, 1, 2, 3, 4}), "marker");
     HWND dialog = nullptr;
+    for (int round = 0; round < 2; ++round) {  // edit everything, then cancel; then look again
+        ASSERT_TRUE(dialog = openSettings());
+        EXPECT_EQ(pick({1, 2, 3, 4, 0}), listRows(dialog));
+        EXPECT_EQ(0, selectedRow(dialog));
+        expectControlsReflect(dialog, initial);
+        clickItem(dialog, kRemove);
+        ASSERT_TRUE(driver::waitUntil([&] { return listRows(dialog).size() == 4; }));
+        for (int id : {kTile, kRandom, kAutoRun, kPreview})
+            clickItem(dialog, id);
+        ASSERT_TRUE(driver::waitUntil([&] { return checked(dialog, kPreview); }));
+        round == 0 ? clickItem(dialog, IDCANCEL) : driver::xdotoolKey("Escape");
+        ASSERT_TRUE(driver::waitGone(dialog));
+        EXPECT_EQ("marker", runValue());
+    }
     ASSERT_TRUE(dialog = openSettings());
     ASSERT_TRUE(closeWith(dialog, IDOK));  // untouched, checked: written
     EXPECT_TRUE(driver::waitUntil([&] { return runValue().find("Tavrel.exe") != std::string::npos; }, 3000));
     Sleep(500);
     EXPECT_EQ(1u, wallpaperCount()) << "changed at an OK without edits";
     ASSERT_TRUE(dialog = openSettings());
-    EXPECT_EQ(pick({1, 2, 3, 4, 0}), listRows(dialog));
     removeRow(dialog, 4);  // the last: the new last is selected
     EXPECT_EQ(3, selectedRow(dialog));
     removeRow(dialog, 1);  // a middle one: the row that moved up is selected
@@ -338,7 +327,7 @@ TEST_F(SettingsDialog, RemovingRowsAndTheRunValueAtEachOk)
     ASSERT_TRUE(waitWallpapers(2, 5000));
     EXPECT_EQ(pics[1], driver::wallpapersSet(folder).back());
     ASSERT_TRUE(app->exit().has_value());
-    EXPECT_EQ(settingsLines({0, 0, 19, 1, 0}), savedSettings(folder));
+    EXPECT_EQ(settingsLines({2, 0, 7, 0, 0}), savedSettings(folder));
     EXPECT_EQ(pick({3, 4, 1}), driver::savedList(folder));
 }
 
@@ -369,10 +358,12 @@ TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
           {{110, 110}, left}}},
         {"preview off", kPreview, {{{3, 3}, black}, {{74, 50}, black}, {{96, 40}, black}, {{148, 110}, black}}},
     };
-    RECT area = {};
+    RECT area = {}, monitor = {};  // the area lies on the monitor picture's screen
     GetWindowRect(GetDlgItem(dialog, kArea), &area);
-    ASSERT_EQ(152, area.right - area.left);
-    ASSERT_EQ(114, area.bottom - area.top);
+    GetWindowRect(GetDlgItem(dialog, kMonitor), &monitor);
+    ASSERT_EQ((std::vector<LONG>{16, 17, 152, 114, 184, 148}),
+              (std::vector<LONG>{area.left - monitor.left, area.top - monitor.top, area.right - area.left,
+                                 area.bottom - area.top, monitor.right - monitor.left, monitor.bottom - monitor.top}));
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         clickItem(dialog, row.button);

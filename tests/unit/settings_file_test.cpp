@@ -89,37 +89,11 @@ const std::string kGbk300 = [] {  // 150 wide characters, 300 bytes
     return s;
 }();
 
-TEST(SettingsFile, OneReadLoadsWhatPerKeyReadsLoad)
-{
-    const struct {
-        const char* name;
-        std::string file;
-    } rows[] = {
-        {"lower-case section", "[filelist]\r\n0=A\r\n"},
-        {"spaces around keys and values", "[FILELIST]\r\n 0 = A \r\n\t1\t=\tB\t\r\n"},
-        {"quotes", "[FILELIST]\r\n0=\"A b\"\r\n1='B'\r\n2=\"C'\r\n3=\"\r\n4=x\"\r\n"},
-        {"duplicated sections", "[FILELIST]\r\n0=A\r\n[X]\r\n[FILELIST]\r\n1=B\r\n0=Z\r\n"},
-        {"comments, blank lines, LF only", "\n[FILELIST]\n;0=X\n\n0=A\n1=B"},
-        {"259 and 260 bytes", "[FILELIST]\r\n0=C:\\" + std::string(256, 'a') + "\r\n1=" + std::string(260, 'a') +
-                                  "\r\n2=C\r\n"},
-        {"code page 936, 300 bytes", "[FILELIST]\r\n0=" + kGbk + "\r\n1=" + kGbk300 + "\r\n2=B\r\n"},
-        {"control and invalid double bytes", "[FILELIST]\r\n0=A\x1a\r\n1=\x1a" "B\x81\r\n2=\x81\r\n"},
-        {"UTF-8 file", "\xEF\xBB\xBF[FILELIST]\r\n0=C:\\\xE5\x9B\xBE.bmp\r\n1=\xC3\xA9\r\n"},
-        {"UTF-16 file", bytes("\xFF\xFE[\0F\0I\0L\0E\0L\0I\0S\0T\0]\0\r\0\n\0" "0\0=\0A\0\r\0\n\0")},
-        {"NUL bytes", bytes("[FILELIST]\r\n0=A\0B\r\n1=C\r\n")},
-    };
-    Scratch scratch;
-    const std::string path = scratch.file("read.ini");
-    for (const auto& row : rows) {
-        writeFileBytes(path, row.file);
-        EXPECT_EQ(per_key::readList(path.c_str()), loadedList(path)) << row.name;
-    }
-}
-
-TEST(SettingsFile, SaveWritesThePerKeyBytes)
+// Each file is read (the list) and then saved (options and list) both ways.
+TEST(SettingsFile, OneReadAndOnePieceSaveMatchThePerKeyCalls)
 {
     const std::string extras = "[ALPHA]\r\nA=1\r\n[SETTINGS]\r\nSHOWMODE=0\r\nEXTRA=keep me\r\n"
-                               "[FILELIST]\r\n0=old0\r\n1=old1\r\n2=old2\r\nname=x\r\n[OMEGA]\r\nZ=26\r\n";
+                               "[FILELIST]\r\n0=old0\r\n1=old1\r\nname=x\r\n[OMEGA]\r\nZ=26\r\n";
     Strings thousand;
     for (int i = 0; i < 1000; ++i)
         thousand.push_back("C:\\\xCD\xBC\xC6\xAC\\" + std::to_string(i) + ".jpg");
@@ -131,19 +105,26 @@ TEST(SettingsFile, SaveWritesThePerKeyBytes)
         int cursor;
     } rows[] = {
         {"no file, empty list", {}, kDefaults, {}, 0},
-        {"no file, cursor on the second", {}, kChanged, {"A", "B", "C"}, 1},
+        {"lower-case section, cursor on the second", "[filelist]\r\n0=A\r\n", kChanged, {"A", "B", "C"}, 1},
+        {"spaces around keys and values", "[FILELIST]\r\n 0 = A \r\n\t1\t=\tB\t\r\n", kChanged, {}, 0},
+        {"quotes", "[FILELIST]\r\n0=\"A b\"\r\n1='B'\r\n2=\"C'\r\n3=\"\r\n4=x\"\r\n", kDefaults, {"A"}, 0},
         {"extra sections and keys, shorter list", extras, kChanged, {"N0"}, 0},
-        {"no final newline", "[SETTINGS]\r\nSHOWMODE=1\r\n[X]\r\ny=2", kChanged, {"A", "B"}, 0},
-        {"unchanged, LF, no final newline", "[SETTINGS]\nSHOWMODE=1\nSHOWORDER=0\nALTETIME=12\nPREVIEW=1\nAUTORUN=1",
+        {"comments, keys before any section, LF, no final newline", "; top\nloose=1\n\n[FILELIST]\n;0=X\n0=A\n1=B",
+         kChanged, {"A", "B"}, 0},
+        {"unchanged, no final newline", "[SETTINGS]\nSHOWMODE=1\nSHOWORDER=0\nALTETIME=12\nPREVIEW=1\nAUTORUN=1",
          kDefaults, {"A"}, 0},
-        {"FILELIST first", "[FILELIST]\r\n0=old\r\n[SETTINGS]\r\nSHOWMODE=2\r\n", kDefaults, {"A", "B"}, 1},
-        {"comments and keys before any section", "; top\nloose=1\n\n[A]\nk = v \n", kChanged, {"A"}, 0},
-        {"blanks around paths", {}, kDefaults, {"  A  ", "\tB\x1a", " C "}, 0},
-        {"code page 936 and invalid double bytes", {}, kDefaults, {kGbk, "A\x81", "\x81" "B", "E\xFF\x81\xFF"}, 2},
+        {"259 and 260 bytes", "[FILELIST]\r\n0=C:\\" + std::string(256, 'a') + "\r\n1=" + std::string(260, 'a') +
+                                  "\r\n2=C\r\n", kDefaults, {"C:\\" + std::string(256, 'p'), "B"}, 1},
+        {"code page 936, 300 bytes", "[FILELIST]\r\n0=" + kGbk + "\r\n1=" + kGbk300 + "\r\n2=B\r\n", kDefaults,
+         {kGbk, "A\x81", "\x81" "B", "E\xFF\x81\xFF"}, 2},
+        {"control bytes, blanks around paths", "[FILELIST]\r\n0=A\x1a\r\n1=\x1a" "B\x81\r\n2=\x81\r\n", kDefaults,
+         {"  A  ", "\tB\x1a", " C "}, 0},
         {"values not numbers, negative options", "[SETTINGS]\r\nSHOWMODE=abc\r\n", ShowSettings{-1, -2, 100, 5, -7},
          {"A"}, 0},
-        {"UTF-8 file", "\xEF\xBB\xBF[SETTINGS]\r\nSHOWMODE=1\r\n[U]\r\nv=\xE5\x9B\xBE\r\n", kDefaults, {kGbk}, 0},
-        {"UTF-16 file", bytes("\xFF\xFE[\0X\0]\0\r\0\n\0k\0=\0\x3e\x56\r\0\n\0"), kDefaults, {kGbk, "B"}, 1},
+        {"UTF-8 file", "\xEF\xBB\xBF[FILELIST]\r\n0=C:\\\xE5\x9B\xBE.bmp\r\n1=\xC3\xA9\r\n", kDefaults, {kGbk}, 0},
+        {"UTF-16 file", bytes("\xFF\xFE[\0F\0I\0L\0E\0L\0I\0S\0T\0]\0\r\0\n\0" "0\0=\0A\0\r\0\n\0"), kDefaults,
+         {kGbk, "B"}, 1},
+        {"NUL bytes", bytes("[FILELIST]\r\n0=A\0B\r\n1=C\r\n"), kChanged, {"A"}, 0},
         {"a thousand entries", extras, kDefaults, thousand, 500},
     };
     Scratch scratch;
@@ -155,6 +136,7 @@ TEST(SettingsFile, SaveWritesThePerKeyBytes)
             writeFileBytes(reference, *row.file);
             writeFileBytes(candidate, *row.file);
         }
+        EXPECT_EQ(per_key::readList(reference.c_str()), loadedList(candidate)) << row.name;
         WallpaperList referenceList, candidateList;
         per_key::save(reference.c_str(), row.settings, fill(referenceList, row.list, row.cursor));
         EXPECT_TRUE(save(candidate, row.settings, fill(candidateList, row.list, row.cursor))) << row.name;
@@ -292,6 +274,7 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
         replaces = 0;
         firstBytes = row.old;
         firstValues = profileValues(ini.c_str());
+        EXPECT_EQ(per_key::readList(ini.c_str()), loadedList(ini)) << "read before the save";
         // A reader that lets others read and write, but not replace.
         HANDLE reader = row.obstacle == HeldThroughout
                             ? CreateFileA(ini.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
