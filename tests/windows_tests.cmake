@@ -6,8 +6,8 @@ add_test(NAME wine_prefix
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine LABELS setup)
 
 # In process, with the program's code (and its resources) linked in.
-tavrel_add_test(settings_file_test SOURCES unit/settings_file_test.cpp LIBS tavrel_win tavrel_driver LABELS unit)
-foreach(name preview_render_test tray_icon_test)
+# They share the desktop, and the Run value, with the end-to-end tests.
+foreach(name settings_file_test preview_render_test tray_icon_test)
     tavrel_add_test(${name} SOURCES unit/${name}.cpp $<TARGET_OBJECTS:tavrel_resources>
                     LIBS tavrel_win tavrel_driver LABELS unit)
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop)

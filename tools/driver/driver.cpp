@@ -27,24 +27,6 @@ std::string windowsPathOf(std::string unixPath)
     return "Z:" + unixPath;
 }
 
-// One argument as Windows splits command lines: quoted, with quotes and the
-// backslashes before them escaped.
-std::string quotedArgument(const std::string& text)
-{
-    std::string quoted = "\"";
-    size_t backslashes = 0;
-    for (char c : text) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-        backslashes = 0;
-        quoted += c;
-    }
-    return quoted.append(backslashes * 2, '\\') + "\"";
-}
-
 int serial()
 {
     static int counter = 0;
@@ -95,26 +77,27 @@ bool removeTree(const std::string& path)
 std::optional<DWORD> runUnix(const std::string& commandLine, DWORD timeoutMs)
 {
     // Wine starts Linux programs but hands back no process to wait for, so
-    // the shell reports the end, and the exit code, through a file.
+    // the script reports its end, and the exit code, through a file.
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
-    const std::string done = std::string(temp) + "tavrel-unix-" + std::to_string(GetCurrentProcessId()) + "-" +
-                             std::to_string(serial()) + ".done";
-    const std::string unixDone = unixPathOf(done);
-    const std::string script = "(" + commandLine + "); echo $? > '" + unixDone + ".tmp'; mv '" + unixDone + ".tmp' '" +
-                               unixDone + "'";
+    const std::string base = std::string(temp) + "tavrel-unix-" + std::to_string(GetCurrentProcessId()) + "-" +
+                             std::to_string(serial()), done = base + ".done";
+    const std::string unixBase = unixPathOf(base);
+    writeFileBytes(base + ".sh", "(" + commandLine + ")\necho $? > '" + unixBase + ".tmp'; mv '" + unixBase +
+                                     ".tmp' '" + unixBase + ".done'\n");
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    std::string line = "/bin/sh -c " + quotedArgument(script);
-    if (unixDone.empty() || !CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                            &startup, &info))
+    std::string line = "/bin/sh \"" + unixBase + ".sh\"";
+    if (unixBase.empty() ||
+        !CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
         return std::nullopt;
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
     std::optional<std::string> result;
     waitUntil([&] { return (result = readFileBytes(done)).has_value(); }, timeoutMs, 20);
     DeleteFileA(done.c_str());
+    DeleteFileA((base + ".sh").c_str());
     return result ? std::optional<DWORD>(std::strtoul(result->c_str(), nullptr, 10)) : std::nullopt;
 }
 
