@@ -356,7 +356,7 @@ TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
          {{{3, 3}, left}, {{46, 40}, left}, {{49, 40}, right}, {{93, 40}, right}, {{96, 40}, left},
           {{141, 40}, left}, {{144, 40}, right}, {{148, 40}, right}, {{20, 75}, left}, {{70, 110}, right},
           {{110, 110}, left}}},
-        {"preview off", kPreview, {{{3, 3}, black}, {{74, 50}, black}, {{96, 40}, black}, {{148, 110}, black}}},
+        {"no-preview", kPreview, {{{3, 3}, black}, {{74, 50}, black}, {{96, 40}, black}, {{148, 110}, black}}},
     };
     RECT area = {}, monitor = {};  // the area lies on the monitor picture's screen
     GetWindowRect(GetDlgItem(dialog, kArea), &area);
