@@ -12,6 +12,7 @@
 #include "app/resource.h"
 #include "base/globals.h"
 #include "rotation/wallpaper_list.h"
+#include "ui/list_row.h"
 #include "ui/settings_dialog.h"
 
 namespace {
@@ -85,6 +86,24 @@ TEST_F(SettingsDialogInProcess, OkKeepsEveryRowThatFitsWhateverItsReportedLength
     for (int32_t i = 0, n = wallpaperList.count(); i < n; ++i, wallpaperList.advance())
         kept.emplace_back(wallpaperList.current());
     EXPECT_EQ((std::vector<std::string>{shortPath, longPath}), kept);
+}
+
+// A row that does not fit the path buffer is refused, the buffer not overrun.
+TEST(ListRow, RowThatDoesNotFitIsRefusedAndNothingWrittenPastTheBuffer)
+{
+    HWND list = CreateWindowA("LISTBOX", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    const std::string fits(259, 'a'), tooLong(260, 'b');
+    for (const std::string& row : {fits, tooLong})
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
+    struct {
+        char text[kPathSize];
+        char guard;
+    } out = {{}, 'g'};
+    EXPECT_TRUE(readListRow(list, 0, out.text));
+    EXPECT_EQ(fits, out.text);
+    EXPECT_FALSE(readListRow(list, 1, out.text));
+    EXPECT_EQ('g', out.guard);
+    DestroyWindow(list);
 }
 
 }  // namespace
