@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <string>
+
 #include "app/main_window.h"
 #include "app/tray.h"
 #include "base/globals.h"
@@ -22,10 +24,12 @@ decltype(&SetTimer) realSetTimer = nullptr;
 int addsToRefuse = 0;
 int adds = 0;
 int rotationTimerStarts = 0;
+int deletes = 0;
 HICON iconGiven = nullptr;
 
 BOOL WINAPI busyTaskbar(DWORD action, PNOTIFYICONDATAA data)
 {
+    deletes += action == NIM_DELETE;
     if (action == NIM_ADD && (++adds, addsToRefuse > 0)) {
         --addsToRefuse;
         return FALSE;
@@ -53,14 +57,14 @@ bool pumpUntil(Predicate done, DWORD timeoutMs)
     return done();
 }
 
-TEST(TrayIcon, RefusedAddsAreOfferedAgainUntilTheIconShows)
+TEST(TrayIcon, RefusedAddsAreOfferedAgainAndTheCloseTakesTheIconAway)
 {
     appInstance = GetModuleHandleA(nullptr);
     HWND window = nullptr;
+    ImportRedirect<decltype(&Shell_NotifyIconA)> notify(Shell_NotifyIconA_slot, busyTaskbar);
+    realNotify = notify.original();
     {
-        ImportRedirect<decltype(&Shell_NotifyIconA)> notify(Shell_NotifyIconA_slot, busyTaskbar);
         ImportRedirect<decltype(&SetTimer)> timers(SetTimer_slot, countingSetTimer);
-        realNotify = notify.original();
         realSetTimer = timers.original();
         addsToRefuse = 2;
         ASSERT_TRUE(registerMainWindowClass(appInstance));
@@ -84,8 +88,13 @@ TEST(TrayIcon, RefusedAddsAreOfferedAgainUntilTheIconShows)
     DeleteObject(info.hbmMask);
     EXPECT_EQ(GetSystemMetrics(SM_CXSMICON), image.bmWidth);
 
-    removeTrayIcon(window);
-    DestroyWindow(window);
+    // Closed, as Exit closes it: the icon is taken away (Windows would leave
+    // it on the taskbar until the pointer passes over it).
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(1, deletes);
+    char ini[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, ini, sizeof ini);
+    DeleteFileA((std::string(ini).substr(0, std::string(ini).rfind('\\')) + "\\Tavrel.ini").c_str());  // saved at the close
 }
 
 }  // namespace
