@@ -1,30 +1,51 @@
-# Helpers for the tests that need Windows (Wine).
+# The tests under Wine. The prefix is prepared once, by a fixture all need.
+add_test(NAME wine_prefix
+         COMMAND ${CMAKE_COMMAND} -E env TAVREL_WINEARCH=${TAVREL_WINEARCH}
+                 ${CMAKE_SOURCE_DIR}/scripts/prepare-prefix.sh ${TAVREL_WINEPREFIX}
+                 $<TARGET_FILE:activedesktop_standin>)
+set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine LABELS setup)
 
-# A unit test program that links the program's code (and, with RESOURCES,
-# its resources: dialogs, bitmaps, menu).
-function(tavrel_add_windows_test name)
-    cmake_parse_arguments(ARG "RESOURCES" "" "SOURCES;LIBS" ${ARGN})
-    set(sources ${ARG_SOURCES})
-    if(ARG_RESOURCES)
-        list(APPEND sources $<TARGET_OBJECTS:tavrel_resources>)
-    endif()
-    tavrel_add_test(${name} SOURCES ${sources} LIBS tavrel_win ${ARG_LIBS} LABELS unit)
+# In process, with the program's code (and its resources) linked in.
+# They share the desktop, and the Run value, with the end-to-end tests.
+foreach(name settings_file_test preview_render_test tray_icon_test)
+    tavrel_add_test(${name} SOURCES unit/${name}.cpp $<TARGET_OBJECTS:tavrel_resources>
+                    LIBS tavrel_win tavrel_driver LABELS unit)
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop)
-endfunction()
+endforeach()
 
-# End-to-end: the real Tavrel.exe in fresh folders of the prefix. They share
+# End to end: the real Tavrel.exe in fresh folders of the prefix. They share
 # one desktop and one single-instance window title, so they run one at a time.
-function(tavrel_add_e2e_test name)
-    tavrel_add_test(${name} SOURCES ${ARGN} LIBS tavrel_driver LABELS e2e)
+foreach(name startup_test rotation_test settings_dialog_test tray_test release_test)
+    tavrel_add_test(${name} SOURCES e2e/${name}.cpp LIBS tavrel_driver LABELS e2e)
     add_dependencies(${name} Tavrel activedesktop_standin)
-    set_tests_properties(${name} PROPERTIES
-        RESOURCE_LOCK desktop
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop
         ENVIRONMENT "TAVREL_BIN_DIR=$<TARGET_FILE_DIR:Tavrel>;TAVREL_ARTIFACTS=${CMAKE_BINARY_DIR}/artifacts")
-endfunction()
+endforeach()
+target_link_libraries(tray_test PRIVATE shell32)
+target_link_libraries(release_test PRIVATE version)  # the program itself never links version.dll
+target_compile_definitions(tray_test PRIVATE TAVREL_TEST_VERSION="${PROJECT_VERSION}")
+target_compile_definitions(release_test PRIVATE TAVREL_TEST_VERSION="${PROJECT_VERSION}")
 
-tavrel_add_e2e_test(smoke_test e2e/smoke_test.cpp)
+# The release zip: made by the package target (a fixture), its contents
+# checked, and the program unpacked from it run end to end.
+add_test(NAME release_package COMMAND ${CMAKE_COMMAND} --build ${CMAKE_BINARY_DIR} --target package)
+set_tests_properties(release_package PROPERTIES FIXTURES_SETUP release LABELS setup)
+add_test(NAME release_zip_test COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/release_zip_test.sh ${TAVREL_RELEASE_ZIP})
+set_tests_properties(release_zip_test PROPERTIES FIXTURES_REQUIRED release LABELS unit)
+set_property(TEST release_test APPEND PROPERTY FIXTURES_REQUIRED release)
+set_property(TEST release_test APPEND PROPERTY ENVIRONMENT TAVREL_RELEASE_ZIP=${TAVREL_RELEASE_ZIP})
 
-# The generated images have the exact formats the resources promise.
-add_test(NAME images_test
-         COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/images_test.py ${TAVREL_GENERATED})
+# The generated images have the formats the resources promise.
+add_test(NAME images_test COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/images_test.py ${TAVREL_GENERATED})
 set_tests_properties(images_test PROPERTIES LABELS unit)
+# The shipped executable: 32-bit GUI, nothing but system DLLs imported.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    add_test(NAME imports_test COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/imports_test.sh $<TARGET_FILE:Tavrel>)
+    set_tests_properties(imports_test PROPERTIES LABELS unit)
+endif()
+
+get_property(all_tests DIRECTORY PROPERTY TESTS)
+list(REMOVE_ITEM all_tests wine_prefix release_package release_zip_test)
+foreach(test IN LISTS all_tests)
+    set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED wine)
+endforeach()

@@ -10,102 +10,56 @@
 #include <vector>
 
 #include "driver.h"
-#include "test_files.h"
 
 namespace {
 
-constexpr WORD kSettingsCommand = 32771;
-constexpr UINT kRotationTimer = 1000;
+using Strings = std::vector<std::string>;
 const char kSettingsTitle[] = "\xC9\xE8\xD6\xC3";  // 设置
 const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-
 // Control ids of dialog 132.
 constexpr int kFileList = 1000, kPreview = 1004, kAdd = 1007, kRemove = 1008, kInterval = 1010, kTile = 1011,
-              kCentre = 1012, kStretch = 1013, kSequential = 1014, kRandom = 1015, kAutoRun = 1016,
-              kPreviewArea = 1018;
-
-const char* const kIntervalLabels[20] = {
-    "5\xC3\xEB",          "15\xC3\xEB",         "30\xC3\xEB",         "45\xC3\xEB",
-    "1\xB7\xD6\xD6\xD3",  "2\xB7\xD6\xD6\xD3",  "3\xB7\xD6\xD6\xD3",  "5\xB7\xD6\xD6\xD3",
-    "10\xB7\xD6\xD6\xD3", "15\xB7\xD6\xD6\xD3", "20\xB7\xD6\xD6\xD3", "25\xB7\xD6\xD6\xD3",
-    "30\xB7\xD6\xD6\xD3", "45\xB7\xD6\xD6\xD3", "1\xD0\xA1\xCA\xB1",  "2\xD0\xA1\xCA\xB1",
-    "3\xD0\xA1\xCA\xB1",  "5\xD0\xA1\xCA\xB1",  "8\xD0\xA1\xCA\xB1",  "12\xD0\xA1\xCA\xB1",
-};
-
-using Strings = std::vector<std::string>;
+              kCentre = 1012, kStretch = 1013, kSequential = 1014, kRandom = 1015, kAutoRun = 1016, kArea = 1018,
+              kMonitor = 1019;
 
 struct Settings {
     int showMode, showOrder, alteTime, preview, autoRun;
 };
 
-const char* const kSettingKeys[] = {"SHOWMODE", "SHOWORDER", "ALTETIME", "PREVIEW", "AUTORUN"};
-
-std::string settingsLines(const Settings& s, const char* end = " ")
-{
-    const int values[] = {s.showMode, s.showOrder, s.alteTime, s.preview, s.autoRun};
-    std::string text;
-    for (int i = 0; i < 5; ++i)
-        text += std::string(kSettingKeys[i]) + "=" + std::to_string(values[i]) + end;
-    return text;
-}
-
-std::string iniText(const Settings& s, const Strings& files)
-{
-    std::string text = "[SETTINGS]\r\n" + settingsLines(s, "\r\n") + "[FILELIST]\r\n";
-    for (size_t i = 0; i < files.size(); ++i)
-        text += std::to_string(i) + "=" + files[i] + "\r\n";
-    return text;
-}
-
-std::string iniValue(const driver::AppFolder& folder, const char* section, const std::string& key)
-{
-    char value[512] = {};
-    GetPrivateProfileStringA(section, key.c_str(), "<none>", value, sizeof value, folder.ini().c_str());
-    return value;
-}
-
-// The [SETTINGS] lines as settingsLines() writes them, to compare in one go.
-std::string iniSettings(const driver::AppFolder& folder)
-{
-    std::string text;
-    for (const char* key : kSettingKeys)
-        text += std::string(key) + "=" + iniValue(folder, "SETTINGS", key) + " ";
-    return text;
-}
-
-Strings iniFileList(const driver::AppFolder& folder)
-{
-    Strings files;
-    for (std::string v; (v = iniValue(folder, "FILELIST", std::to_string(files.size()))) != "<none>" && !v.empty();)
-        files.push_back(v);
-    return files;
-}
-
 std::string runValue()
 {
     char value[600] = {};
     DWORD size = sizeof value;
-    if (RegGetValueA(HKEY_CURRENT_USER, kRunKey, "Tavrel", RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
-        return "<none>";
-    return value;
+    return RegGetValueA(HKEY_CURRENT_USER, kRunKey, "Tavrel", RRF_RT_REG_SZ, nullptr, value, &size) == ERROR_SUCCESS
+               ? value
+               : "<none>";
 }
 
-void setRunValue(const char* text)
+// A 24-bit BMP whose left half is `left` and right half `right`.
+std::string bmpBytes(int width, int height, COLORREF left, COLORREF right)
 {
-    RegSetKeyValueA(HKEY_CURRENT_USER, kRunKey, "Tavrel", REG_SZ, text, lstrlenA(text) + 1);
-}
-void deleteRunValue() { RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Tavrel"); }
-
-LRESULT sendTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
-{
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 5000, &result);
-    return static_cast<LRESULT>(result);
+    const int stride = (width * 3 + 3) & ~3;
+    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    const BITMAPFILEHEADER file = {0x4D42, offset + stride * height, 0, 0, offset};
+    const BITMAPINFOHEADER info = {sizeof info, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    std::string row(stride, '\0');
+    for (int x = 0; x < width; ++x) {
+        const COLORREF c = x < width / 2 ? left : right;
+        row[x * 3] = static_cast<char>(GetBValue(c));
+        row[x * 3 + 1] = static_cast<char>(GetGValue(c));
+        row[x * 3 + 2] = static_cast<char>(GetRValue(c));
+    }
+    std::string bytes = std::string(reinterpret_cast<const char*>(&file), sizeof file) +
+                        std::string(reinterpret_cast<const char*>(&info), sizeof info);
+    for (int y = 0; y < height; ++y)
+        bytes += row;
+    return bytes;
 }
 
 LRESULT sendItem(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
 {
-    return sendTo(GetDlgItem(dialog, id), message, wParam, lParam);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, id), message, wParam, lParam, SMTO_NORMAL, 5000, &result);
+    return static_cast<LRESULT>(result);
 }
 
 // Wine hands list-box and combo-box rows across processes as UTF-16 only:
@@ -113,12 +67,11 @@ LRESULT sendItem(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lP
 Strings rowsOf(HWND dialog, int id, UINT getCount, UINT getText)
 {
     Strings rows;
-    const LRESULT n = sendItem(dialog, id, getCount);
-    for (LRESULT i = 0; i < n; ++i) {
+    for (LRESULT i = 0, n = sendItem(dialog, id, getCount); i < n; ++i) {
         WCHAR wide[600] = {};
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(GetDlgItem(dialog, id), getText, i, reinterpret_cast<LPARAM>(wide), SMTO_NORMAL,
-                            5000, &ignored);
+        SendMessageTimeoutW(GetDlgItem(dialog, id), getText, i, reinterpret_cast<LPARAM>(wide), SMTO_NORMAL, 5000,
+                            &ignored);
         char text[1200] = {};
         WideCharToMultiByte(936, 0, wide, -1, text, sizeof text, nullptr, nullptr);
         rows.push_back(text);
@@ -130,8 +83,7 @@ Strings listRows(HWND dialog) { return rowsOf(dialog, kFileList, LB_GETCOUNT, LB
 int selectedRow(HWND dialog) { return static_cast<int>(sendItem(dialog, kFileList, LB_GETCURSEL)); }
 bool checked(HWND dialog, int id) { return sendItem(dialog, id, BM_GETCHECK) == BST_CHECKED; }
 
-// A real click in the middle of a window.
-void click(HWND window)
+void click(HWND window)  // a real click in its middle
 {
     RECT r = {};
     GetWindowRect(window, &r);
@@ -140,26 +92,25 @@ void click(HWND window)
 
 void clickItem(HWND dialog, int id) { click(GetDlgItem(dialog, id)); }
 
+bool closeWith(HWND dialog, int id)
+{
+    clickItem(dialog, id);
+    return driver::waitGone(dialog);
+}
+
 // A real click on a list-box row (scrolled into view first), then Remove.
 void removeRow(HWND dialog, int row)
 {
     HWND list = GetDlgItem(dialog, kFileList);
-    sendTo(list, LB_SETTOPINDEX, row);
-    const int height = static_cast<int>(sendTo(list, LB_GETITEMHEIGHT, 0));
-    POINT p = {20, (row - static_cast<int>(sendTo(list, LB_GETTOPINDEX))) * height + height / 2};
+    sendItem(dialog, kFileList, LB_SETTOPINDEX, row);
+    const int height = static_cast<int>(sendItem(dialog, kFileList, LB_GETITEMHEIGHT, 0));
+    POINT p = {20, (row - static_cast<int>(sendItem(dialog, kFileList, LB_GETTOPINDEX))) * height + height / 2};
     ClientToScreen(list, &p);
     driver::xdotoolClick(p.x, p.y);
     ASSERT_TRUE(driver::waitUntil([&] { return selectedRow(dialog) == row; }));
     const size_t count = listRows(dialog).size();
     clickItem(dialog, kRemove);
     ASSERT_TRUE(driver::waitUntil([&] { return listRows(dialog).size() == count - 1; }));
-}
-
-// Clicks the button and waits for the dialog to close.
-bool closeWith(HWND dialog, int id)
-{
-    clickItem(dialog, id);
-    return driver::waitGone(dialog);
 }
 
 BOOL CALLBACK findEdit(HWND child, LPARAM found)
@@ -188,23 +139,21 @@ class SettingsDialog : public ::testing::Test {
 protected:
     SettingsDialog()
     {
-        const std::string dir = folder.path() + "\\pics\\";
-        CreateDirectoryA(dir.c_str(), nullptr);
-        for (const char* name : {"w1.bmp", "w2.bmp", "w3.bmp", "w4.bmp", "w5.bmp", "one.bmp", "a.bmp", "b.jpg",
-                                 "c.gif"}) {
-            const int k = static_cast<int>(pics.size());
-            pics.push_back(dir + name);
-            driver::writeFileBytes(pics.back(),
-                                   bmpBytes(64, 48, RGB(20 * k, 100, 200 - 20 * k), RGB(250, 20 * k, 0)));
+        CreateDirectoryA((folder.path() + "\\pics").c_str(), nullptr);
+        for (const char* name : {"w1.bmp", "w2.bmp", "w3.bmp", "w4.bmp", "w5.bmp", "one.bmp", "a.bmp", "b.jpg", "c.gif"}) {
+            pics.push_back(folder.path() + "\\pics\\" + name);
+            driver::writeFileBytes(pics.back(), bmpBytes(64, 48, RGB(20 * static_cast<int>(pics.size()), 100, 0), RGB(250, 0, 0)));
         }
     }
-    void TearDown() override { deleteRunValue(); }
+    void TearDown() override { RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Tavrel"); }
 
     // Starts the program; `run` is the Run value it finds (none when null).
     void start(const Settings& s, const Strings& files, const char* run = nullptr, const char* locale = "")
     {
-        folder.writeIni(iniText(s, files));
-        run ? setRunValue(run) : deleteRunValue();
+        folder.writeIni(driver::iniText(s.showMode, s.showOrder, s.alteTime, s.preview, s.autoRun, files));
+        TearDown();
+        if (run)
+            RegSetKeyValueA(HKEY_CURRENT_USER, kRunKey, "Tavrel", REG_SZ, run, lstrlenA(run) + 1);
         app.emplace(folder, 15000, locale);
         ASSERT_NE(nullptr, app->window());
         ASSERT_TRUE(waitWallpapers(1));
@@ -214,18 +163,15 @@ protected:
     void startOnThird(const Settings& s, const char* run = nullptr)
     {
         start(s, pick({0, 1, 2, 3, 4}), run);
-        app->post(WM_TIMER, kRotationTimer, 0);
+        app->post(WM_TIMER, 1000, 0);
         ASSERT_TRUE(waitWallpapers(2));
     }
 
-    // Found by its title; by its class alone (`title` "") where the title
-    // cannot be read in code page 936.
+    // By its class alone (`title` null) where the title cannot be read in code page 936.
     HWND openSettings(const char* title = kSettingsTitle)
     {
-        app->command(kSettingsCommand);
-        HWND dialog = driver::waitForWindow(app->pid(), title, driver::kDialogClass);
-        if (dialog)
-            driver::waitUntil([&] { return IsWindowVisible(dialog) != FALSE; });
+        app->command(32771);
+        HWND dialog = driver::waitShown(app->pid(), driver::kDialogClass, title);
         Sleep(300);  // let the first paint finish before clicking
         return dialog;
     }
@@ -237,8 +183,7 @@ protected:
         HWND fileDialog = nullptr;  // the program's other visible dialog
         ASSERT_TRUE(driver::waitUntil([&] {
             for (HWND w : driver::windowsOf(app->pid(), "", driver::kDialogClass))
-                if (w != dialog && IsWindowVisible(w))
-                    fileDialog = w;
+                fileDialog = w != dialog && IsWindowVisible(w) ? w : fileDialog;
             return fileDialog != nullptr;
         }));
         HWND edit = nullptr;  // the name box: the one visible edit control
@@ -252,7 +197,8 @@ protected:
             driver::runUnix("/usr/bin/xdotool type --delay 5 '" + text + "'", 20000);
             driver::waitUntil([&] {
                 char now[600] = {};
-                sendTo(edit, WM_GETTEXT, sizeof now, reinterpret_cast<LPARAM>(now));
+                DWORD_PTR ignored = 0;
+                SendMessageTimeoutA(edit, WM_GETTEXT, sizeof now, reinterpret_cast<LPARAM>(now), SMTO_NORMAL, 5000, &ignored);
                 return text == now;
             }, 5000);
             driver::xdotoolKey("Return");
@@ -264,9 +210,8 @@ protected:
     size_t wallpaperCount() const { return driver::wallpapersSet(folder).size(); }
     bool waitWallpapers(size_t count, DWORD timeoutMs = 10000) const
     {
-        return driver::waitUntil([&] { return wallpaperCount() >= count; }, timeoutMs);
+        return driver::waitWallpapers(folder, count, timeoutMs);
     }
-
     Strings pick(std::initializer_list<int> indexes) const
     {
         Strings out;
@@ -280,69 +225,34 @@ protected:
     std::optional<driver::Tavrel> app;  // ends before the folder goes
 };
 
-TEST_F(SettingsDialog, ShowsTheListFromItsCursorAndCancelChangesNothing)
-{
-    const Settings initial = {2, 0, 7, 0, 0};
-    startOnThird(initial, "marker");
-
-    HWND dialog = nullptr;
-    ASSERT_TRUE(dialog = openSettings());
-    EXPECT_EQ(pick({2, 3, 4, 0, 1}), listRows(dialog));
-    EXPECT_EQ(0, selectedRow(dialog));
-    expectControlsReflect(dialog, initial);
-
-    // Edit everything, then cancel.
-    clickItem(dialog, kRemove);
-    ASSERT_TRUE(driver::waitUntil([&] { return listRows(dialog).size() == 4; }));
-    for (int id : {kTile, kRandom, kAutoRun, kPreview})
-        clickItem(dialog, id);
-    ASSERT_TRUE(driver::waitUntil([&] { return checked(dialog, kPreview); }));
-    ASSERT_TRUE(closeWith(dialog, IDCANCEL));
-
-    ASSERT_TRUE(dialog = openSettings());
-    EXPECT_EQ(pick({2, 3, 4, 0, 1}), listRows(dialog));
-    expectControlsReflect(dialog, initial);
-    driver::xdotoolKey("Escape");
-    ASSERT_TRUE(driver::waitGone(dialog));
-    EXPECT_EQ(2u, wallpaperCount());
-    EXPECT_EQ("marker", runValue());
-
-    ASSERT_TRUE(app->exit().has_value());
-    EXPECT_EQ(settingsLines(initial), iniSettings(folder));
-    EXPECT_EQ(pick({2, 3, 4, 0, 1}), iniFileList(folder));
-    EXPECT_EQ("marker", runValue());
-}
-
 // A Chinese speaker on a Windows whose ANSI code page is not 936 (here the
-// program runs under an English locale) still reads the twenty labels.
+// program runs under an English locale) still reads the labels.
 TEST_F(SettingsDialog, IntervalLabelsReadRightUnderAnotherCodePage)
 {
     start({1, 0, 12, 1, 0}, pick({0}), nullptr, "C.UTF-8");
     HWND dialog = nullptr;
-    ASSERT_TRUE(dialog = openSettings(""));
-    EXPECT_EQ(Strings(kIntervalLabels, kIntervalLabels + 20), rowsOf(dialog, kInterval, CB_GETCOUNT, CB_GETLBTEXT));
+    ASSERT_TRUE(dialog = openSettings(nullptr));
+    const Strings labels = rowsOf(dialog, kInterval, CB_GETCOUNT, CB_GETLBTEXT);
+    ASSERT_EQ(20u, labels.size());
+    EXPECT_EQ("5\xC3\xEB", labels[0]);            // 5秒
+    EXPECT_EQ("1\xB7\xD6\xD6\xD3", labels[4]);     // 1分钟
+    EXPECT_EQ("12\xD0\xA1\xCA\xB1", labels[19]);   // 12小时
     ASSERT_TRUE(closeWith(dialog, IDCANCEL));
 }
 
-TEST_F(SettingsDialog, OkAfterEditsRebuildsTheListAndChangesTheWallpaperAtOnce)
+// Pictures added, none removed: OK rebuilds the list and changes the
+// wallpaper at once, in the style and order in force before.
+TEST_F(SettingsDialog, OkAfterAddingRebuildsTheListAndChangesTheWallpaperAtOnce)
 {
     startOnThird({1, 0, 12, 1, 0});
     HWND dialog = nullptr;
     ASSERT_TRUE(dialog = openSettings());
-
     addThroughFileDialog(dialog, {pics[5]});  // one file, as a full path
     EXPECT_EQ(pick({2, 3, 4, 0, 1, 5}), listRows(dialog));
     EXPECT_EQ(0, selectedRow(dialog));  // the selection stays
     addThroughFileDialog(dialog, {folder.path() + "\\pics", "\"a.bmp\" \"b.jpg\" \"c.gif\""});
     EXPECT_EQ(pick({2, 3, 4, 0, 1, 5, 6, 7, 8}), listRows(dialog));
     EXPECT_EQ(folder.path(), app->currentDirectory()) << "the folder browsed is not left in use";
-
-    removeRow(dialog, 8);  // the last: the new last is selected
-    EXPECT_EQ(7, selectedRow(dialog));
-    removeRow(dialog, 2);  // a middle one: the row that moved up is selected
-    EXPECT_EQ(2, selectedRow(dialog));
-    EXPECT_EQ(pick({2, 3, 0, 1, 5, 6, 7}), listRows(dialog));
-
     // Stretch, at random, 10 minutes, start with Windows.
     for (int id : {kStretch, kRandom, kAutoRun, kInterval})
         clickItem(dialog, id);
@@ -350,74 +260,59 @@ TEST_F(SettingsDialog, OkAfterEditsRebuildsTheListAndChangesTheWallpaperAtOnce)
     driver::xdotoolKey("Home Down Down Down Down Down Down Down Down Return");
     ASSERT_TRUE(driver::waitUntil([&] { return sendItem(dialog, kInterval, CB_GETCURSEL) == 8; }));
     ASSERT_TRUE(driver::waitUntil([&] { return checked(dialog, kAutoRun); }));
-
     const size_t logged = driver::standinCalls(folder).size();
     ASSERT_TRUE(closeWith(dialog, IDOK));
-    // At once, in the style and order in force before: centre (dwStyle 0), the first row.
     ASSERT_TRUE(waitWallpapers(3, 5000));
     EXPECT_EQ(pics[2], driver::wallpapersSet(folder).back());
     const Strings calls = driver::standinCalls(folder);
     EXPECT_NE(calls.end(), std::find(calls.begin() + logged, calls.end(),
                                      "SetWallpaperOptions dwSize=8 dwStyle=0 reserved=0"));
     EXPECT_NE(std::string::npos, runValue().find("Tavrel.exe")) << runValue();
-
     ASSERT_TRUE(app->exit().has_value());
-    EXPECT_EQ(settingsLines({2, 1, 8, 1, 1}), iniSettings(folder));
-    // The rebuilt list, from the entry after the one just shown.
-    EXPECT_EQ(pick({3, 0, 1, 5, 6, 7, 2}), iniFileList(folder));
+    // The rebuilt list from the entry after the one shown.
+    EXPECT_EQ(driver::iniText(2, 1, 8, 1, 1, pick({3, 4, 0, 1, 5, 6, 7, 8, 2})), folder.readIni());
 }
 
-TEST_F(SettingsDialog, OkWithoutEditsChangesNothingAtOnceAndWritesTheRunValueEveryTime)
+// The list from its cursor; Cancel (and Escape) change nothing; OK writes the
+// Run value every time the box is checked and deletes it when not; removing
+// keeps a row selected, and OK then rebuilds the list and changes at once.
+TEST_F(SettingsDialog, CancelChangesNothingAndOkAfterRemovingRebuildsTheList)
 {
-    const Settings initial = {0, 1, 19, 1, 1};
-    start(initial, pick({0}), "marker");
+    const Settings initial = {2, 0, 7, 0, 1};
+    start(initial, pick({0, 1, 2, 3, 4}), "marker");
     HWND dialog = nullptr;
+    for (int round = 0; round < 2; ++round) {  // edit everything, then cancel; then look again
+        ASSERT_TRUE(dialog = openSettings());
+        EXPECT_EQ(pick({1, 2, 3, 4, 0}), listRows(dialog));
+        EXPECT_EQ(0, selectedRow(dialog));
+        expectControlsReflect(dialog, initial);
+        clickItem(dialog, kRemove);
+        ASSERT_TRUE(driver::waitUntil([&] { return listRows(dialog).size() == 4; }));
+        for (int id : {kTile, kRandom, kAutoRun, kPreview})
+            clickItem(dialog, id);
+        ASSERT_TRUE(driver::waitUntil([&] { return checked(dialog, kPreview); }));
+        round == 0 ? clickItem(dialog, IDCANCEL) : driver::xdotoolKey("Escape");
+        ASSERT_TRUE(driver::waitGone(dialog));
+        EXPECT_EQ("marker", runValue());
+    }
     ASSERT_TRUE(dialog = openSettings());
-    EXPECT_EQ(pick({0}), listRows(dialog));
-    expectControlsReflect(dialog, initial);
-    ASSERT_TRUE(closeWith(dialog, IDOK));
-    // The box checked and untouched: written.
+    ASSERT_TRUE(closeWith(dialog, IDOK));  // untouched, checked: written
     EXPECT_TRUE(driver::waitUntil([&] { return runValue().find("Tavrel.exe") != std::string::npos; }, 3000));
-
-    ASSERT_TRUE(dialog = openSettings());  // unchecked: deleted
+    Sleep(500);
+    EXPECT_EQ(1u, wallpaperCount()) << "changed at an OK without edits";
+    ASSERT_TRUE(dialog = openSettings());
+    removeRow(dialog, 4);  // the last: the new last is selected
+    EXPECT_EQ(3, selectedRow(dialog));
+    removeRow(dialog, 1);  // a middle one: the row that moved up is selected
+    EXPECT_EQ(1, selectedRow(dialog));
     clickItem(dialog, kAutoRun);
     ASSERT_TRUE(driver::waitUntil([&] { return !checked(dialog, kAutoRun); }));
     ASSERT_TRUE(closeWith(dialog, IDOK));
     EXPECT_TRUE(driver::waitUntil([&] { return runValue() == "<none>"; }, 3000));
-
-    // Removing the only row leaves the box empty, and OK an empty list.
-    ASSERT_TRUE(dialog = openSettings());
-    EXPECT_FALSE(checked(dialog, kAutoRun));
-    clickItem(dialog, kRemove);
-    ASSERT_TRUE(driver::waitUntil([&] { return listRows(dialog).empty(); }));
-    EXPECT_EQ(LB_ERR, selectedRow(dialog));
-    ASSERT_TRUE(closeWith(dialog, IDOK));
-    Sleep(500);
-    EXPECT_EQ(1u, wallpaperCount());  // no change at any OK
-
+    ASSERT_TRUE(waitWallpapers(2, 5000));
+    EXPECT_EQ(pics[1], driver::wallpapersSet(folder).back());
     ASSERT_TRUE(app->exit().has_value());
-    EXPECT_EQ(settingsLines({0, 1, 19, 1, 0}), iniSettings(folder));
-    EXPECT_TRUE(iniFileList(folder).empty());
-    EXPECT_EQ("<none>", runValue());
-}
-
-// Every 5 seconds (ALTETIME=0): nothing while the dialog is open, a full
-// interval after it closes.
-TEST_F(SettingsDialog, TimerWaitsWhileOpenAndAFullIntervalAfterClosing)
-{
-    start({1, 0, 0, 1, 0}, pick({0, 1, 2}));
-    HWND dialog = nullptr;
-    ASSERT_TRUE(dialog = openSettings());
-    const size_t shown = wallpaperCount();
-    Sleep(7000);
-    EXPECT_EQ(shown, wallpaperCount()) << "changed while the dialog was open";
-
-    ASSERT_TRUE(closeWith(dialog, IDCANCEL));
-    const ULONGLONG closed = GetTickCount64();
-    ASSERT_TRUE(waitWallpapers(shown + 1, 12000));
-    const ULONGLONG waited = GetTickCount64() - closed;
-    EXPECT_GE(waited, 4500u);
-    EXPECT_LE(waited, 8000u);
+    EXPECT_EQ(driver::iniText(2, 0, 7, 0, 0, pick({3, 4, 1})), folder.readIni());
 }
 
 // A 640 x 480 picture, left half pink and right half green, in each style;
@@ -445,15 +340,18 @@ TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
          {{{3, 3}, left}, {{46, 40}, left}, {{49, 40}, right}, {{93, 40}, right}, {{96, 40}, left},
           {{141, 40}, left}, {{144, 40}, right}, {{148, 40}, right}, {{20, 75}, left}, {{70, 110}, right},
           {{110, 110}, left}}},
+        {"no-preview", kPreview, {{{3, 3}, black}, {{74, 50}, black}, {{96, 40}, black}, {{148, 110}, black}}},
     };
-    RECT area = {};
-    GetWindowRect(GetDlgItem(dialog, kPreviewArea), &area);
-    ASSERT_EQ(152, area.right - area.left);
-    ASSERT_EQ(114, area.bottom - area.top);
+    RECT area = {}, monitor = {};  // the area lies on the monitor picture's screen
+    GetWindowRect(GetDlgItem(dialog, kArea), &area);
+    GetWindowRect(GetDlgItem(dialog, kMonitor), &monitor);
+    ASSERT_EQ((std::vector<LONG>{16, 17, 152, 114, 184, 148}),
+              (std::vector<LONG>{area.left - monitor.left, area.top - monitor.top, area.right - area.left,
+                                 area.bottom - area.top, monitor.right - monitor.left, monitor.bottom - monitor.top}));
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         clickItem(dialog, row.button);
-        ASSERT_TRUE(driver::waitUntil([&] { return checked(dialog, row.button); }));
+        ASSERT_TRUE(driver::waitUntil([&] { return checked(dialog, row.button) == (row.button != kPreview); }));
         Sleep(500);
         const driver::Screenshot shot = driver::captureScreen();
         shot.save(std::string("settings-dialog-") + row.name);

@@ -1,13 +1,14 @@
-// The real program from outside: one instance per desktop, the settings file
-// written at the close and at the end of the session from the list's cursor,
-// and an executable folder too deep for the settings file. The file's rules
-// themselves are proven in-process by settings_store_test.
+// The real program's start and end and its settings file: one instance per
+// desktop, the file written at the close and at the end of the session from
+// the list's cursor, bad files and broken pictures, a save killed half way.
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,84 +18,42 @@
 namespace {
 
 using driver::AppFolder;
+using driver::fileListSection;
 using driver::Tavrel;
+using Strings = std::vector<std::string>;
 
-const std::string kDefaults =
-    "[SETTINGS]\r\nSHOWMODE=1\r\nSHOWORDER=0\r\nALTETIME=12\r\nPREVIEW=1\r\nAUTORUN=1\r\n";
+const std::string kDefaults = driver::iniText(1, 0, 12, 1, 1);
 const char kNoFile[] = "<no file>";
-// "C:\图片\山水誠.jpg" in GBK (second byte of the last character 0x5C), and
-// in UTF-8 as the stand-in logs it.
-const std::string kGbkPath = "C:\\\xCD\xBC\xC6\xAC\\\xC9\xBD\xCB\xAE\xD5\x5C.jpg";
-const std::string kGbkPathUtf8 = "C:\\\xE5\x9B\xBE\xE7\x89\x87\\\xE5\xB1\xB1\xE6\xB0\xB4\xE8\xAA\xA0.jpg";
-constexpr UINT_PTR kRotationTimer = 1000;
-
-std::string fileList(const std::vector<std::string>& paths)
-{
-    std::string section = "[FILELIST]\r\n";
-    for (size_t i = 0; i < paths.size(); ++i)
-        section += std::to_string(i) + "=" + paths[i] + "\r\n";
-    return section;
-}
 
 std::string iniOf(const AppFolder& folder) { return folder.readIni().value_or(kNoFile); }
-
-bool waitForWallpapers(const AppFolder& folder, size_t count)
-{
-    return driver::waitUntil([&] { return driver::wallpapersSet(folder).size() >= count; });
-}
-
-// A start while a window titled "Tavrel" exists ends at once with 0.
-void expectRefusedStart(const AppFolder& folder)
-{
-    const ULONGLONG begin = GetTickCount64();
-    const std::optional<DWORD> code = driver::runAndWait("\"" + folder.exe() + "\"", folder.path(), 10000);
-    ASSERT_TRUE(code.has_value()) << "the second start did not end";
-    EXPECT_EQ(0u, *code);
-    EXPECT_LT(GetTickCount64() - begin, 5000u);
-}
 
 TEST(Startup, SecondStartEndsAtOnceAndLeavesTheFirstRunning)
 {
     AppFolder folder("second"), other("second-copy");
-    const std::string ini = kDefaults + fileList({"C:\\first.bmp"});
+    const std::string ini = kDefaults + fileListSection({"C:\\first.bmp"});
     folder.writeIni(ini);
     Tavrel first(folder);
-    ASSERT_NE(nullptr, first.window());
-    ASSERT_TRUE(waitForWallpapers(folder, 1));
-    const size_t callsBefore = driver::standinCalls(folder).size();
+    ASSERT_TRUE(driver::waitWallpapers(folder, 1));
     for (const AppFolder* second : {&folder, &other}) {
-        SCOPED_TRACE(second->path());
-        expectRefusedStart(*second);
+        const ULONGLONG begin = GetTickCount64();
+        EXPECT_EQ(0u, driver::runAndWait("\"" + second->exe() + "\"", second->path(), 10000).value_or(99));
+        EXPECT_LT(GetTickCount64() - begin, 5000u);
         EXPECT_TRUE(first.running());
-        EXPECT_EQ(1u, driver::windowsOf(0, "Tavrel", "TavrelClass").size());
     }
-    EXPECT_EQ(callsBefore, driver::standinCalls(folder).size()) << "no second wallpaper change";
+    EXPECT_EQ(1u, driver::wallpapersSet(folder).size()) << "no second wallpaper change";
     EXPECT_FALSE(other.readIni().has_value()) << "the second start wrote a settings file";
     EXPECT_EQ(ini, iniOf(folder)) << "touched while running";
     EXPECT_EQ(0u, first.exit().value_or(99));
 }
 
-TEST(Startup, AnyWindowTitledTavrelPreventsTheStart)
-{
-    HWND foreign = CreateWindowExA(0, "STATIC", "Tavrel", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
-                                   GetModuleHandleA(nullptr), nullptr);
-    ASSERT_NE(nullptr, foreign);
-    AppFolder folder("foreign");
-    const std::string ini = kDefaults + fileList({"C:\\a.bmp"});
-    folder.writeIni(ini);
-    expectRefusedStart(folder);
-    DestroyWindow(foreign);
-    EXPECT_TRUE(driver::standinCalls(folder).empty()) << "COM was used";
-    EXPECT_EQ(ini, iniOf(folder));
-}
-
-// Exit saves; WM_ENDSESSION saves as the close does only when the session
-// really ends, and whatever happens after it (a kill) cannot undo that.
+// Exit saves; WM_ENDSESSION saves only when the session really ends, and a
+// kill after it cannot undo that. Missing and out-of-range options read as
+// their defaults.
 TEST(Startup, ExitAndSessionEndSaveTheSettings)
 {
-    const std::string file = "[SETTINGS]\r\nSHOWMODE=2\r\n" + fileList({"C:\\A.bmp", "C:\\B.bmp", "C:\\C.bmp"});
-    const std::string saved = "[SETTINGS]\r\nSHOWMODE=2\r\nSHOWORDER=0\r\nALTETIME=12\r\nPREVIEW=1\r\nAUTORUN=1\r\n" +
-                              fileList({"C:\\B.bmp", "C:\\C.bmp", "C:\\A.bmp"});
+    const std::string file = "[SETTINGS]\r\nSHOWMODE=2\r\nALTETIME=20\r\n" + fileListSection({"C:\\A", "C:\\B", "C:\\C"});
+    const std::string saved = "[SETTINGS]\r\nSHOWMODE=2\r\nALTETIME=12\r\nSHOWORDER=0\r\nPREVIEW=1\r\nAUTORUN=1\r\n" +
+                              fileListSection({"C:\\B", "C:\\C", "C:\\A"});
     const struct {
         const char* name;
         std::string initial;
@@ -114,10 +73,7 @@ TEST(Startup, ExitAndSessionEndSaveTheSettings)
             folder.writeIni(row.initial);
         Tavrel app(folder);
         ASSERT_NE(nullptr, app.window());
-        if (row.initial != kNoFile) {
-            ASSERT_TRUE(waitForWallpapers(folder, 1));
-        }
-        EXPECT_EQ(row.initial, iniOf(folder)) << "written before the close";
+        ASSERT_TRUE(row.initial == kNoFile || driver::waitWallpapers(folder, 1));
         if (row.sessionEnds < 0) {
             EXPECT_EQ(0u, app.exit().value_or(99));
         } else {
@@ -130,103 +86,100 @@ TEST(Startup, ExitAndSessionEndSaveTheSettings)
     }
 }
 
-// Two runs on one file: the options validated, other sections and keys kept,
-// the list read by key name, resumed where it stopped and saved from the
-// cursor, a code page 936 path kept byte for byte.
-TEST(Startup, ListPositionAndFileSurviveTwoRuns)
+Strings numbered(int n)
 {
-    AppFolder folder("position");
-    folder.writeIni("[OTHER]\r\nX=1\r\n[SETTINGS]\r\nSHOWMODE=3\r\nSHOWORDER=0\r\nEXTRA=keep\r\nALTETIME=20\r\n"
-                    "[FILELIST]\r\n1=C:\\Q.bmp\r\n00=X\r\n0=C:\\P.bmp\r\n01=Y\r\n2=" + kGbkPath + "\r\n4=C:\\gap.bmp\r\n"
-                    "[TAIL]\r\nY=2\r\n");
-    const std::string kept = "[OTHER]\r\nX=1\r\n[SETTINGS]\r\nSHOWMODE=1\r\nSHOWORDER=0\r\nEXTRA=keep\r\nALTETIME=12\r\n"
-                             "PREVIEW=1\r\nAUTORUN=1\r\n[TAIL]\r\nY=2\r\n";
-    {
-        Tavrel app(folder);
-        ASSERT_NE(nullptr, app.window());
-        app.post(WM_TIMER, 999);  // not the rotation timer: ignored
-        app.post(WM_TIMER, kRotationTimer);
-        ASSERT_TRUE(waitForWallpapers(folder, 2));
-        EXPECT_EQ(0u, app.exit().value_or(99));
-    }
-    EXPECT_EQ((std::vector<std::string>{"C:\\P.bmp", "C:\\Q.bmp"}), driver::wallpapersSet(folder));
-    EXPECT_EQ(kept + fileList({kGbkPath, "C:\\P.bmp", "C:\\Q.bmp"}), iniOf(folder));
-    {
-        Tavrel app(folder);
-        ASSERT_NE(nullptr, app.window());
-        ASSERT_TRUE(waitForWallpapers(folder, 3));
-        app.post(WM_CLOSE);
-        EXPECT_EQ(0u, app.waitExit().value_or(99)) << "exit code after WM_CLOSE";
-    }
-    EXPECT_EQ((std::vector<std::string>{"C:\\P.bmp", "C:\\Q.bmp", kGbkPathUtf8}), driver::wallpapersSet(folder));
-    EXPECT_EQ(kept + fileList({"C:\\P.bmp", "C:\\Q.bmp", kGbkPath}), iniOf(folder));
+    Strings paths;
+    for (int i = 0; i < n; ++i)
+        paths.push_back("D:\\\xCD\xBC\xC6\xAC\\IMG_" + std::to_string(i) + ".jpg");
+    return paths;
 }
 
-// Paths of MAX_PATH and more need the wide functions, and an executable whose
-// own path is that long cannot start: a short exe name makes the settings
-// path the one that does not fit. The tree is built and checked from Linux.
-TEST(Startup, FolderTooDeepForTheSettingsFileRunsWithDefaultsAndWritesNothing)
+// Always: it runs, its dialog opens and shows the first rows' pictures, Exit
+// gives 0, and the file is a complete new one with the list expected.
+TEST(BadInput, SettingsFilesAndPictures)
 {
-    const std::string file = "[SETTINGS]\r\nSHOWMODE=2\r\n" + fileList({"C:\\deep.bmp"});
-    const std::string saved = "[SETTINGS]\r\nSHOWMODE=2\r\nSHOWORDER=0\r\nALTETIME=12\r\nPREVIEW=1\r\nAUTORUN=1\r\n" +
-                              fileList({"C:\\deep.bmp"});
+    const std::string a260 = "C:\\" + std::string(253, 'x') + ".bmp", a300 = "C:\\" + std::string(293, 'y') + ".bmp";
+    std::string garbage(4096, '\0');
+    for (size_t i = 0, state = 12345; i < garbage.size(); ++i)
+        garbage[i] = static_cast<char>((state = state * 214013u + 2531011u) >> 16);
+    Strings many = numbered(100000), rotated = many, broken;  // the first shown at the start
+    std::rotate(rotated.begin(), rotated.begin() + 1, rotated.end());
+    for (const char* name : {"missing.bmp", "empty.bmp", "truncated.bmp", "text.jpg", "garbage.gif"})
+        broken.push_back("C:\\tavrel-e2e\\broken\\" + std::string(name));
     const struct {
         const char* name;
-        size_t folderLength;
-        const char* exeName;
-        bool used;  // the settings file is read and written
+        std::string ini;
+        Strings list;  // saved, when there is no scan
     } rows[] = {
-        {"settings path of 259 bytes", 248, "Tavrel.exe", true},
-        {"settings path of 260 bytes", 249, "T.exe", false},
-        {"settings path of 264 bytes", 253, "T.exe", false},
+        {"binary garbage", garbage, {}},
+        {"100 KB lines", "[SETTINGS]\r\nSHOWMODE=" + std::string(100 * 1024, '7') + "\r\n[FILELIST]\r\n0=" +
+                             std::string(100 * 1024, 'z') + "\r\n1=C:\\a.bmp\r\n", {"C:\\a.bmp"}},
+        {"260- and 300-byte paths", driver::iniText(1, 0, 19, 1, 0, {a260, a300, "C:\\b.bmp"}), {"C:\\b.bmp"}},
+        {"100,000 entries", driver::iniText(1, 0, 19, 1, 0, many), rotated},
+        {"broken pictures", driver::iniText(1, 0, 19, 1, 0, broken), {broken[1], broken[2], broken[3], broken[4], broken[0]}},
     };
+    CreateDirectoryA("C:\\tavrel-e2e\\broken", nullptr);
+    driver::writeFileBytes(broken[1], "");
+    driver::writeFileBytes(broken[2], std::string("BM\x36\x10\0\0\0\0\0\0\x36\0\0\0\x28\0", 16));
+    driver::writeFileBytes(broken[3], "this is not a picture\r\n");
+    driver::writeFileBytes(broken[4], garbage);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        AppFolder folder("deep");
-        folder.writeIni(file);
-        driver::writeFileBytes(folder.path() + "\\expected.ini", row.used ? saved : file);
-        const std::string tree = driver::unixPathOf(folder.path()) + "/tree";
-        std::string deep = folder.path() + "\\tree", rest;
-        while (row.folderLength - deep.size() - rest.size() > 100)
-            rest += "/" + std::string(60, 'd');
-        rest += "/" + std::string(row.folderLength - deep.size() - rest.size() - 1, 'e');
-        const std::string leaf = tree + rest;
-        std::replace(rest.begin(), rest.end(), '/', '\\');
-        deep += rest;
-        ASSERT_EQ(row.folderLength, deep.size());
-        const std::string here = driver::unixPathOf(folder.path());
-        ASSERT_EQ(0u, driver::runUnix("mkdir -p '" + leaf + "' && cp '" + here + "/Tavrel.exe' '" + leaf + "/" +
-                                      row.exeName + "' && cp '" + here + "/Tavrel.ini' '" + leaf + "/'")
-                          .value_or(99));
-
-        SetEnvironmentVariableA("TAVREL_STANDIN_LOG", folder.standinLog().c_str());
-        const std::string exe = deep + "\\" + row.exeName;
-        const std::wstring wideExe(exe.begin(), exe.end());
-        std::wstring commandLine = L"\"" + wideExe + L"\"";
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info = {};
-        ASSERT_TRUE(CreateProcessW(wideExe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                   &startup, &info));
-        CloseHandle(info.hThread);
-        HWND window = driver::waitForWindow(info.dwProcessId, "Tavrel", "TavrelClass", 15000);
-        EXPECT_NE(nullptr, window);
-        PostMessageA(window, WM_CLOSE, 0, 0);
-        DWORD code = 99;
-        if (WaitForSingleObject(info.hProcess, 15000) != WAIT_OBJECT_0)
-            TerminateProcess(info.hProcess, 99);
-        GetExitCodeProcess(info.hProcess, &code);
-        CloseHandle(info.hProcess);
-        EXPECT_EQ(0u, code);
-
-        EXPECT_EQ(row.used ? std::vector<std::string>{"C:\\deep.bmp"} : std::vector<std::string>{},
-                  driver::wallpapersSet(folder));
-        // The file is as expected, nothing else was written in the tree, and
-        // the tree goes (too deep for the folder's own clean-up).
-        EXPECT_EQ(0u, driver::runUnix("cmp '" + leaf + "/Tavrel.ini' '" + here + "/expected.ini' && test $(find '" +
-                                      tree + "' -type f | wc -l) -eq 2; r=$?; rm -rf '" + tree + "'; exit $r")
-                          .value_or(99));
+        AppFolder folder("bad-ini", row.list.empty());  // pictures to fall back to
+        folder.writeIni(row.ini);
+        {
+            Tavrel app(folder);
+            EXPECT_TRUE(driver::waitWallpapers(folder, 1, 15000));
+            app.command(32771);  // Settings
+            HWND dialog = driver::waitShown(app.pid(), driver::kDialogClass);
+            ASSERT_NE(nullptr, dialog);
+            HWND box = GetDlgItem(dialog, 1000);
+            for (LRESULT i = 0, n = SendMessageA(box, LB_GETCOUNT, 0, 0); i < n && i < 6; ++i) {
+                SendMessageA(box, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
+                SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1000, LBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+            }
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+            EXPECT_TRUE(driver::waitGone(dialog));
+            EXPECT_EQ(0u, app.exit(30000).value_or(99));
+        }
+        const std::string saved = iniOf(folder);
+        EXPECT_EQ("\r\n", saved.substr(saved.size() - 2)) << "the last line ended";
+        for (const char* key : {"SHOWMODE", "SHOWORDER", "ALTETIME", "PREVIEW", "AUTORUN"})
+            EXPECT_NE(~0u, GetPrivateProfileIntA("SETTINGS", key, -1, folder.ini().c_str())) << key;
+        if (!row.list.empty()) {
+            EXPECT_EQ(fileListSection(row.list), saved.substr(std::min(saved.size(), saved.find("[FILELIST]"))));
+        }
     }
+    driver::removeTree("C:\\tavrel-e2e\\broken");
+}
+
+// Killed from outside at different moments of a 100,000-entry save: the old
+// file whole or the new one.
+TEST(BadInput, SaveKilledAtAnyMomentLeavesAWholeFile)
+{
+    AppFolder folder("bad-kill");
+    const std::string old = driver::iniText(1, 0, 19, 1, 0, numbered(100000));
+    folder.writeIni(old);
+    {
+        Tavrel app(folder);
+        app.post(WM_CLOSE);
+        ASSERT_TRUE(app.waitExit(30000).has_value());
+    }
+    const std::string fresh = iniOf(folder);
+    ASSERT_NE(old, fresh);
+    int olds = 0, news = 0;
+    for (DWORD delay : {0u, 100u, 200u, 300u, 450u, 700u}) {
+        folder.writeIni(old);
+        Tavrel app(folder);
+        ASSERT_NE(nullptr, app.window());
+        app.post(WM_CLOSE);
+        Sleep(delay);
+        app.kill();
+        const std::string now = iniOf(folder);
+        EXPECT_TRUE(now == old || now == fresh) << "killed after " << delay << " ms: " << now.size() << " bytes";
+        ++(now == old ? olds : news);
+    }
+    std::printf("kills that left the old file: %d, the new one: %d\n", olds, news);
 }
 
 }  // namespace

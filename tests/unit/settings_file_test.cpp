@@ -1,0 +1,358 @@
+// The settings file in process, where the outside cannot see: the one-read
+// load and the one-piece save against the per-key profile calls, key by key
+// and byte by byte; saves past what Windows puts in their way (made to
+// happen through the import slots); the Run value's data size.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "driver.h"
+#include "import_slot.h"
+#include "per_key_profile.h"
+#include "settings/autorun.h"
+#include "settings/filelist_section.h"
+#include "settings/profile_file.h"
+#include "settings/profile_writer.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+using driver::readFileBytes;
+using driver::writeFileBytes;
+
+template <size_t N>
+std::string bytes(const char (&text)[N])  // with the NUL bytes inside
+{
+    return std::string(text, N - 1);
+}
+
+// A fresh folder under the temporary folder, removed at the end.
+struct Scratch {
+    std::string path = [] {
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        static int serial = 0;
+        const std::string path =
+            std::string(temp) + "tavrel-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
+        CreateDirectoryA(path.c_str(), nullptr);
+        return path;
+    }();
+    ~Scratch() { driver::removeTree(path); }
+    std::string file(const std::string& name) const { return path + "\\" + name; }
+};
+
+WallpaperList& fill(WallpaperList& list, const Strings& paths, int cursor = 0)
+{
+    for (const std::string& path : paths)
+        list.append(path.c_str());
+    for (int i = 0; i < cursor; ++i)
+        list.advance();
+    return list;
+}
+
+Strings loadedList(const std::string& path)
+{
+    ProfileFile file;
+    file.setPath(path.c_str());
+    const std::vector<char> text = file.readSection("FILELIST");
+    Strings paths;
+    resolveFileList(
+        text.data(), text.size(), [](const char* p, void* out) { static_cast<Strings*>(out)->emplace_back(p); },
+        &paths);
+    return paths;
+}
+
+bool save(const std::string& path, const ShowSettings& s, WallpaperList& list)
+{
+    ProfileFile file;
+    file.setPath(path.c_str());
+    const ProfileSetting values[] = {{"SHOWMODE", s.showMode}, {"SHOWORDER", s.showOrder}, {"ALTETIME", s.alteTime},
+                                     {"PREVIEW", s.preview}, {"AUTORUN", s.autoRun}};
+    return writeProfileAtOnce(file, "SETTINGS", values, 5, "FILELIST", list);
+}
+
+const ShowSettings kDefaults{1, 0, 12, 1, 1};
+const ShowSettings kChanged{2, 1, 19, 0, 0};
+const std::string kDefaultsFile = "[SETTINGS]\r\nSHOWMODE=1\r\nSHOWORDER=0\r\nALTETIME=12\r\nPREVIEW=1\r\nAUTORUN=1\r\n";
+const std::string kGbk = "D:\\\xCD\xBC\xC6\xAC\\\xC9\xBD\xCB\xAE\xD5\x5C.jpg";  // a second byte 0x5C
+const std::string kGbk300 = [] {  // 150 wide characters, 300 bytes
+    std::string s = "C:\\";
+    for (int i = 0; i < 150; ++i)
+        s += "\xBA\xA3";
+    return s;
+}();
+
+// Each file is read (the list) and then saved (options and list) both ways.
+TEST(SettingsFile, OneReadAndOnePieceSaveMatchThePerKeyCalls)
+{
+    const std::string extras = "[ALPHA]\r\nA=1\r\n[SETTINGS]\r\nSHOWMODE=0\r\nEXTRA=keep me\r\n"
+                               "[FILELIST]\r\n0=old0\r\n1=old1\r\nname=x\r\n[OMEGA]\r\nZ=26\r\n";
+    Strings thousand;
+    for (int i = 0; i < 1000; ++i)
+        thousand.push_back("C:\\\xCD\xBC\xC6\xAC\\" + std::to_string(i) + ".jpg");
+    const struct {
+        const char* name;
+        std::optional<std::string> file;
+        ShowSettings settings;
+        Strings list;
+        int cursor;
+    } rows[] = {
+        {"no file, empty list", {}, kDefaults, {}, 0},
+        {"lower-case section, cursor on the second", "[filelist]\r\n0=A\r\n", kChanged, {"A", "B", "C"}, 1},
+        {"spaces around keys and values", "[FILELIST]\r\n 0 = A \r\n\t1\t=\tB\t\r\n", kChanged, {}, 0},
+        {"quotes", "[FILELIST]\r\n0=\"A b\"\r\n1='B'\r\n2=\"C'\r\n3=\"\r\n4=x\"\r\n", kDefaults, {"A"}, 0},
+        {"extra sections and keys, shorter list", extras, kChanged, {"N0"}, 0},
+        {"comments, keys before any section, LF, no final newline", "; top\nloose=1\n\n[FILELIST]\n;0=X\n0=A\n1=B",
+         kChanged, {"A", "B"}, 0},
+        {"unchanged, no final newline", "[SETTINGS]\nSHOWMODE=1\nSHOWORDER=0\nALTETIME=12\nPREVIEW=1\nAUTORUN=1",
+         kDefaults, {"A"}, 0},
+        {"259 and 260 bytes", "[FILELIST]\r\n0=C:\\" + std::string(256, 'a') + "\r\n1=" + std::string(260, 'a') +
+                                  "\r\n2=C\r\n", kDefaults, {"C:\\" + std::string(256, 'p'), "B"}, 1},
+        {"code page 936, 300 bytes", "[FILELIST]\r\n0=" + kGbk + "\r\n1=" + kGbk300 + "\r\n2=B\r\n", kDefaults,
+         {kGbk, "A\x81", "\x81" "B", "E\xFF\x81\xFF"}, 2},
+        {"control bytes, blanks around paths", "[FILELIST]\r\n0=A\x1a\r\n1=\x1a" "B\x81\r\n2=\x81\r\n", kDefaults,
+         {"  A  ", "\tB\x1a", " C "}, 0},
+        {"values not numbers, negative options", "[SETTINGS]\r\nSHOWMODE=abc\r\n", ShowSettings{-1, -2, 100, 5, -7},
+         {"A"}, 0},
+        {"UTF-8 file", "\xEF\xBB\xBF[FILELIST]\r\n0=C:\\\xE5\x9B\xBE.bmp\r\n1=\xC3\xA9\r\n", kDefaults, {kGbk}, 0},
+        {"UTF-16 file", bytes("\xFF\xFE[\0F\0I\0L\0E\0L\0I\0S\0T\0]\0\r\0\n\0" "0\0=\0A\0\r\0\n\0"), kDefaults,
+         {kGbk, "B"}, 1},
+        {"NUL bytes", bytes("[FILELIST]\r\n0=A\0B\r\n1=C\r\n"), kChanged, {"A"}, 0},
+        {"a thousand entries", extras, kDefaults, thousand, 500},
+    };
+    Scratch scratch;
+    const std::string reference = scratch.file("reference.ini"), candidate = scratch.file("candidate.ini");
+    for (const auto& row : rows) {
+        DeleteFileA(reference.c_str());
+        DeleteFileA(candidate.c_str());
+        if (row.file) {
+            writeFileBytes(reference, *row.file);
+            writeFileBytes(candidate, *row.file);
+        }
+        EXPECT_EQ(per_key::readList(reference.c_str()), loadedList(candidate)) << row.name;
+        WallpaperList referenceList, candidateList;
+        per_key::save(reference.c_str(), row.settings, fill(referenceList, row.list, row.cursor));
+        EXPECT_TRUE(save(candidate, row.settings, fill(candidateList, row.list, row.cursor))) << row.name;
+        EXPECT_EQ(readFileBytes(reference), readFileBytes(candidate)) << row.name;
+        EXPECT_STREQ(referenceList.current(), candidateList.current()) << row.name << ": the cursor moved";
+    }
+}
+
+// Windows' answers where Wine's differ: Wine replaces a file another program
+// holds open, and rewrites the whole file at every profile write.
+IMPORT_SLOT(MoveFileExA, 12);
+IMPORT_SLOT(WriteFile, 20);
+IMPORT_SLOT(WritePrivateProfileStringA, 16);
+decltype(&MoveFileExA) realMoveFileExA = nullptr;
+decltype(&WritePrivateProfileStringA) realWritePrivateProfileStringA = nullptr;
+int refusals = 0;  // replaces still to refuse; -1: every one
+DWORD refusal = 0;
+int replaces = 0;
+std::string firstBytes, firstValues;
+
+BOOL WINAPI heldMoveFileExA(LPCSTR from, LPCSTR to, DWORD flags)
+{
+    ++replaces;
+    if (refusals == 0)
+        return realMoveFileExA(from, to, flags);
+    refusals -= refusals > 0;
+    SetLastError(refusal);
+    return FALSE;
+}
+
+BOOL WINAPI fullDiskWriteFile(HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPPED)
+{
+    if (written)
+        *written = 0;
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
+BOOL WINAPI fullDiskWritePrivateProfileStringA(LPCSTR, LPCSTR, LPCSTR, LPCSTR)
+{
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
+// Every section with its keys, as the profile functions read them.
+std::string profileValues(const char* path)
+{
+    std::vector<char> names(1 << 16), keys(1 << 16);
+    GetPrivateProfileSectionNamesA(names.data(), static_cast<DWORD>(names.size()), path);
+    std::string values;
+    for (const char* name = names.data(); *name; name += std::strlen(name) + 1) {
+        const DWORD length = GetPrivateProfileSectionA(name, keys.data(), static_cast<DWORD>(keys.size()), path);
+        values.append(name).append(1, '\n').append(keys.data(), length).append(1, '\n');
+    }
+    return values;
+}
+
+// Windows edits the file in place: writes that leave every value as it was
+// leave its bytes as they were.
+BOOL WINAPI inPlaceWritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR path)
+{
+    const BOOL written = realWritePrivateProfileStringA(section, key, value, path);
+    if (profileValues(path) == firstValues)
+        writeFileBytes(path, firstBytes);
+    return written;
+}
+
+std::string utf16(const std::string& ascii)
+{
+    std::string out = "\xFF\xFE";
+    for (char c : ascii)
+        out.append(1, c).append(1, '\0');
+    return out;
+}
+
+Strings namesIn(const std::string& folder)
+{
+    Strings names;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found))
+        if (found.cFileName[0] != '.')
+            names.emplace_back(found.cFileName);
+    if (find != INVALID_HANDLE_VALUE)
+        FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(SettingsFile, SavePastWhatStandsInTheWay)
+{
+    enum Obstacle { None, LeftoverCopy, ReadOnlyFile, FolderTakesNoFile, CopyNameIsAFolder, HeldAWhile, HeldThroughout,
+                    DiskFull, WritesFail, InPlace };
+    const std::string old = "[SETTINGS]\r\nSHOWMODE=2\r\n[FILELIST]\r\n0=old\r\n[KEEP]\r\nk=v\r\n";
+    const std::string saved = kDefaultsFile + "[KEEP]\r\nk=v\r\n[FILELIST]\r\n0=A\r\n1=B\r\n";
+    const std::string handEdited = kDefaultsFile + "[KEEP]\r\nk=v";  // no line end after the last line
+    const struct {
+        const char* name;
+        Obstacle obstacle;
+        std::string old, expected;
+        int replaces;  // -1: any number
+    } rows[] = {
+        {"three FILELIST sections: all replaced", None,
+         "[FILELIST]\r\n0=a\r\n[KEEP]\r\nk=v\r\n[FILELIST]\r\n0=b\r\n[FILELIST]\r\n1=c\r\n",
+         "[KEEP]\r\nk=v\r\n" + kDefaultsFile + "[FILELIST]\r\n0=A\r\n1=B\r\n", 1},
+        {"copy left by a killed save: replaced", LeftoverCopy, old, saved, 1},
+        {"read-only file: kept", ReadOnlyFile, old, old, 0},
+        {"folder takes no new file: written in place", FolderTakesNoFile, old, saved, 0},
+        {"a folder named Tavrel.new: another copy", CopyNameIsAFolder, old, saved, 1},
+        {"held open for 3 replaces: replaced", HeldAWhile, old, saved, 4},
+        {"held open throughout: written in place", HeldThroughout, old, saved, -1},
+        {"disk full: kept, no copy left", DiskFull, old, old, 0},
+        {"profile writes fail on the copy: kept, no copy left", WritesFail, old, old, 0},
+        {"edited in place, last line open: list kept", InPlace, handEdited,
+         handEdited + "\r\n[FILELIST]\r\n0=A\r\n1=B\r\n", 1},
+        {"UTF-16, edited in place, last line open", InPlace, utf16(handEdited),
+         utf16(handEdited + "\r\n[FILELIST]\r\n0=A\r\n1=B\r\n"), 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Scratch scratch;
+        const std::string ini = scratch.file("Tavrel.ini");
+        writeFileBytes(ini, row.old);
+        // Tests run as root, for whom mode bits stop nothing: immutable instead.
+        if (row.obstacle == FolderTakesNoFile)
+            driver::runUnix("/usr/bin/chattr +i " + driver::unixPathOf(scratch.path));
+        if (row.obstacle == ReadOnlyFile)
+            SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY);
+        if (row.obstacle == CopyNameIsAFolder)
+            CreateDirectoryA(scratch.file("Tavrel.new").c_str(), nullptr);
+        if (row.obstacle == LeftoverCopy)
+            writeFileBytes(scratch.file("Tavrel.new"), "[FILELIST]\r\n0=half-writ");
+        refusals = row.obstacle == HeldAWhile ? 3 : row.obstacle == HeldThroughout ? -1 : 0;
+        refusal = row.obstacle == HeldAWhile ? ERROR_SHARING_VIOLATION : ERROR_ACCESS_DENIED;
+        replaces = 0;
+        firstBytes = row.old;
+        firstValues = profileValues(ini.c_str());
+        EXPECT_EQ(per_key::readList(ini.c_str()), loadedList(ini)) << "read before the save";
+        // A reader that lets others read and write, but not replace.
+        HANDLE reader = row.obstacle == HeldThroughout
+                            ? CreateFileA(ini.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr)
+                            : INVALID_HANDLE_VALUE;
+        WallpaperList list;
+        fill(list, {"A", "B"});
+        const DWORD start = GetTickCount();
+        bool written;
+        {
+            ImportRedirect<decltype(&MoveFileExA)> held(MoveFileExA_slot, heldMoveFileExA);
+            realMoveFileExA = held.original();
+            std::optional<ImportRedirect<decltype(&WriteFile)>> full;
+            if (row.obstacle == DiskFull)
+                full.emplace(WriteFile_slot, fullDiskWriteFile);
+            std::optional<ImportRedirect<decltype(&WritePrivateProfileStringA)>> profile;
+            if (row.obstacle == InPlace || row.obstacle == WritesFail) {
+                profile.emplace(WritePrivateProfileStringA_slot, row.obstacle == InPlace
+                                                                     ? inPlaceWritePrivateProfileStringA
+                                                                     : fullDiskWritePrivateProfileStringA);
+                realWritePrivateProfileStringA = profile->original();
+            }
+            written = save(ini, kDefaults, list);
+        }
+        const DWORD elapsed = GetTickCount() - start;
+        if (reader != INVALID_HANDLE_VALUE)
+            CloseHandle(reader);
+        if (row.obstacle == FolderTakesNoFile)
+            driver::runUnix("/usr/bin/chattr -i " + driver::unixPathOf(scratch.path));
+        SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+        EXPECT_EQ(row.expected != row.old, written);
+        EXPECT_EQ(row.expected, readFileBytes(ini).value_or("<none>"));
+        EXPECT_EQ((row.expected != row.old ? Strings{"A", "B"} : Strings{"old"}), loadedList(ini));
+        Strings names = {"Tavrel.ini"};
+        if (row.obstacle == CopyNameIsAFolder)
+            names.push_back("Tavrel.new");
+        EXPECT_EQ(names, namesIn(scratch.path)) << "a copy left behind";
+        if (row.replaces >= 0) {
+            EXPECT_EQ(row.replaces, replaces);
+        }
+        EXPECT_LT(elapsed, 1500u) << "a logoff waits for the save";
+    }
+}
+
+// The registry counts a forgotten terminator itself, so the data size is
+// seen only at the call.
+IMPORT_SLOT(RegSetValueExA, 24);
+decltype(&RegSetValueExA) realRegSetValueExA = nullptr;
+DWORD sizePassed = 0;
+
+LONG WINAPI recordingRegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size)
+{
+    sizePassed = size;
+    return realRegSetValueExA(key, name, reserved, type, data, size);
+}
+
+TEST(AutoRun, ValueNamesThisExecutableWithItsTerminatorCounted)
+{
+    const char runKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+    char own[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, own, sizeof own);
+    ASSERT_EQ(nullptr, std::strchr(own, ' ')) << "the build tree's path must have no space";
+    RegSetKeyValueA(HKEY_CURRENT_USER, runKey, "TavrelNeighbour", REG_SZ, "x", 2);  // the key exists
+    {
+        ImportRedirect<decltype(&RegSetValueExA)> redirect(RegSetValueExA_slot, recordingRegSetValueExA);
+        realRegSetValueExA = redirect.original();
+        setAutoRun(1);
+    }
+    EXPECT_EQ(std::strlen(own) + 1, sizePassed);
+    char value[MAX_PATH] = {};
+    DWORD size = sizeof value;
+    EXPECT_EQ(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, runKey, "Tavrel", RRF_RT_REG_SZ, nullptr, value, &size));
+    EXPECT_STREQ(own, value);
+    setAutoRun(0);
+    size = sizeof value;
+    EXPECT_NE(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, runKey, "Tavrel", RRF_RT_REG_SZ, nullptr, value, &size));
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, runKey, "TavrelNeighbour");
+}
+
+}  // namespace
