@@ -31,21 +31,9 @@ bool buildEntryPath(char (&out)[kPathSize], const char* folder, const WIN32_FIND
            appendText(out, sizeof out, name);
 }
 
-}  // namespace
-
-void scanDefaultWallpaperFolder()
-{
-    char folder[kPathSize];
-    if (!executableDirectory(folder, sizeof folder))
-        return;
-    const char* subfolder =
-        GetSystemMetrics(SM_CXSCREEN) == 1024 ? "\\WallPaper\\1024_768" : "\\WallPaper\\800_600";
-    if (!appendText(folder, sizeof folder, subfolder))
-        return;
-    ScopedCurrentDirectory keep;
-    scanWallpaperFolder(folder);
-}
-
+// Appends every file below `folder` (an absolute path without a trailing
+// backslash), depth first, in the order the search yields them. Leaves the
+// current directory at the last folder entered.
 void scanWallpaperFolder(const char* folder)
 {
     if (!SetCurrentDirectoryA(folder))
@@ -67,4 +55,19 @@ void scanWallpaperFolder(const char* folder)
             wallpaperList.append(path);
         }
     } while (FindNextFileA(search.get(), &found));
+}
+
+}  // namespace
+
+void scanDefaultWallpaperFolder()
+{
+    char folder[kPathSize];
+    if (!executableDirectory(folder, sizeof folder))
+        return;
+    const char* subfolder =
+        GetSystemMetrics(SM_CXSCREEN) == 1024 ? "\\WallPaper\\1024_768" : "\\WallPaper\\800_600";
+    if (!appendText(folder, sizeof folder, subfolder))
+        return;
+    ScopedCurrentDirectory keep;
+    scanWallpaperFolder(folder);
 }

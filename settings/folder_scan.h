@@ -4,8 +4,3 @@
 // Picks "WallPaper\1024_768" for a screen exactly 1024 pixels wide, else
 // "WallPaper\800_600", and scans it; the current directory is as before.
 void scanDefaultWallpaperFolder();
-
-// Appends every file below `folder` (an absolute path without a trailing
-// backslash), depth first, in the order the search yields them. Leaves the
-// current directory at the last folder entered.
-void scanWallpaperFolder(const char* folder);

@@ -332,26 +332,49 @@ LONG WINAPI recordingRegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD
     return realRegSetValueExA(key, name, reserved, type, data, size);
 }
 
-TEST(AutoRun, ValueNamesThisExecutableWithItsTerminatorCounted)
+// The executable's path as the stand-in for GetModuleFileNameA gives it.
+IMPORT_SLOT(GetModuleFileNameA, 12);
+const char* exePath = nullptr;
+DWORD WINAPI givenModuleFileName(HMODULE, LPSTR out, DWORD size)
+{
+    lstrcpynA(out, exePath, static_cast<int>(size));
+    return static_cast<DWORD>(std::strlen(out));
+}
+
+// The value names the executable, quoted when its path has a space (or the
+// shell would try "C:\Program.exe" first), its terminator counted; off
+// deletes it.
+TEST(AutoRun, ValueNamesTheExecutableQuotedWhenSpacedWithItsTerminatorCounted)
 {
     const char runKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-    char own[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, own, sizeof own);
-    ASSERT_EQ(nullptr, std::strchr(own, ' ')) << "the build tree's path must have no space";
+    const struct {
+        const char* path;
+        const char* value;
+    } rows[] = {
+        {"C:\\Tools\\Tavrel.exe", "C:\\Tools\\Tavrel.exe"},
+        {"C:\\Program Files\\Tavrel\\Tavrel.exe", "\"C:\\Program Files\\Tavrel\\Tavrel.exe\""},
+    };
     RegSetKeyValueA(HKEY_CURRENT_USER, runKey, "TavrelNeighbour", REG_SZ, "x", 2);  // the key exists
-    {
-        ImportRedirect<decltype(&RegSetValueExA)> redirect(RegSetValueExA_slot, recordingRegSetValueExA);
-        realRegSetValueExA = redirect.original();
-        setAutoRun(1);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        exePath = row.path;
+        {
+            ImportRedirect<decltype(&GetModuleFileNameA)> path(GetModuleFileNameA_slot, givenModuleFileName);
+            ImportRedirect<decltype(&RegSetValueExA)> redirect(RegSetValueExA_slot, recordingRegSetValueExA);
+            realRegSetValueExA = redirect.original();
+            setAutoRun(1);
+        }
+        EXPECT_EQ(std::strlen(row.value) + 1, sizePassed);
+        char value[MAX_PATH] = {};
+        DWORD size = sizeof value;
+        EXPECT_EQ(ERROR_SUCCESS,
+                  RegGetValueA(HKEY_CURRENT_USER, runKey, "Tavrel", RRF_RT_REG_SZ, nullptr, value, &size));
+        EXPECT_STREQ(row.value, value);
+        setAutoRun(0);
+        size = sizeof value;
+        EXPECT_NE(ERROR_SUCCESS,
+                  RegGetValueA(HKEY_CURRENT_USER, runKey, "Tavrel", RRF_RT_REG_SZ, nullptr, value, &size));
     }
-    EXPECT_EQ(std::strlen(own) + 1, sizePassed);
-    char value[MAX_PATH] = {};
-    DWORD size = sizeof value;
-    EXPECT_EQ(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, runKey, "Tavrel", RRF_RT_REG_SZ, nullptr, value, &size));
-    EXPECT_STREQ(own, value);
-    setAutoRun(0);
-    size = sizeof value;
-    EXPECT_NE(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, runKey, "Tavrel", RRF_RT_REG_SZ, nullptr, value, &size));
     RegDeleteKeyValueA(HKEY_CURRENT_USER, runKey, "TavrelNeighbour");
 }
 
