@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,20 +15,15 @@ namespace {
 
 using Paths = std::vector<std::string>;
 
-// The stand-in logs UTF-8; the program's paths are code page 936.
-std::string utf8(const std::string& ansi)
+Paths utf8(Paths paths)  // as the stand-in logs the program's code page 936 paths
 {
-    WCHAR wide[600] = {};
-    char out[1200] = {};
-    MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide, 600);
-    WideCharToMultiByte(CP_UTF8, 0, wide, -1, out, sizeof out, nullptr, nullptr);
-    return out;
-}
-
-Paths utf8(Paths paths)
-{
-    for (std::string& path : paths)
-        path = utf8(path);
+    for (std::string& path : paths) {
+        WCHAR wide[600] = {};
+        char out[1200] = {};
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, 600);
+        WideCharToMultiByte(CP_UTF8, 0, wide, -1, out, sizeof out, nullptr, nullptr);
+        path = out;
+    }
     return paths;
 }
 
@@ -41,20 +35,13 @@ Paths sorted(Paths paths)
 
 size_t countCalls(const driver::AppFolder& folder, const std::string& prefix)
 {
-    const Paths calls = driver::standinCalls(folder);
+    const Paths calls = folder.standinCalls();
     return std::count_if(calls.begin(), calls.end(), [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
 }
 
-// Waits until `n` whole changes (ending with their Release) are logged.
-bool waitForChanges(const driver::AppFolder& folder, size_t n)
+bool waitForChanges(const driver::AppFolder& folder, size_t n)  // whole ones, ended with their Release
 {
     return driver::waitUntil([&] { return countCalls(folder, "Release") >= n; });
-}
-
-void tick(const driver::Tavrel& app, int times = 1)
-{
-    for (int i = 0; i < times; ++i)
-        app.post(WM_TIMER, 1000, 0);
 }
 
 // The first picture at start, then one per posted tick (twelve hours between
@@ -74,9 +61,9 @@ TEST(Rotation, FirstWallpaperAtStartThenOnePerTick)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         driver::AppFolder folder("rotate-order");  // the stand-in logs paths whether or not the files are there
-        const Paths all = {folder.path() + "\\dawn.bmp", folder.path() + "\\\xC9\xBD\xCB\xAE.jpg",  // 山水.jpg
-                           folder.path() + "\\more\\waves.gif"};
         const auto pick = [&](const std::vector<int>& indexes) {
+            const Paths all = {folder.path() + "\\dawn.bmp", folder.path() + "\\\xC9\xBD\xCB\xAE.jpg",  // 山水.jpg
+                               folder.path() + "\\more\\waves.gif"};
             Paths paths;
             for (int i : indexes)
                 paths.push_back(all[i]);
@@ -85,14 +72,15 @@ TEST(Rotation, FirstWallpaperAtStartThenOnePerTick)
         folder.writeIni(driver::iniText(row.showMode, row.showOrder, 19, 1, 0, pick(row.files)));
         driver::Tavrel app(folder);
         ASSERT_TRUE(waitForChanges(folder, 1));
-        EXPECT_EQ(utf8(pick({row.shown[0]})), driver::wallpapersSet(folder));
-        tick(app, 3);
+        EXPECT_EQ(utf8(pick({row.shown[0]})), folder.wallpapersSet());
+        for (int i = 0; i < 3; ++i)
+            app.tick();
         ASSERT_TRUE(waitForChanges(folder, 4));
-        EXPECT_EQ(utf8(pick(row.shown)), driver::wallpapersSet(folder));
+        EXPECT_EQ(utf8(pick(row.shown)), folder.wallpapersSet());
         EXPECT_EQ(4u, countCalls(folder, std::string("SetWallpaperOptions dwSize=8 ") + row.style));
         EXPECT_EQ(4u, countCalls(folder, "ApplyChanges flags=7 "));
         ASSERT_EQ(0u, app.exit().value_or(99));
-        EXPECT_EQ(pick(row.saved), driver::savedList(folder));
+        EXPECT_EQ(pick(row.saved), folder.savedList());
     }
 }
 
@@ -105,45 +93,39 @@ TEST(Rotation, DoubledSeparatorAfterTheDriveReachesTheShellAsOne)
     const std::string doubled = single.substr(0, 3) + "\\" + single.substr(3);
     folder.writeIni(driver::iniText(1, 0, 19, 1, 0, {doubled, "\\\\server\\share\\a.bmp"}));
     driver::Tavrel app(folder);
-    tick(app);
+    app.tick();
     ASSERT_TRUE(waitForChanges(folder, 2));
-    EXPECT_EQ((Paths{single, "\\\\server\\share\\a.bmp"}), driver::wallpapersSet(folder));
+    EXPECT_EQ((Paths{single, "\\\\server\\share\\a.bmp"}), folder.wallpapersSet());
     ASSERT_EQ(0u, app.exit().value_or(99));
-    EXPECT_EQ((Paths{doubled, "\\\\server\\share\\a.bmp"}), driver::savedList(folder)) << "the list keeps its text";
+    EXPECT_EQ((Paths{doubled, "\\\\server\\share\\a.bmp"}), folder.savedList()) << "the list keeps its text";
 }
 
 // With no list, the 1024-wide desktop's folder WallPaper\1024_768 is scanned,
-// the folder is not left in use, and the list is saved at the close and read,
-// not scanned, at the next start.
+// subfolders too, the folder is not left in use, and the list is saved at the
+// close and read, not scanned, at the next start.
 TEST(Rotation, ScreenWidth1024ScansItsFolderOnceAndKeepsTheList)
 {
     ASSERT_EQ(1024, GetSystemMetrics(SM_CXSCREEN));
     driver::AppFolder folder("rotate-1024", true);
-    Paths shipped;  // as the build's manifest names them (UTF-8)
-    std::istringstream lines(driver::readFileBytes(driver::binDir() + "\\WallPaper\\manifest.txt").value_or(""));
-    for (std::string line; std::getline(lines, line);) {
-        std::string path = folder.path() + "\\WallPaper\\" + line.substr(0, line.find('\t'));
-        std::replace(path.begin(), path.end(), '/', '\\');
-        if (line.rfind("1024_768/", 0) == 0)
-            shipped.push_back(path);
-    }
-    ASSERT_EQ(4u, shipped.size());
+    Paths shipped;
+    for (const char* name : {"more\\rings.gif", "night.jpg", "tile_violet.gif", "\xE6\x99\x9A\xE9\x9C\x9E.bmp"})
+        shipped.push_back(folder.path() + "\\WallPaper\\1024_768\\" + name);  // 晚霞.bmp, in UTF-8
     Paths saved;
     {
         driver::Tavrel app(folder);
         ASSERT_TRUE(waitForChanges(folder, 1));
         EXPECT_EQ(folder.path(), app.currentDirectory()) << "the scan leaves no folder in use";
         ASSERT_EQ(0u, app.exit().value_or(99));
-        saved = driver::savedList(folder);
+        saved = folder.savedList();
         EXPECT_EQ(sorted(shipped), sorted(utf8(saved)));
-        EXPECT_EQ(Paths{utf8(saved.back())}, driver::wallpapersSet(folder)) << "shown, then saved from the next";
+        EXPECT_EQ(utf8({saved.back()}), folder.wallpapersSet()) << "shown, then saved from the next";
     }
     ASSERT_TRUE(driver::removeTree(folder.path() + "\\WallPaper"));
     driver::Tavrel again(folder);
     ASSERT_TRUE(waitForChanges(folder, 2));
-    EXPECT_EQ(utf8(saved[0]), driver::wallpapersSet(folder)[1]);
+    EXPECT_EQ(utf8({saved[0]}), Paths{folder.wallpapersSet()[1]});
     ASSERT_EQ(0u, again.exit().value_or(99));
-    EXPECT_EQ(sorted(shipped), sorted(utf8(driver::savedList(folder))));
+    EXPECT_EQ(sorted(shipped), sorted(utf8(folder.savedList())));
 }
 
 }  // namespace

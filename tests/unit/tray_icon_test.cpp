@@ -7,7 +7,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <string>
+#include <cstring>
 
 #include "app/main_window.h"
 #include "app/tray.h"
@@ -21,19 +21,14 @@ IMPORT_SLOT(Shell_NotifyIconA, 8);
 IMPORT_SLOT(SetTimer, 16);
 decltype(&Shell_NotifyIconA) realNotify = nullptr;
 decltype(&SetTimer) realSetTimer = nullptr;
-int addsToRefuse = 0;
-int adds = 0;
-int rotationTimerStarts = 0;
-int deletes = 0;
+int addsToRefuse = 2, adds = 0, deletes = 0, rotationTimerStarts = 0;
 HICON iconGiven = nullptr;
 
 BOOL WINAPI busyTaskbar(DWORD action, PNOTIFYICONDATAA data)
 {
     deletes += action == NIM_DELETE;
-    if (action == NIM_ADD && (++adds, addsToRefuse > 0)) {
-        --addsToRefuse;
-        return FALSE;
-    }
+    if (action == NIM_ADD && (++adds, addsToRefuse > 0))
+        return --addsToRefuse, FALSE;
     iconGiven = data->hIcon;
     return realNotify(action, data);
 }
@@ -44,37 +39,25 @@ UINT_PTR WINAPI countingSetTimer(HWND window, UINT_PTR id, UINT period, TIMERPRO
     return realSetTimer(window, id, period, proc);
 }
 
-template <typename Predicate>
-bool pumpUntil(Predicate done, DWORD timeoutMs)
-{
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    while (!done() && GetTickCount64() < end) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&message);
-        Sleep(20);
-    }
-    return done();
-}
-
 TEST(TrayIcon, RefusedAddsAreOfferedAgainAndTheCloseTakesTheIconAway)
 {
     appInstance = GetModuleHandleA(nullptr);
-    HWND window = nullptr;
     ImportRedirect<decltype(&Shell_NotifyIconA)> notify(Shell_NotifyIconA_slot, busyTaskbar);
     realNotify = notify.original();
+    HWND window = nullptr;
     {
         ImportRedirect<decltype(&SetTimer)> timers(SetTimer_slot, countingSetTimer);
         realSetTimer = timers.original();
-        addsToRefuse = 2;
-        ASSERT_TRUE(registerMainWindowClass(appInstance));
-        ASSERT_TRUE(createMainWindow(appInstance));
-        window = FindWindowA("TavrelClass", "Tavrel");
-        ASSERT_NE(nullptr, window);
+        ASSERT_TRUE(registerMainWindowClass(appInstance) && createMainWindow(appInstance));
+        ASSERT_NE(nullptr, window = FindWindowA("TavrelClass", "Tavrel"));
         EXPECT_EQ(1, adds);
         // Offered again every two seconds; the third add is taken.
-        EXPECT_TRUE(pumpUntil([] { return adds == 3; }, 8000)) << adds << " adds";
-        EXPECT_EQ(0, addsToRefuse);
+        driver::waitUntil([] {
+            for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);)
+                DispatchMessageA(&message);
+            return adds == 3;
+        }, 8000, 20);
+        EXPECT_EQ(3, adds);
     }
     EXPECT_FALSE(KillTimer(window, IDT_TRAY_RETRY)) << "the retry timer runs on after the icon was taken";
     EXPECT_EQ(1, rotationTimerStarts) << "the rotation timer was restarted by the retries";
@@ -87,14 +70,14 @@ TEST(TrayIcon, RefusedAddsAreOfferedAgainAndTheCloseTakesTheIconAway)
     DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
     EXPECT_EQ(GetSystemMetrics(SM_CXSMICON), image.bmWidth);
-
     // Closed, as Exit closes it: the icon is taken away (Windows would leave
     // it on the taskbar until the pointer passes over it).
     SendMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(1, deletes);
-    char ini[MAX_PATH] = {};
+    char ini[MAX_PATH] = {};  // saved at the close, beside this test
     GetModuleFileNameA(nullptr, ini, sizeof ini);
-    DeleteFileA((std::string(ini).substr(0, std::string(ini).rfind('\\')) + "\\Tavrel.ini").c_str());  // saved at the close
+    lstrcpyA(std::strrchr(ini, '\\') + 1, "Tavrel.ini");
+    DeleteFileA(ini);
 }
 
 }  // namespace

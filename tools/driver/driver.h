@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,67 +11,16 @@
 namespace driver {
 
 using Strings = std::vector<std::string>;
+constexpr WORD kSettings = 32771, kAbout = 32772, kExit = 32773;  // the tray menu's commands
+constexpr const char* kDialogClass = "#32770";
+extern const char kSettingsTitle[];
 
 std::string unixPathOf(const std::string& windowsPath);  // through Wine's drives
-std::string binDir();                                    // Tavrel.exe and its WallPaper folder
 std::optional<std::string> readFileBytes(const std::string& path);
 bool writeFileBytes(const std::string& path, const std::string& bytes);
 bool removeTree(const std::string& path);
-// A command line run by /bin/sh on the Linux side; its exit code, or nothing on time-out.
+// A command line run by /bin/sh on Linux; its exit code, or nothing on time-out.
 std::optional<DWORD> runUnix(const std::string& commandLine, DWORD timeoutMs = 10000);
-// A Windows program started in `folder`; its exit code, or nothing on time-out.
-std::optional<DWORD> runAndWait(const std::string& commandLine, const std::string& folder, DWORD timeoutMs);
-
-// A fresh folder C:\tavrel-e2e\<name>-<n> holding a copy of Tavrel.exe (and
-// the WallPaper folder when asked). Removed at the end.
-class AppFolder {
-public:
-    explicit AppFolder(const std::string& name, bool withWallpapers = false);
-    ~AppFolder() { removeTree(path_); }
-    AppFolder(const AppFolder&) = delete;
-    AppFolder& operator=(const AppFolder&) = delete;
-    const std::string& path() const { return path_; }
-    std::string exe() const { return path_ + "\\Tavrel.exe"; }
-    std::string ini() const { return path_ + "\\Tavrel.ini"; }
-    std::string standinLog() const { return path_ + "\\standin.log"; }
-    void writeIni(const std::string& bytes) const { writeFileBytes(ini(), bytes); }
-    std::optional<std::string> readIni() const { return readFileBytes(ini()); }
-
-private:
-    std::string path_;
-};
-
-// One Tavrel process, its environment naming the folder's stand-in log.
-class Tavrel {
-public:
-    // Starts it and waits for its main window; with a Unix locale (say
-    // "C.UTF-8"), under that locale's code page.
-    explicit Tavrel(const AppFolder& folder, DWORD timeoutMs = 15000, const std::string& unixLocale = "");
-    ~Tavrel();  // asks it to close; kills it if it will not
-    Tavrel(const Tavrel&) = delete;
-    Tavrel& operator=(const Tavrel&) = delete;
-    HWND window() const { return window_; }
-    DWORD pid() const { return pid_; }
-    bool running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
-    std::string currentDirectory() const;  // as GetCurrentDirectory would give it
-    void post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const { PostMessageA(window_, message, wParam, lParam); }
-    LRESULT send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
-    void command(WORD id) const { post(WM_COMMAND, id, 0); }  // as the tray menu sends it
-    std::optional<DWORD> waitExit(DWORD timeoutMs = 15000);     // the exit code
-    std::optional<DWORD> exit(DWORD timeoutMs = 15000) { return command(32773), waitExit(timeoutMs); }
-    void kill();
-
-private:
-    HANDLE process_ = nullptr;
-    DWORD pid_ = 0;
-    HWND window_ = nullptr;
-};
-
-// A settings file with the five options and, unless empty, the list.
-std::string iniText(int showMode, int showOrder, int alteTime, int preview, int autoRun, const Strings& files = {});
-std::string fileListSection(const Strings& files);
-// The FILELIST of the folder's settings file, from key 0 to the first gap.
-Strings savedList(const AppFolder& folder);
 
 template <typename Predicate>
 bool waitUntil(Predicate done, DWORD timeoutMs = 10000, DWORD stepMs = 50)
@@ -85,41 +33,82 @@ bool waitUntil(Predicate done, DWORD timeoutMs = 10000, DWORD stepMs = 50)
     }
 }
 
-constexpr const char* kDialogClass = "#32770";
+// A fresh folder C:\tavrel-e2e\<name>-<n> holding a copy of Tavrel.exe (and
+// the WallPaper folder when asked); removed at the end.
+class AppFolder {
+public:
+    explicit AppFolder(const std::string& name, bool withWallpapers = false);
+    ~AppFolder() { removeTree(path_); }
+    AppFolder(const AppFolder&) = delete;
+    AppFolder& operator=(const AppFolder&) = delete;
+    const std::string& path() const { return path_; }
+    std::string exe() const { return path_ + "\\Tavrel.exe"; }
+    std::string ini() const { return path_ + "\\Tavrel.ini"; }
+    void writeIni(const std::string& bytes) const { writeFileBytes(ini(), bytes); }
+    std::string readIni() const { return readFileBytes(ini()).value_or("<no file>"); }
+    // The stand-in's log lines (without the pid); the paths given to SetWallpaper (UTF-8).
+    Strings standinCalls() const;
+    Strings wallpapersSet() const;
+    bool waitWallpapers(size_t count, DWORD timeoutMs = 10000) const;
+    Strings savedList() const;  // FILELIST from key 0 to the first gap
+
+private:
+    std::string path_;
+};
+
+// One Tavrel process, its stand-in logging into the folder.
+class Tavrel {
+public:
+    // Started and its main window found; with a Unix locale, under that locale's code page.
+    explicit Tavrel(const AppFolder& folder, const std::string& unixLocale = "");
+    ~Tavrel();  // asks it to close; kills it if it will not
+    Tavrel(const Tavrel&) = delete;
+    Tavrel& operator=(const Tavrel&) = delete;
+    HWND window() const { return window_; }
+    DWORD pid() const { return pid_; }
+    std::string currentDirectory() const;  // as GetCurrentDirectory would give it
+    void post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const { PostMessageA(window_, message, wParam, lParam); }
+    LRESULT send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    void command(WORD id) const { post(WM_COMMAND, id, 0); }  // as the tray menu sends it
+    void tick() const { post(WM_TIMER, 1000, 0); }             // the rotation timer
+    std::optional<DWORD> waitExit(DWORD timeoutMs = 15000);    // the exit code
+    std::optional<DWORD> exit(DWORD timeoutMs = 15000) { return command(kExit), waitExit(timeoutMs); }
+    void kill();
+    // The tray command, then its dialog (About is the one titled ""), painted.
+    HWND open(WORD command, const char* title) const;
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD pid_ = 0;
+    HWND window_ = nullptr;
+};
+
+// A settings file with the five options and, unless empty, the list.
+std::string iniText(int showMode, int showOrder, int alteTime, int preview, int autoRun, const Strings& files = {});
+std::string fileListSection(const Strings& files);
+
 // Top-level windows of a process (0: any) whose title and class match; "" matches any.
 std::vector<HWND> windowsOf(DWORD pid, const std::string& title = "", const std::string& className = "");
-// The first visible one of that class and (unless null) exact title once
-// one shows; null on time-out.
+// The first visible one of that class and (unless null) exact title; null on time-out.
 HWND waitShown(DWORD pid, const std::string& className, const char* title = nullptr, DWORD timeoutMs = 10000);
 bool waitGone(HWND window, DWORD timeoutMs = 10000);
 
-// The stand-in's log lines (without the pid); the paths given to
-// SetWallpaper, in order (UTF-8); a wait for `count` of them.
-Strings standinCalls(const AppFolder& folder);
-Strings wallpapersSet(const AppFolder& folder);
-bool waitWallpapers(const AppFolder& folder, size_t count, DWORD timeoutMs = 10000);
-
-// Real input through the X server at desktop coordinates.
+// Real input through the X server, at desktop coordinates or a window's middle.
 void xdotoolClick(int x, int y, int button = 1, int repeat = 1);
+void clickMiddle(HWND window);
 void xdotoolKey(const std::string& keys);
 
-// The screen as GDI reads it, top-down, 0x00RRGGBB.
+// The screen as GDI reads it, top-down, as COLORREF values.
 struct Screenshot {
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels;
-    uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+    int width = 0, height = 0;
+    std::vector<COLORREF> pixels;
+    COLORREF at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
     void save(const std::string& name) const;  // a PNG in the artifacts folder
 };
 Screenshot captureScreen();
-inline int red(uint32_t c) { return (c >> 16) & 0xFF; }
-inline int green(uint32_t c) { return (c >> 8) & 0xFF; }
-inline int blue(uint32_t c) { return c & 0xFF; }
-
 // Wine's taskbar draws its icons itself at its right end, without a window
 // per icon: the box of the pixels there unlike the taskbar's own colour.
 std::optional<RECT> findTrayIcon(const Screenshot& shot);
-// Polls until an icon is there (present) or gone (!present).
 std::optional<RECT> waitForTrayIcon(bool present, DWORD timeoutMs = 10000);
 
 }  // namespace driver
