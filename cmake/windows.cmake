@@ -88,7 +88,7 @@ endif()
 # The end-to-end tests' driver (development only).
 add_library(tavrel_driver STATIC tools/driver/driver.cpp)
 target_include_directories(tavrel_driver PUBLIC ${CMAKE_SOURCE_DIR}/tools/driver)
-target_link_libraries(tavrel_driver PUBLIC user32 gdi32)
+target_link_libraries(tavrel_driver PUBLIC user32 gdi32 ntdll)
 tavrel_target_defaults(tavrel_driver)
 
 # Development tools live apart from the product's folder.

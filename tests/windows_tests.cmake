@@ -7,7 +7,7 @@ set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine LABELS setup)
 
 # In process, with the program's code (and its resources) linked in.
 # They share the desktop, and the Run value, with the end-to-end tests.
-foreach(name settings_file_test list_rows_test tray_icon_test)
+foreach(name settings_file_test windows_ui_test)
     tavrel_add_test(${name} SOURCES unit/${name}.cpp $<TARGET_OBJECTS:tavrel_resources>
                     LIBS tavrel_win tavrel_driver LABELS unit)
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop)

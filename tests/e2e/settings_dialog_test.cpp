@@ -257,11 +257,7 @@ TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
     start(driver::iniText(1, 0, 12, 1, 0, {picture}));
     HWND dialog = nullptr;
     ASSERT_TRUE(dialog = openSettings());
-    const struct {
-        const char* name;
-        int button;
-        std::vector<std::pair<POINT, COLORREF>> points;
-    } rows[] = {
+    const struct { const char* name; int button; std::vector<std::pair<POINT, COLORREF>> points; } rows[] = {
         // The picture covers 28..122 x 21..91, split at 28 + 47.
         {"centre", kCentre,
          {{{28, 21}, left}, {{74, 50}, left}, {{77, 50}, right}, {{122, 91}, right}, {{27, 50}, black},

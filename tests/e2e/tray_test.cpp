@@ -22,7 +22,7 @@ const char kMenuClass[] = "#32768";
 void closeDialog(HWND dialog)
 {
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(driver::waitGone(dialog)) << "dialog " << dialog << " did not close";
+    EXPECT_TRUE(driver::waitGone(dialog));
 }
 
 std::optional<RECT> trayIcon()  // with the pointer away, so that no tooltip covers it
@@ -48,12 +48,10 @@ TEST(Tray, IconBackOnTaskbarCreatedOpensTheMenuAndExitsByRealClicks)
     const auto icon = trayIcon();
     ASSERT_TRUE(icon.has_value()) << "TaskbarCreated did not add the icon again";
     const int x = (icon->left + icon->right) / 2, y = (icon->top + icon->bottom) / 2;
-    for (int repeat : {1, 2}) {
-        driver::xdotoolClick(x, y, 1, repeat);
-        Sleep(700);
-        EXPECT_EQ(nullptr, driver::waitShown(app.pid(), driver::kDialogClass, nullptr, 0)) << repeat << " left clicks";
-        EXPECT_EQ(nullptr, driver::waitShown(0, kMenuClass, nullptr, 0)) << repeat << " left click(s) opened a menu";
-    }
+    driver::xdotoolClick(x, y, 1, 3);  // a click, then a double click
+    Sleep(700);
+    EXPECT_EQ(nullptr, driver::waitShown(app.pid(), driver::kDialogClass, nullptr, 0)) << "left clicks opened a dialog";
+    EXPECT_EQ(nullptr, driver::waitShown(0, kMenuClass, nullptr, 0)) << "left clicks opened a menu";
     driver::xdotoolClick(x, y, 3);
     HWND menu = driver::waitShown(app.pid(), kMenuClass);
     ASSERT_NE(nullptr, menu) << "a right click on the icon opened no menu";
@@ -121,17 +119,8 @@ TEST(About, TakesItsPicturesSizeAndClosesOnAClickEnterAndEscapeOnly)
 {
     driver::AppFolder folder("about");
     driver::Tavrel app(folder);
-    const struct {
-        const char* name;
-        const char* key;          // or a click
-        const char* clickedText;  // a click on this text, or on the picture
-    } rows[] = {
-        {"click on the picture", nullptr, nullptr},
-        {"click on the version text", nullptr, "Tavrel " TAVREL_TEST_VERSION},
-        {"Enter", "Return", nullptr},
-        {"Escape", "Escape", nullptr},
-        {"Exit while open", nullptr, nullptr},
-    };
+    const struct { const char* name; const char* key; } rows[] = {  // no key: a click on the version text
+        {"click", nullptr}, {"Enter", "Return"}, {"Escape", "Escape"}, {"Exit while open", nullptr}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         HWND about = app.open(kAbout, "");
@@ -144,7 +133,6 @@ TEST(About, TakesItsPicturesSizeAndClosesOnAClickEnterAndEscapeOnly)
             driver::captureScreen().save("about_dialog");
         if (&row == std::end(rows) - 1) {  // carried out inside the box's own loop
             EXPECT_EQ(0u, app.exit().value_or(1));
-            EXPECT_NE("<no file>", folder.readIni()) << "Exit did not save";
         } else if (row.key) {
             SetForegroundWindow(about);
             ASSERT_TRUE(driver::waitUntil([&] { return GetForegroundWindow() == about; }, 3000));
@@ -153,10 +141,7 @@ TEST(About, TakesItsPicturesSizeAndClosesOnAClickEnterAndEscapeOnly)
             EXPECT_TRUE(IsWindowVisible(about)) << "another key closed it";
             driver::xdotoolKey(row.key);
         } else {
-            RECT text = {placed.left + 30, placed.top + 30, placed.left + 30, placed.top + 30};
-            if (row.clickedText)
-                GetWindowRect(FindWindowExA(about, nullptr, "Static", row.clickedText), &text);
-            driver::xdotoolClick((text.left + text.right) / 2, (text.top + text.bottom) / 2);
+            driver::clickMiddle(FindWindowExA(about, nullptr, "Static", "Tavrel " TAVREL_TEST_VERSION));
         }
         ASSERT_TRUE(driver::waitGone(about, 5000)) << "did not close About";
     }

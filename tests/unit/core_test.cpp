@@ -94,10 +94,7 @@ TEST(IntervalTable, EveryRowsSecondsAndLabel)
 // past the index (the sanitizers watch); the rest is the in-process differential.
 TEST(FileListSection, ResolvesKeysAsPerKeyReads)
 {
-    const struct {
-        const char* name;
-        Strings lines, expected;
-    } rows[] = {
+    const struct { const char* name; Strings lines, expected; } rows[] = {
         {"lines in any order", {"1=B", "0=A"}, {"A", "B"}},
         {"leading zeros and signs are other keys", {"00=X", "+0=Y", "0=A", "01=Z"}, {"A"}},
         {"empty quotes end the list", {"0=A", "1=\"\"", "2=C"}, {"A"}},
@@ -118,12 +115,7 @@ TEST(FileSelection, ReadsOneOrSeveralFiles)
 {
     const auto raw = [](const char* s, size_t n) { return std::string(s, n); };
     const std::string folder248 = "C:\\" + std::string(245, 'd'), path259 = "C:\\" + std::string(252, 'p') + ".jpg";
-    const struct {
-        const char* name;
-        std::string buffer;
-        size_t fileOffset;
-        Strings expected;
-    } rows[] = {
+    const struct { const char* name; std::string buffer; size_t fileOffset; Strings expected; } rows[] = {
         {"single file", raw("C:\\pics\\a.jpg\0\0\0", 16), 8, {"C:\\pics\\a.jpg"}},
         {"three files", raw("C:\\pics\0a.bmp\0b.jpg\0c.gif\0\0", 27), 8,
          {"C:\\pics\\a.bmp", "C:\\pics\\b.jpg", "C:\\pics\\c.gif"}},

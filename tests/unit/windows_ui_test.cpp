@@ -1,15 +1,23 @@
-// List-box rows in process, where Windows differs from Wine: a row's length
-// over-reported on a double-byte code page, and a row longer than a path.
+// The program's windows in process, where Windows differs from Wine: list
+// rows whose length is over-reported on a double-byte code page or longer
+// than a path, and a taskbar that refuses the tray icon, as a busy or not yet
+// running one does at logon.
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shellapi.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "app/main_window.h"
 #include "app/resource.h"
+#include "app/tray.h"
 #include "base/globals.h"
+#include "driver.h"
+#include "import_slot.h"
 #include "rotation/wallpaper_list.h"
 #include "ui/list_row.h"
 #include "ui/settings_dialog.h"
@@ -51,6 +59,7 @@ TEST(SettingsDialogRows, OkKeepsEveryRowThatFitsWhateverItsReportedLength)
     if (IsWindow(dialog))
         DestroyWindow(dialog);
     activeSettingsDialog = nullptr;
+    wallpaperList.clear();
     CoUninitialize();
 }
 
@@ -69,6 +78,60 @@ TEST(ListRow, RowThatDoesNotFitIsRefusedAndNothingWrittenPastTheBuffer)
     EXPECT_FALSE(readListRow(list, 1, out.text));
     EXPECT_EQ('g', out.guard);
     DestroyWindow(list);
+}
+
+
+IMPORT_SLOT(Shell_NotifyIconA, 8);
+IMPORT_SLOT(SetTimer, 16);
+decltype(&Shell_NotifyIconA) realNotify = nullptr;
+decltype(&SetTimer) realSetTimer = nullptr;
+int addsToRefuse = 2, adds = 0, deletes = 0, rotationTimerStarts = 0;
+
+BOOL WINAPI busyTaskbar(DWORD action, PNOTIFYICONDATAA data)
+{
+    deletes += action == NIM_DELETE;
+    if (action == NIM_ADD && (++adds, addsToRefuse > 0))
+        return --addsToRefuse, FALSE;
+    return realNotify(action, data);
+}
+
+UINT_PTR WINAPI countingSetTimer(HWND window, UINT_PTR id, UINT period, TIMERPROC proc)
+{
+    rotationTimerStarts += id == 1000;
+    return realSetTimer(window, id, period, proc);
+}
+
+TEST(TrayIcon, RefusedAddsAreOfferedAgainAndTheCloseTakesTheIconAway)
+{
+    appInstance = GetModuleHandleA(nullptr);
+    ImportRedirect<decltype(&Shell_NotifyIconA)> notify(Shell_NotifyIconA_slot, busyTaskbar);
+    realNotify = notify.original();
+    HWND window = nullptr;
+    {
+        ImportRedirect<decltype(&SetTimer)> timers(SetTimer_slot, countingSetTimer);
+        realSetTimer = timers.original();
+        ASSERT_TRUE(registerMainWindowClass(appInstance) && createMainWindow(appInstance));
+        ASSERT_NE(nullptr, window = FindWindowA("TavrelClass", "Tavrel"));
+        EXPECT_EQ(1, adds);
+        // Offered again every two seconds; the third add is taken.
+        driver::waitUntil([] {
+            for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);)
+                DispatchMessageA(&message);
+            return adds == 3;
+        }, 8000, 20);
+        EXPECT_EQ(3, adds);
+    }
+    EXPECT_FALSE(KillTimer(window, IDT_TRAY_RETRY)) << "the retry timer runs on after the icon was taken";
+    EXPECT_EQ(1, rotationTimerStarts) << "the rotation timer was restarted by the retries";
+    EXPECT_TRUE(driver::waitForTrayIcon(true).has_value()) << "no icon on the taskbar";
+    // Closed, as Exit closes it: the icon is taken away (Windows would leave
+    // it on the taskbar until the pointer passes over it).
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(1, deletes);
+    char ini[MAX_PATH] = {};  // saved at the close, beside this test
+    GetModuleFileNameA(nullptr, ini, sizeof ini);
+    lstrcpyA(std::strrchr(ini, '\\') + 1, "Tavrel.ini");
+    DeleteFileA(ini);
 }
 
 }  // namespace
