@@ -25,7 +25,7 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko installer dialogs in a headless prefix.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 # Code page 936 for the ANSI functions; the locale must exist on the host.
-export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+export LANG=${TAVREL_LOCALE:-zh_CN.UTF-8} LC_ALL=${TAVREL_LOCALE:-zh_CN.UTF-8}
 
 # shellcheck source=xvfb.sh
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"

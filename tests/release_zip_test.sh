@@ -29,8 +29,6 @@ for i in zipfile.ZipFile(sys.argv[1], metadata_encoding="cp936").infolist():
 [ "$cp936" = "$expected" ] || fail "names in code page 936: $(echo "$cp936" | tr '\n' ' ')"
 [ "$(stat -c %s "$zip")" -lt $((2 * 1024 * 1024)) ] || fail "$(stat -c %s "$zip") bytes"
 (cd "$(dirname "$zip")" && sha256sum --quiet -c "$(basename "$zip").sha256") || fail "checksum"
-readme=$(unzip -p "$zip" README.txt | od -An -tx1 | tr -d ' \n')
-[ "${readme:0:6}" = efbbbf ] || fail "README.txt has no UTF-8 BOM"
-[ "$(unzip -p "$zip" README.txt | grep -c '')" = "$(unzip -p "$zip" README.txt | grep -c $'\r$')" ] ||
-    fail "README.txt has lines without CR LF"
+[ "$(unzip -p "$zip" README.txt | head -c 3 | od -An -tx1)" = " ef bb bf" ] || fail "README.txt has no UTF-8 BOM"
+[ -z "$(unzip -p "$zip" README.txt | grep -v $'\r$')" ] || fail "README.txt has lines without CR LF"
 exit $status

@@ -1,8 +1,7 @@
 #pragma once
-// Points one of this executable's import slots at a stand-in for a scope, so
-// that a test sees the program's calls or makes a system call fail as
-// Windows would where Wine does not. The program's code is linked into the
-// test, so its calls go through these slots.
+// Points one of this executable's import slots (which the program's code,
+// linked in, calls through) at a stand-in for a scope: a test sees the
+// program's calls, or makes a system call answer as Windows would.
 
 #include <windows.h>
 
@@ -30,8 +29,7 @@ private:
     {
         DWORD protection = 0;
         VirtualProtect(&slot_, sizeof slot_, PAGE_READWRITE, &protection);
-        slot_ = value;
-        VirtualProtect(&slot_, sizeof slot_, protection, &protection);
+        slot_ = value, VirtualProtect(&slot_, sizeof slot_, protection, &protection);
     }
     Function& slot_;
     Function original_;

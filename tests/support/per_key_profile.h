@@ -33,11 +33,8 @@ inline std::vector<std::string> readList(const char* path)
 
 inline void save(const char* path, const ShowSettings& settings, WallpaperList& list)
 {
-    const std::pair<const char*, int32_t> values[] = {{"SHOWMODE", settings.showMode},
-                                                      {"SHOWORDER", settings.showOrder},
-                                                      {"ALTETIME", settings.alteTime},
-                                                      {"PREVIEW", settings.preview},
-                                                      {"AUTORUN", settings.autoRun}};
+    const std::pair<const char*, int32_t> values[] = {{"SHOWMODE", settings.showMode}, {"SHOWORDER", settings.showOrder},
+        {"ALTETIME", settings.alteTime}, {"PREVIEW", settings.preview}, {"AUTORUN", settings.autoRun}};
     for (const auto& value : values)
         WritePrivateProfileStringA("SETTINGS", value.first, std::to_string(static_cast<unsigned>(value.second)).c_str(),
                                    path);

@@ -1,7 +1,7 @@
 // The program's windows in process, where Windows differs from Wine: list
 // rows whose length is over-reported on a double-byte code page or longer
-// than a path, and a taskbar that refuses the tray icon, as a busy or not yet
-// running one does at logon.
+// than a path, labels under another code page (this test runs under 1252),
+// and a taskbar that refuses the tray icon or restarts.
 
 #include <gtest/gtest.h>
 
@@ -33,7 +33,7 @@ LRESULT CALLBACK overReportingListBox(HWND window, UINT message, WPARAM wParam, 
     return message == LB_GETTEXTLEN && result != LB_ERR ? 2 * result + 2 : result;
 }
 
-TEST(SettingsDialogRows, OkKeepsEveryRowThatFitsWhateverItsReportedLength)
+TEST(SettingsDialogInProcess, LabelsReadRightAndOkKeepsEveryRowThatFitsWhateverItsReportedLength)
 {
     const std::string shortPath = "C:\\a.bmp", longPath = "C:\\" + std::string(252, 'p') + ".bmp";  // 259 bytes
     const std::string tooLong = longPath + "x";  // no path buffer holds it
@@ -46,6 +46,15 @@ TEST(SettingsDialogRows, OkKeepsEveryRowThatFitsWhateverItsReportedLength)
     activeSettingsDialog = &state;
     HWND dialog = CreateDialogParamA(appInstance, MAKEINTRESOURCEA(IDD_SETTINGS), nullptr, settingsDialogProc, 0);
     ASSERT_NE(nullptr, dialog);
+    ASSERT_NE(936u, GetACP());
+    const auto label = [&](int row) {
+        WCHAR text[16] = {};
+        SendDlgItemMessageW(dialog, IDC_INTERVAL, CB_GETLBTEXT, row, reinterpret_cast<LPARAM>(text));
+        return std::wstring(text);
+    };
+    EXPECT_EQ(L"5\u79D2", label(0));            // 5秒
+    EXPECT_EQ(L"1\u5206\u949F", label(4));      // 1分钟
+    EXPECT_EQ(L"12\u5C0F\u65F6", label(19));    // 12小时
     HWND list = GetDlgItem(dialog, IDC_FILELIST);
     listBoxProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(overReportingListBox)));
@@ -124,6 +133,8 @@ TEST(TrayIcon, RefusedAddsAreOfferedAgainAndTheCloseTakesTheIconAway)
     EXPECT_FALSE(KillTimer(window, IDT_TRAY_RETRY)) << "the retry timer runs on after the icon was taken";
     EXPECT_EQ(1, rotationTimerStarts) << "the rotation timer was restarted by the retries";
     EXPECT_TRUE(driver::waitForTrayIcon(true).has_value()) << "no icon on the taskbar";
+    SendMessageA(window, RegisterWindowMessageA("TaskbarCreated"), 0, 0);  // a restarted shell forgot it
+    EXPECT_EQ(4, adds) << "not added again after the taskbar restarted";
     // Closed, as Exit closes it: the icon is taken away (Windows would leave
     // it on the taskbar until the pointer passes over it).
     SendMessageA(window, WM_CLOSE, 0, 0);

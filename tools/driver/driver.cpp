@@ -141,26 +141,18 @@ Strings AppFolder::savedList() const
     return paths;
 }
 
-Tavrel::Tavrel(const AppFolder& folder, const std::string& unixLocale)
+Tavrel::Tavrel(const AppFolder& folder)
 {
     SetEnvironmentVariableA("TAVREL_STANDIN_LOG", (folder.path() + "\\standin.log").c_str());
     PROCESS_INFORMATION info = {};
-    if (unixLocale.empty() && start("\"" + folder.exe() + "\"", folder.path().c_str(), info)) {
+    if (start("\"" + folder.exe() + "\"", folder.path().c_str(), info)) {
         process_ = info.hProcess;
         pid_ = info.dwProcessId;
-    } else if (!unixLocale.empty()) {
-        // Wine takes the ANSI code page from the Unix locale, which a Windows
-        // parent cannot change: start it from the Unix side and attach.
-        const std::string loader = environment("WINELOADER").empty() ? "wine" : environment("WINELOADER");
-        runUnix("cd '" + unixPathOf(folder.path()) + "' && LC_ALL=" + unixLocale + " LANG=" + unixLocale + " '" +
-                loader + "' Tavrel.exe </dev/null >/dev/null 2>&1 &");
     }
     waitUntil([&] {
         const std::vector<HWND> found = windowsOf(pid_, "Tavrel", "TavrelClass");
         return (window_ = found.empty() ? nullptr : found[0]) != nullptr;
     }, 15000);
-    if (!process_ && window_ && GetWindowThreadProcessId(window_, &pid_))
-        process_ = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid_);
 }
 
 Tavrel::~Tavrel()

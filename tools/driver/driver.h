@@ -53,11 +53,10 @@ private:
     std::string path_;
 };
 
-// One Tavrel process, its stand-in logging into the folder; with a Unix
-// locale, under that locale's code page.
+// One Tavrel process, its stand-in logging into the folder.
 class Tavrel {
 public:
-    explicit Tavrel(const AppFolder& folder, const std::string& unixLocale = "");
+    explicit Tavrel(const AppFolder& folder);
     ~Tavrel();  // asks it to close; kills it if it will not
     Tavrel(const Tavrel&) = delete;
     Tavrel& operator=(const Tavrel&) = delete;
