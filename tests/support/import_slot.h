@@ -5,9 +5,7 @@
 
 #include <windows.h>
 
-// Declares the slot of a __stdcall import: IMPORT_SLOT(SetTimer, 16) gives
-// `SetTimer_slot`; the number is the bytes of arguments (which only 32-bit
-// names carry).
+// IMPORT_SLOT(SetTimer, 16) declares `SetTimer_slot`; the bytes of arguments are in 32-bit names only.
 #if defined(__i386__)
 #define IMPORT_SLOT(function, argumentBytes) \
     extern "C" decltype(&function) function##_slot asm("__imp__" #function "@" #argumentBytes)

@@ -1,7 +1,6 @@
 #pragma once
-// The settings file read and written one key at a time, as the program once
-// did: the reference the one-piece code must equal, and the benchmark's
-// baseline (every write rewrites the whole file: quadratic).
+// The settings file read and written one key at a time, as the program once did: the reference
+// the one-piece code must equal, and the benchmark's baseline (each write rewrites the whole file).
 
 #include <windows.h>
 
@@ -20,13 +19,11 @@ inline std::vector<std::string> readList(const char* path)
     std::vector<std::string> paths;
     for (int n = 0;; ++n) {
         char value[kPathSize + 1];
-        const DWORD length =
-            GetPrivateProfileStringA("FILELIST", std::to_string(n).c_str(), "", value, sizeof value, path);
-        if (length >= sizeof value - 1)
-            continue;  // too long: passed over
+        const DWORD length = GetPrivateProfileStringA("FILELIST", std::to_string(n).c_str(), "", value, sizeof value, path);
         if (length == 0)
             break;
-        paths.emplace_back(value, length);
+        if (length < sizeof value - 1)  // longer: passed over
+            paths.emplace_back(value, length);
     }
     return paths;
 }

@@ -33,7 +33,7 @@ LRESULT CALLBACK overReportingListBox(HWND window, UINT message, WPARAM wParam, 
     return message == LB_GETTEXTLEN && result != LB_ERR ? 2 * result + 2 : result;
 }
 
-TEST(SettingsDialogInProcess, LabelsReadRightAndOkKeepsEveryRowThatFitsWhateverItsReportedLength)
+TEST(ListRows, LabelsReadRightAndEveryRowThatFitsIsKeptWhateverItsReportedLength)
 {
     const std::string shortPath = "C:\\a.bmp", longPath = "C:\\" + std::string(252, 'p') + ".bmp";  // 259 bytes
     const std::string tooLong = longPath + "x";  // no path buffer holds it
@@ -65,30 +65,21 @@ TEST(SettingsDialogInProcess, LabelsReadRightAndOkKeepsEveryRowThatFitsWhateverI
     for (int32_t i = 0, n = wallpaperList.count(); i < n; ++i, wallpaperList.advance())
         kept.emplace_back(wallpaperList.current());
     EXPECT_EQ((std::vector<std::string>{shortPath, longPath}), kept);
-    if (IsWindow(dialog))
-        DestroyWindow(dialog);
+    // A row that does not fit the path buffer is refused, the buffer not overrun.
+    list = CreateWindowA("LISTBOX", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    for (const std::string& row : {longPath, tooLong})
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
+    struct { char text[kPathSize]; char guard; } out = {{}, 'g'};
+    EXPECT_TRUE(readListRow(list, 0, out.text));
+    EXPECT_EQ(longPath, out.text);
+    EXPECT_FALSE(readListRow(list, 1, out.text));
+    EXPECT_EQ('g', out.guard);
+    DestroyWindow(list);
+    DestroyWindow(dialog);  // if OK left it
     activeSettingsDialog = nullptr;
     wallpaperList.clear();
     CoUninitialize();
 }
-
-TEST(ListRow, RowThatDoesNotFitIsRefusedAndNothingWrittenPastTheBuffer)
-{
-    HWND list = CreateWindowA("LISTBOX", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-    const std::string fits(259, 'a'), tooLong(260, 'b');
-    for (const std::string& row : {fits, tooLong})
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
-    struct {
-        char text[kPathSize];
-        char guard;
-    } out = {{}, 'g'};
-    EXPECT_TRUE(readListRow(list, 0, out.text));
-    EXPECT_EQ(fits, out.text);
-    EXPECT_FALSE(readListRow(list, 1, out.text));
-    EXPECT_EQ('g', out.guard);
-    DestroyWindow(list);
-}
-
 
 IMPORT_SLOT(Shell_NotifyIconA, 8);
 IMPORT_SLOT(SetTimer, 16);

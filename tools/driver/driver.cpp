@@ -145,10 +145,8 @@ Tavrel::Tavrel(const AppFolder& folder)
 {
     SetEnvironmentVariableA("TAVREL_STANDIN_LOG", (folder.path() + "\\standin.log").c_str());
     PROCESS_INFORMATION info = {};
-    if (start("\"" + folder.exe() + "\"", folder.path().c_str(), info)) {
-        process_ = info.hProcess;
-        pid_ = info.dwProcessId;
-    }
+    if (start("\"" + folder.exe() + "\"", folder.path().c_str(), info))
+        process_ = info.hProcess, pid_ = info.dwProcessId;
     waitUntil([&] {
         const std::vector<HWND> found = windowsOf(pid_, "Tavrel", "TavrelClass");
         return (window_ = found.empty() ? nullptr : found[0]) != nullptr;
@@ -167,11 +165,7 @@ std::string Tavrel::currentDirectory() const
 {
     // The process parameters begin with 16 bytes and five handles; then the
     // current directory's path (the layout is the same in Wine and Windows).
-    struct ParametersHead {
-        BYTE reserved[16];
-        PVOID handles[5];
-        UNICODE_STRING currentDirectory;
-    } head = {};
+    struct { BYTE reserved[16]; PVOID handles[5]; UNICODE_STRING currentDirectory; } head = {};
     PROCESS_BASIC_INFORMATION basic = {};
     PEB peb = {};
     WCHAR path[1024] = {};

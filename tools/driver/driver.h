@@ -31,8 +31,7 @@ bool waitUntil(Predicate done, DWORD timeoutMs = 10000, DWORD stepMs = 50)
     return true;
 }
 
-// A fresh folder C:\tavrel-e2e\<name>-<n> holding a copy of Tavrel.exe (and
-// the WallPaper folder when asked); removed at the end.
+// A fresh folder C:\tavrel-e2e\<name>-<n> with Tavrel.exe (and WallPaper when asked); removed at the end.
 class AppFolder {
 public:
     explicit AppFolder(const std::string& name, bool withWallpapers = false);
@@ -82,9 +81,9 @@ private:
 std::string iniText(int showMode, int showOrder, int alteTime, int preview, int autoRun, const Strings& files = {});
 std::string fileListSection(const Strings& files);
 
-// Top-level windows of a process (0: any) whose title and class match; "" matches any.
+// Top-level windows of a process (0: any) whose title and class match ("": any); the
+// first visible one of that class and (unless null) exact title, or null on time-out.
 std::vector<HWND> windowsOf(DWORD pid, const std::string& title = "", const std::string& className = "");
-// The first visible one of that class and (unless null) exact title; null on time-out.
 HWND waitShown(DWORD pid, const std::string& className, const char* title = nullptr, DWORD timeoutMs = 10000);
 bool waitGone(HWND window, DWORD timeoutMs = 10000);
 
@@ -101,8 +100,7 @@ struct Screenshot {
     void save(const std::string& name) const;
 };
 Screenshot captureScreen();
-// Wine's taskbar draws its icons itself at its right end, without a window
-// per icon: the box of the pixels there unlike the taskbar's own colour.
+// Wine's taskbar draws its icons at its right end, with no window each: the box of the pixels there unlike the bar.
 std::optional<RECT> findTrayIcon(const Screenshot& shot);
 std::optional<RECT> waitForTrayIcon(bool present, DWORD timeoutMs = 10000);
 
