@@ -42,7 +42,7 @@ TEST(Startup, ExitAndSessionEndSaveTheSettings)
         ASSERT_NE(nullptr, app.window());
         ASSERT_TRUE(row.initial == kNoFile || folder.waitWallpapers(1));
         if (&row == rows + 1) {  // and the second start writes no file
-            EXPECT_EQ(0, _spawnl(_P_WAIT, folder.exe().c_str(), "driver::Tavrel.exe", nullptr)) << "the second start";
+            EXPECT_EQ(0, _spawnl(_P_WAIT, folder.exe().c_str(), "Tavrel.exe", nullptr)) << "the second start";
             EXPECT_TRUE(IsWindow(app.window())) << "the second start ended the first";
         }
         if (row.sessionEnds < 0) {
