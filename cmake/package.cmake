@@ -4,8 +4,7 @@
 # Tavrel-<version>-win32.zip (win64 from the 64-bit test tree).
 
 install(TARGETS Tavrel RUNTIME DESTINATION .)
-# The manifest describes the pictures to the tests; it does not ship.
-install(DIRECTORY ${TAVREL_GENERATED}/WallPaper/ DESTINATION WallPaper PATTERN manifest.txt EXCLUDE)
+install(DIRECTORY ${TAVREL_GENERATED}/WallPaper/ DESTINATION WallPaper)
 # An ASCII name that every unzipper shows; UTF-8 with BOM and CRLF, which
 # Notepad reads right on every Windows.
 configure_file(res/README.txt.in ${TAVREL_GENERATED}/README.txt @ONLY NEWLINE_STYLE CRLF)

@@ -8,11 +8,11 @@ set(TAVREL_IMAGES
     ${TAVREL_GENERATED}/about.bmp)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_custom_command(
-    OUTPUT ${TAVREL_IMAGES} ${TAVREL_GENERATED}/WallPaper/manifest.txt
+    OUTPUT ${TAVREL_IMAGES} ${TAVREL_GENERATED}/WallPaper/800_600/dawn.bmp  # one stands for the folder
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/make_images.py ${TAVREL_GENERATED}
     DEPENDS ${CMAKE_SOURCE_DIR}/scripts/make_images.py
     COMMENT "Drawing the icon, bitmaps and default wallpapers")
-add_custom_target(tavrel_images DEPENDS ${TAVREL_IMAGES} ${TAVREL_GENERATED}/WallPaper/manifest.txt)
+add_custom_target(tavrel_images DEPENDS ${TAVREL_IMAGES} ${TAVREL_GENERATED}/WallPaper/800_600/dawn.bmp)
 
 # Everything but the entry point, so that tests link the real code.
 add_library(tavrel_win STATIC

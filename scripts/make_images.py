@@ -653,7 +653,7 @@ def night(w, h):
     rnd = Lcg(7)
     for _ in range(260):
         x, y = int(rnd.next() * w), int(rnd.next() * h * 0.7)
-        # Keep the sampled pixels (manifest) and the moon clear.
+        # Keep the top left corner, the centre and the moon clear.
         if ((x < 20 and y < 20) or (abs(x - w // 2) < 4 and abs(y - h // 2) < 4)
                 or math.hypot(x - mx, y - my) < h * 0.075):
             continue
@@ -749,16 +749,9 @@ WALLPAPERS = [
 ]
 
 
-def decoded_rgb(path):
-    """Pixels as the file actually stores them (JPEG is lossy, GIF is paletted)."""
-    return subprocess.run([CONVERT, path, "-depth", "8", "rgb:-"],
-                          check=True, stdout=subprocess.PIPE).stdout
-
-
 def make_wallpapers(outdir):
     root = os.path.join(os.fsencode(outdir), b"WallPaper")
     shutil.rmtree(root, ignore_errors=True)
-    lines = ["# path\twidth x height\tcentre R,G,B\tpixel (5,5) R,G,B"]
     for folder, name, draw, w, h in WALLPAPERS:
         canvas = draw(w, h) if draw not in (tile_red, tile_violet) else draw(w)
         rel = folder + "/" + name
@@ -768,18 +761,9 @@ def make_wallpapers(outdir):
         ext = name.rsplit(".", 1)[1]
         if ext == "bmp":
             write(path, bmp)
-            pixels = canvas.buf
         else:
             opts = ["-quality", "92"] if ext == "jpg" else ["+dither", "-colors", "256"]
             subprocess.run([CONVERT, "bmp:-"] + opts + [path], input=bmp, check=True)
-            pixels = decoded_rgb(path)
-
-        def at(x, y):
-            i = (y * w + x) * 3
-            return "%d,%d,%d" % tuple(pixels[i:i + 3])
-
-        lines.append("%s\t%dx%d\t%s\t%s" % (rel, w, h, at(w // 2, h // 2), at(5, 5)))
-    write(os.path.join(root, b"manifest.txt"), ("\n".join(lines) + "\n").encode("utf-8"))
 
 
 def main():

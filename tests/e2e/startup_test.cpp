@@ -48,8 +48,8 @@ TEST(Startup, ExitAndSessionEndSaveTheSettings)
         if (row.sessionEnds < 0) {
             EXPECT_EQ(0u, app.exit().value_or(99));
         } else {
-            EXPECT_EQ(1, app.send(WM_QUERYENDSESSION, 0, 0));
-            app.send(WM_ENDSESSION, row.sessionEnds, 0);
+            EXPECT_EQ(1, SendMessageA(app.window(), WM_QUERYENDSESSION, 0, 0));
+            SendMessageA(app.window(), WM_ENDSESSION, row.sessionEnds, 0);
             EXPECT_EQ(row.expected, folder.readIni());
             app.kill();
         }

@@ -181,13 +181,6 @@ std::string Tavrel::currentDirectory() const
     return text.size() > 3 && text.back() == '\\' ? text.substr(0, text.size() - 1) : text;  // kept with one
 }
 
-LRESULT Tavrel::send(UINT message, WPARAM wParam, LPARAM lParam) const
-{
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(window_, message, wParam, lParam, SMTO_NORMAL, 10000, &result);
-    return static_cast<LRESULT>(result);
-}
-
 std::optional<DWORD> Tavrel::waitExit(DWORD timeoutMs)
 {
     DWORD code = 0;

@@ -62,7 +62,6 @@ public:
     HWND window() const { return window_; }
     DWORD pid() const { return pid_; }
     std::string currentDirectory() const;  // as GetCurrentDirectory would give it
-    LRESULT send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     void command(WORD id) const { PostMessageA(window_, WM_COMMAND, id, 0); }  // as the tray menu sends it
     void tick() const { PostMessageA(window_, WM_TIMER, 1000, 0); }             // the rotation timer
     std::optional<DWORD> waitExit(DWORD timeoutMs = 15000);                    // the exit code
