@@ -65,14 +65,17 @@ TEST(Tray, DialogsOpenOnceAndTheRotationWaitsForThem)
     folder.writeIni(driver::iniText(2, 0, 0, 0, 0, {pictures + "night.jpg", pictures + "tile_violet.gif"}));
     driver::Tavrel app(folder);
     ASSERT_TRUE(folder.waitWallpapers(1));
-    HWND settings = app.open(driver::kSettings, driver::kSettingsTitle), about = app.open(driver::kAbout, "");
-    ASSERT_TRUE(settings && about) << "About did not open over the settings dialog";
+    HWND settings = app.open(driver::kSettings, driver::kSettingsTitle);
+    ASSERT_NE(nullptr, settings);
+    Sleep(5500);
+    EXPECT_EQ(1u, folder.wallpapersSet().size()) << "changed while the settings dialog was open";
+    HWND about = app.open(driver::kAbout, "");
+    ASSERT_NE(nullptr, about) << "About did not open over the settings dialog";
     for (WORD again : {driver::kSettings, driver::kAbout})
         app.command(again);
-    Sleep(5500);
+    Sleep(700);
     const std::vector<HWND> dialogs = driver::windowsOf(app.pid(), "", driver::kDialogClass);
     EXPECT_EQ(2, std::count_if(dialogs.begin(), dialogs.end(), IsWindowVisible)) << "a dialog opened twice";
-    EXPECT_EQ(1u, folder.wallpapersSet().size()) << "changed while the settings dialog was open";
     closeDialog(about);
     const ULONGLONG closed = GetTickCount64();
     EXPECT_TRUE(IsWindowVisible(settings)) << "closing About closed the settings dialog";
