@@ -210,6 +210,9 @@ bool draw_wallpaper(const std::wstring& source, DWORD style) {
                 std::wstring wide = target;
                 ok = SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, &wide[0],
                                            SPIF_UPDATEINIFILE | SPIF_SENDCHANGE) != 0;
+                // Wine's desktop paints the new wallpaper over its taskbar.
+                RedrawWindow(FindWindowW(L"Shell_TrayWnd", nullptr), nullptr, nullptr,
+                             RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
             }
         }
         if (dib) DeleteObject(dib);
