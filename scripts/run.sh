@@ -26,7 +26,7 @@ export TAVREL_WINEPREFIX="$build/wineprefix-run"
 # on Tavrel's exit or on Ctrl+C.
 stop() {
     if [ -n "${shooter:-}" ]; then kill "$shooter" 2>/dev/null || true; fi
-    WINEPREFIX="$TAVREL_WINEPREFIX" wineserver -k 2>/dev/null && WINEPREFIX="$TAVREL_WINEPREFIX" wineserver -w
+    "$root/scripts/stop-prefix.sh" "$TAVREL_WINEPREFIX"
     tavrel_stop_xvfb
 }
 trap stop EXIT

@@ -35,7 +35,7 @@ fi
 # prefix's wineserver are stopped however this command ends.
 prefix="$root/build/$preset/wineprefix"
 stop_wine() {
-    WINEPREFIX="$prefix" wineserver -k 2>/dev/null && WINEPREFIX="$prefix" wineserver -w
+    "$root/scripts/stop-prefix.sh" "$prefix"
     tavrel_stop_xvfb
 }
 trap stop_wine EXIT

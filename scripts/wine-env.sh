@@ -6,8 +6,9 @@
 #   TAVREL_WINEPREFIX  the prefix folder (required)
 #   TAVREL_WINEARCH    win32 (the default) or win64, for a 64-bit build tree
 #   DISPLAY            used when set; otherwise the prefix's own Xvfb is started
-#                      (xvfb.sh); a caller that must leave none behind starts
-#                      and stops it itself, as the run and test scripts do
+#                      (xvfb.sh) and lasts with the wineserver: stop-prefix.sh
+#                      ends both; a caller may also start and stop its own, as
+#                      the run and test scripts do
 #   TAVREL_SCREEN      Xvfb screen size, 1024x768 unless told
 #
 # Sets TAVREL_WINE to the Wine loader to run programs with.
@@ -29,7 +30,13 @@ export LANG=${TAVREL_LOCALE:-zh_CN.UTF-8} LC_ALL=${TAVREL_LOCALE:-zh_CN.UTF-8}
 
 # shellcheck source=xvfb.sh
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
-[ -n "${DISPLAY:-}" ] || tavrel_start_xvfb "$(tavrel_display_number "$WINEPREFIX")"
+if [ -z "${DISPLAY:-}" ]; then
+    # Should stop-prefix.sh never run (a test run cut short), the server ends
+    # by itself half a minute after Wine's last window.
+    tavrel_start_xvfb "$(tavrel_display_number "$WINEPREFIX")" -terminate 30
+    mkdir -p "$WINEPREFIX"
+    [ -z "$TAVREL_XVFB_PID" ] || echo "$TAVREL_XVFB_PID" >"$WINEPREFIX/xvfb.pid"
+fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"

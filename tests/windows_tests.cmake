@@ -4,6 +4,9 @@ add_test(NAME wine_prefix
                  ${CMAKE_SOURCE_DIR}/scripts/prepare-prefix.sh ${TAVREL_WINEPREFIX}
                  $<TARGET_FILE:activedesktop_standin>)
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine LABELS setup)
+# After them, nothing of Wine or its display is left running.
+add_test(NAME wine_stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/stop-prefix.sh ${TAVREL_WINEPREFIX})
+set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine LABELS setup)
 
 # In process, with the program's code (and its resources) linked in.
 # They share the desktop, and the Run value, with the end-to-end tests.
@@ -36,7 +39,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)  # the shipped executable
 endif()
 
 get_property(all_tests DIRECTORY PROPERTY TESTS)
-list(REMOVE_ITEM all_tests wine_prefix release_package release_zip_test)
+list(REMOVE_ITEM all_tests wine_prefix wine_stop release_package release_zip_test)
 foreach(test IN LISTS all_tests)
     set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED wine)
 endforeach()
