@@ -30,16 +30,15 @@ export LANG=${TAVREL_LOCALE:-zh_CN.UTF-8} LC_ALL=${TAVREL_LOCALE:-zh_CN.UTF-8}
 
 # shellcheck source=xvfb.sh
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
+mkdir -p "$WINEPREFIX"
 if [ -z "${DISPLAY:-}" ]; then
     # Should stop-prefix.sh never run (a test run cut short), the server ends
     # by itself half a minute after Wine's last window.
     tavrel_start_xvfb "$(tavrel_display_number "$WINEPREFIX")" -terminate 30
-    mkdir -p "$WINEPREFIX"
     [ -z "$TAVREL_XVFB_PID" ] || echo "$TAVREL_XVFB_PID" >"$WINEPREFIX/xvfb.pid"
 fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    mkdir -p "$WINEPREFIX"
     "$TAVREL_WINE" wineboot --init >/dev/null 2>&1
     wineserver -w
 fi
