@@ -14,74 +14,106 @@
 namespace {
 
 const char kMenuClass[] = "#32768";
+constexpr int kInterval = 1010, kTile = 1011, kRandom = 1015;  // the settings dialog's controls
 
-void closeDialog(HWND dialog)
+void closeDialog(HWND dialog, int button = IDCANCEL)
 {
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    PostMessageA(dialog, WM_COMMAND, button, 0);
     EXPECT_TRUE(driver::waitGone(dialog));
 }
 
-TEST(Tray, IconOpensTheMenuAndExitsByRealClicks)
+// The menu opened by a right click on the icon, or null.
+HWND openTrayMenu(const driver::Tavrel& app)
 {
-    driver::AppFolder folder("tray-menu");
+    const auto icon = driver::waitForTrayIcon(true);
+    if (!icon)
+        return nullptr;
+    driver::xdotoolClick((icon->left + icon->right) / 2, (icon->top + icon->bottom) / 2, 3);
+    HWND menu = driver::waitShown(app.pid(), kMenuClass);
+    Sleep(300);
+    return menu;
+}
+
+// Clicks the menu's item `row` (0: 设置, 1: 关于, 19 pixels each under an
+// 11-pixel top; -1: 退出, the last); the dialog titled `title` that it opens.
+HWND chooseFromMenu(const driver::Tavrel& app, int row, const char* title = nullptr)
+{
+    RECT box = {};
+    HWND menu = openTrayMenu(app);
+    if (!menu || !GetWindowRect(menu, &box))
+        return nullptr;
+    driver::xdotoolClick(box.left + 20, row < 0 ? box.bottom - 10 : box.top + 11 + 19 * row);
+    HWND dialog = title ? driver::waitShown(app.pid(), driver::kDialogClass, title) : nullptr;
+    Sleep(300);
+    return dialog;
+}
+
+// Every 15 s (the first period too), stretched, in order, pictures a b c.
+// Left clicks on the icon do nothing; a right click opens the menu, a click
+// elsewhere closes it. After each dialog the next change comes a full
+// interval later; after OK in 设置, in its interval (5 s), style (tiled) and
+// order (random: never c, which in order would come next). The rotation
+// waits under the settings dialog; 关于 opens About over it; each opens once;
+// Settings again brings the covered dialog to the front (it has no taskbar
+// button). 退出 ends the program with 0, the settings saved.
+TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
+{
+    driver::AppFolder folder("tray-rotation");
+    const driver::Strings pictures = {folder.path() + "\\a.bmp", folder.path() + "\\b.bmp", folder.path() + "\\c.bmp"};
+    folder.writeIni(driver::iniText(2, 0, 1, 0, 0, pictures));
     driver::Tavrel app(folder);
+    ASSERT_TRUE(folder.waitWallpapers(1));
+    ULONGLONG last = GetTickCount64();
+    const auto expectChangeAfter = [&](size_t count, ULONGLONG seconds) {
+        ASSERT_TRUE(folder.waitWallpapers(count, static_cast<DWORD>(seconds * 1000 + 5000))) << "change " << count;
+        const ULONGLONG now = GetTickCount64();
+        EXPECT_GE(now - last, seconds * 1000 - 500) << "change " << count;
+        EXPECT_LE(now - last, seconds * 1000 + 2500) << "change " << count;
+        last = now;
+    };
     driver::runUnix("/usr/bin/xdotool mousemove 512 300");  // away, so that no tooltip covers the icon
     const auto icon = driver::waitForTrayIcon(true);
     ASSERT_TRUE(icon.has_value()) << "no icon on the taskbar";
-    const int x = (icon->left + icon->right) / 2, y = (icon->top + icon->bottom) / 2;
-    driver::xdotoolClick(x, y, 1, 3);  // a click, then a double click
+    driver::xdotoolClick((icon->left + icon->right) / 2, (icon->top + icon->bottom) / 2, 1, 3);  // a click, a double
     Sleep(700);
     EXPECT_EQ(nullptr, driver::waitShown(app.pid(), driver::kDialogClass, nullptr, 0)) << "left clicks opened a dialog";
     EXPECT_EQ(nullptr, driver::waitShown(0, kMenuClass, nullptr, 0)) << "left clicks opened a menu";
-    driver::xdotoolClick(x, y, 3);
-    HWND menu = driver::waitShown(app.pid(), kMenuClass);
+    HWND menu = openTrayMenu(app);
     ASSERT_NE(nullptr, menu) << "a right click on the icon opened no menu";
-    Sleep(500);
     driver::captureScreen().save("tray_menu");
     driver::xdotoolClick(512, 300);  // elsewhere: closes it, as the program's SetForegroundWindow allows
     ASSERT_TRUE(driver::waitUntil([&] { return !IsWindowVisible(menu); }, 5000)) << "a click elsewhere left it open";
+    expectChangeAfter(2, 15);
 
-    // Exit, the last item, clicked: the settings saved, the icon gone, code 0.
-    driver::xdotoolClick(x, y, 3);
-    ASSERT_NE(nullptr, menu = driver::waitShown(app.pid(), kMenuClass));
-    Sleep(300);
-    ASSERT_EQ("<no file>", folder.readIni());
-    RECT box = {};
-    GetWindowRect(menu, &box);
-    driver::xdotoolClick(box.left + 20, box.bottom - 10);
-    EXPECT_EQ(0u, app.waitExit().value_or(1)) << "Exit did not end the program with 0";
-    EXPECT_NE("<no file>", folder.readIni()) << "Exit did not save";
-    EXPECT_FALSE(driver::findTrayIcon(driver::captureScreen()).has_value()) << "icon left behind";
-}
+    HWND settings = chooseFromMenu(app, 0, driver::kSettingsTitle);
+    ASSERT_NE(nullptr, settings) << "设置 opened no settings dialog";
+    SendDlgItemMessageA(settings, kInterval, CB_SETCURSEL, 0, 0);
+    SendMessageA(settings, WM_COMMAND, MAKEWPARAM(kInterval, CBN_SELCHANGE), (LPARAM)GetDlgItem(settings, kInterval));
+    for (int id : {kTile, kRandom})
+        driver::clickMiddle(GetDlgItem(settings, id));
+    ASSERT_TRUE(driver::waitUntil([&] { return SendDlgItemMessageA(settings, kRandom, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+    closeDialog(settings, IDOK);
+    last = GetTickCount64();
+    expectChangeAfter(3, 5);
+    expectChangeAfter(4, 5);
+    const driver::Strings shown = folder.wallpapersSet(), calls = folder.standinCalls();
+    EXPECT_NE(pictures[2], shown[2]) << "not random";
+    EXPECT_NE(shown[2], shown[3]) << "random showed the same picture twice";
+    EXPECT_EQ(2, std::count(calls.begin(), calls.end(), "SetWallpaperOptions dwSize=8 dwStyle=1 reserved=0"));
 
-// Every 5 s. Each dialog opens once; nothing changes while the settings
-// dialog is open; About closed over it restarts the rotation, a full interval
-// before the next change; Settings again brings the covered dialog to the
-// front (it has no taskbar button).
-TEST(Tray, DialogsOpenOnceAndTheRotationWaitsForThem)
-{
-    driver::AppFolder folder("tray-dialogs", true);
-    const std::string pictures = folder.path() + "\\WallPaper\\1024_768\\";
-    folder.writeIni(driver::iniText(2, 0, 0, 0, 0, {pictures + "night.jpg", pictures + "tile_violet.gif"}));
-    driver::Tavrel app(folder);
-    ASSERT_TRUE(folder.waitWallpapers(1));
-    HWND settings = app.open(driver::kSettings, driver::kSettingsTitle);
-    ASSERT_NE(nullptr, settings);
+    ASSERT_NE(nullptr, settings = app.open(driver::kSettings, driver::kSettingsTitle));
     Sleep(5500);
-    EXPECT_EQ(1u, folder.wallpapersSet().size()) << "changed while the settings dialog was open";
-    HWND about = app.open(driver::kAbout, "");
-    ASSERT_NE(nullptr, about) << "About did not open over the settings dialog";
+    EXPECT_EQ(4u, folder.wallpapersSet().size()) << "changed while the settings dialog was open";
+    HWND about = chooseFromMenu(app, 1, "");
+    ASSERT_NE(nullptr, about) << "关于 opened no About box over the settings dialog";
     for (WORD again : {driver::kSettings, driver::kAbout})
         app.command(again);
     Sleep(700);
     const std::vector<HWND> dialogs = driver::windowsOf(app.pid(), "", driver::kDialogClass);
     EXPECT_EQ(2, std::count_if(dialogs.begin(), dialogs.end(), IsWindowVisible)) << "a dialog opened twice";
     closeDialog(about);
-    const ULONGLONG closed = GetTickCount64();
-    EXPECT_TRUE(IsWindowVisible(settings)) << "closing About closed the settings dialog";
-    ASSERT_TRUE(folder.waitWallpapers(2, 10000)) << "no change after About closed";
-    EXPECT_GE(GetTickCount64() - closed, 4500u) << "not a full interval";
-    EXPECT_LE(GetTickCount64() - closed, 7500u);
+    last = GetTickCount64();
+    expectChangeAfter(5, 5);
 
     HWND cover = CreateWindowExA(0, "STATIC", "cover", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768, nullptr, nullptr,
                                  nullptr, nullptr);
@@ -91,7 +123,11 @@ TEST(Tray, DialogsOpenOnceAndTheRotationWaitsForThem)
     EXPECT_TRUE(driver::waitUntil([&] { return GetForegroundWindow() == settings; })) << "still covered";
     DestroyWindow(cover);
     closeDialog(settings);
-    EXPECT_EQ(0u, app.exit().value_or(1));
+    last = GetTickCount64();
+    expectChangeAfter(6, 5);
+    chooseFromMenu(app, -1);
+    EXPECT_EQ(0u, app.waitExit().value_or(1)) << "Exit did not end the program with 0";
+    EXPECT_EQ(0u, folder.readIni().find(driver::iniText(0, 1, 0, 0, 0))) << "Exit did not save the settings";
 }
 
 // Each row opens the box anew; the last is left open for Exit.
@@ -107,8 +143,7 @@ TEST(About, TakesItsPicturesSizeAndClosesOnAClickEnterAndEscapeOnly)
         ASSERT_NE(nullptr, about);
         RECT placed = {};
         GetWindowRect(about, &placed);
-        EXPECT_EQ(420, placed.right - placed.left);
-        EXPECT_EQ(240, placed.bottom - placed.top);  // the size of its picture
+        EXPECT_EQ(std::make_pair(420L, 240L), std::make_pair(placed.right - placed.left, placed.bottom - placed.top));
         if (&row == rows)
             driver::captureScreen().save("about_dialog");
         if (&row == std::end(rows) - 1) {  // carried out inside the box's own loop

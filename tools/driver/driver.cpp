@@ -293,7 +293,7 @@ void Screenshot::save(const std::string& name) const
             "' -alpha off '" + folder + "/" + name + ".png' && rm '" + raw + "'", 20000);
 }
 
-std::optional<RECT> findTrayIcon(const Screenshot& shot)
+static std::optional<RECT> findTrayIcon(const Screenshot& shot)
 {
     // Wine hides the taskbar while it has nothing to show.
     RECT bar = {};

@@ -100,7 +100,6 @@ struct Screenshot {
 };
 Screenshot captureScreen();
 // Wine's taskbar draws its icons at its right end, with no window each: the box of the pixels there unlike the bar.
-std::optional<RECT> findTrayIcon(const Screenshot& shot);
 std::optional<RECT> waitForTrayIcon(bool present, DWORD timeoutMs = 10000);
 
 }  // namespace driver
