@@ -17,6 +17,10 @@ bool isDotEntry(const char* name)
     return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
 }
 
+// Thumbs.db and desktop.ini, which Windows keeps in picture folders, are
+// hidden system files, not pictures.
+bool isHiddenOrSystem(DWORD attributes) { return (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0; }
+
 // Folder, backslash and name; false when that would not fit a list entry.
 // The name is read within its 260 bytes only: Wine may leave a long one
 // without a terminator.
@@ -31,7 +35,7 @@ bool buildEntryPath(char (&out)[kPathSize], const char* folder, const WIN32_FIND
            appendText(out, sizeof out, name);
 }
 
-// Appends every file below `folder` (an absolute path without a trailing
+// Appends every file below `folder` but hidden and system ones (an absolute path without a trailing
 // backslash), depth first, in the order the search yields them. Leaves the
 // current directory at the last folder entered.
 void scanWallpaperFolder(const char* folder)
@@ -51,7 +55,7 @@ void scanWallpaperFolder(const char* folder)
             // that links back to itself cannot recurse forever.
             if (!isDotEntry(found.cFileName) && buildEntryPath(path, folder, found))
                 scanWallpaperFolder(path);
-        } else if (buildEntryPath(path, folder, found)) {
+        } else if (!isHiddenOrSystem(found.dwFileAttributes) && buildEntryPath(path, folder, found)) {
             wallpaperList.append(path);
         }
     } while (FindNextFileA(search.get(), &found));

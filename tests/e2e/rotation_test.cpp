@@ -93,7 +93,8 @@ TEST(Rotation, DoubledSeparatorAfterTheDriveReachesTheShellAsOne)
 }
 
 // With no list, the 1024-wide desktop's folder WallPaper\1024_768 is scanned,
-// subfolders too, the folder is not left in use, and the list is saved.
+// subfolders too but not Windows' hidden thumbnail cache, the folder is not
+// left in use, and the list is saved.
 TEST(Rotation, ScreenWidth1024ScansItsFolderOnceAndKeepsTheList)
 {
     ASSERT_EQ(1024, GetSystemMetrics(SM_CXSCREEN));
@@ -101,6 +102,8 @@ TEST(Rotation, ScreenWidth1024ScansItsFolderOnceAndKeepsTheList)
     Paths shipped;
     for (const char* name : {"more\\rings.gif", "night.jpg", "tile_violet.gif", "\xE6\x99\x9A\xE9\x9C\x9E.bmp"})
         shipped.push_back(folder.path() + "\\WallPaper\\1024_768\\" + name);  // 晚霞.bmp, in UTF-8
+    const std::string thumbs = folder.path() + "\\WallPaper\\1024_768\\Thumbs.db";
+    ASSERT_TRUE(driver::writeFileBytes(thumbs, "x") && SetFileAttributesA(thumbs.c_str(), FILE_ATTRIBUTE_HIDDEN));
     driver::Tavrel app(folder);
     ASSERT_TRUE(waitForChanges(folder, 1));
     EXPECT_EQ(folder.path(), app.currentDirectory()) << "the scan leaves no folder in use";
