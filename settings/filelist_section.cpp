@@ -19,6 +19,19 @@ struct Line {
 
 constexpr size_t kNoLine = std::numeric_limits<size_t>::max();
 
+// The blanks a per-key read drops around keys and values.
+bool isProfileBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == 0x1a; }
+
+// Windows may hand the section's lines back as they were typed; per-key
+// reads match "0 = A" as key "0", value "A" all the same.
+void trim(const char*& text, size_t& length)
+{
+    while (length > 0 && isProfileBlank(text[0]))
+        ++text, --length;
+    while (length > 0 && isProfileBlank(text[length - 1]))
+        --length;
+}
+
 // The number a key names when it is written the way the list's keys are
 // ("%d" of a non-negative number: no sign, no leading zero), else nothing.
 bool keyNumber(const char* key, size_t length, size_t limit, size_t* number)
@@ -53,7 +66,9 @@ std::vector<Line> splitLines(const char* section, size_t size)
             line.keyLength = static_cast<size_t>(static_cast<const char*>(equals) - text);
             line.value = text + line.keyLength + 1;
             line.valueLength = length - line.keyLength - 1;
+            trim(line.value, line.valueLength);
         }
+        trim(line.key, line.keyLength);
         lines.push_back(line);
         at += length + 1;
     }
