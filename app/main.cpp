@@ -8,7 +8,9 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    if (FindWindowA(nullptr, kMainWindowTitle))
+    // By class too: an Explorer window open on a folder named Tavrel has
+    // the same title.
+    if (FindWindowA(kMainWindowClass, kMainWindowTitle))
         return 0;
     CoInitialize(nullptr);
     appInstance = instance;

@@ -10,11 +10,10 @@
 #include "settings/profile_file.h"
 #include "settings/settings_store.h"
 
+const char kMainWindowClass[] = "TavrelClass";
 const char kMainWindowTitle[] = "Tavrel";
 
 namespace {
-
-const char kMainWindowClass[] = "TavrelClass";
 
 void settingsFilePath()
 {
@@ -31,6 +30,7 @@ void onCreate(HWND window)
     loadSettings();
     onRotationTick(IDT_ROTATION);
     startRotationTimer(window);
+    allowTaskbarCreated(window);
     addTrayIcon(window);
 }
 

@@ -4,7 +4,8 @@
 
 #include <windows.h>
 
-// The title by which a second start finds the first.
+// The class and title by which a second start finds the first.
+extern const char kMainWindowClass[];
 extern const char kMainWindowTitle[];
 
 bool registerMainWindowClass(HINSTANCE instance);

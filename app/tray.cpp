@@ -20,6 +20,21 @@ static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "first NOTIFYICONDATAA version");
 // How often an icon the shell refused is offered again.
 constexpr UINT kTrayRetryMs = 2000;
 
+// The notification area shows small icons: the 16 x 16 image, not the
+// 32 x 32 one shrunk. Not shared: a shared load answers with the image
+// cached first (the window class's 32 x 32 one) whatever the size asked.
+// The hidden main window keeps it as its small icon until the icon goes.
+HICON trayIconImage(HWND window)
+{
+    HICON icon = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, ICON_SMALL, 0));
+    if (!icon) {
+        icon = static_cast<HICON>(LoadImageA(appInstance, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+        SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    }
+    return icon;
+}
+
 bool notifyIcon(DWORD action, HWND window)
 {
     NOTIFYICONDATAA data = {};
@@ -28,13 +43,15 @@ bool notifyIcon(DWORD action, HWND window)
     data.uID = IDT_TRAY;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAYNOTIFY;
-    // The notification area shows small icons: the 16 x 16 image, not the
-    // 32 x 32 one shrunk. Shared, so nothing is destroyed afterwards.
-    data.hIcon = static_cast<HICON>(LoadImageA(appInstance, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                               LR_SHARED));
+    data.hIcon = trayIconImage(window);
     std::strncpy(data.szTip, kMainWindowTitle, 63);
     return Shell_NotifyIconA(action, &data) != FALSE;
+}
+
+UINT taskbarCreatedMessage()
+{
+    static const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    return taskbarCreated;
 }
 
 void showTrayMenu(HWND window)
@@ -80,6 +97,8 @@ void removeTrayIcon(HWND window)
 {
     KillTimer(window, IDT_TRAY_RETRY);
     notifyIcon(NIM_DELETE, window);
+    if (HICON icon = reinterpret_cast<HICON>(SendMessageA(window, WM_SETICON, ICON_SMALL, 0)))
+        DestroyIcon(icon);
 }
 
 LRESULT onTrayNotify(HWND window, WPARAM, LPARAM lParam)
@@ -89,8 +108,15 @@ LRESULT onTrayNotify(HWND window, WPARAM, LPARAM lParam)
     return 0;
 }
 
-bool isTaskbarCreated(UINT message)
+bool isTaskbarCreated(UINT message) { return message != 0 && message == taskbarCreatedMessage(); }
+
+void allowTaskbarCreated(HWND window)
 {
-    static const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
-    return message != 0 && message == taskbarCreated;
+    // Windows 7 and later; looked up, so that the program still starts where it is missing.
+    using MessageFilter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    const auto allow = reinterpret_cast<MessageFilter>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilterEx")));
+    constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW
+    if (allow && taskbarCreatedMessage() != 0)
+        allow(window, taskbarCreatedMessage(), kAllow, nullptr);
 }

@@ -21,3 +21,6 @@ LRESULT onTrayNotify(HWND window, WPARAM wParam, LPARAM lParam);
 // The shell broadcasts "TaskbarCreated" when it (re)starts; the icon must
 // then be added again.
 bool isTaskbarCreated(UINT message);
+// Windows holds that broadcast back from a program run as administrator
+// unless its window lets it through.
+void allowTaskbarCreated(HWND window);

@@ -20,10 +20,11 @@ const std::string kDefaults = driver::iniText(1, 0, 12, 1, 1), kNoFile = "<no fi
 
 // Exit saves; WM_ENDSESSION saves only when the session really ends, and a
 // kill after it cannot undo that. Missing and out-of-range options read as
-// their defaults, every option at its bounds as it was. A second start ends
-// at once.
+// their defaults, all at their bounds as they were. A second start ends at
+// once; Explorer open on a folder named Tavrel (its title) stops none.
 TEST(Startup, ExitAndSessionEndSaveTheSettings)
 {
+    HWND explorer = CreateWindowExA(0, "STATIC", "Tavrel", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     const std::string file =
         "[SETTINGS]\r\nSHOWMODE=2\r\nALTETIME=20\r\n" + driver::fileListSection({"C:\\A", "C:\\B", "C:\\C"});
     const std::string saved = "[SETTINGS]\r\nSHOWMODE=2\r\nALTETIME=12\r\nSHOWORDER=0\r\nPREVIEW=1\r\nAUTORUN=1\r\n" +
@@ -58,6 +59,7 @@ TEST(Startup, ExitAndSessionEndSaveTheSettings)
         }
         EXPECT_EQ(row.expected, folder.readIni());
     }
+    DestroyWindow(explorer);
 }
 
 // It runs, its dialog shows the first rows' pictures, Exit gives 0, and the
