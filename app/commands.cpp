@@ -33,7 +33,8 @@ void openSettings(HWND window)
         if (state.listChanged)
             onRotationTick(IDT_ROTATION);
         showSettings = state.settings;
-        setAutoRun(showSettings.autoRun);
+        // Kept as it really is, so that the next dialog shows the truth.
+        showSettings.autoRun = setAutoRun(showSettings.autoRun);
     }
 
     activeSettingsDialog = nullptr;

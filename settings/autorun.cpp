@@ -32,20 +32,29 @@ bool autoRunCommand(char (&command)[kPathSize + 2])
     return true;
 }
 
-}  // namespace
-
-void setAutoRun(int32_t enabled)
+bool runValuePresent()
 {
     ScopedRegKey key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_ALL_ACCESS, key.receive()) != ERROR_SUCCESS)
-        return;
-    if (enabled) {
+    return RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, key.receive()) == ERROR_SUCCESS &&
+           RegQueryValueExA(key.get(), kValueName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+int32_t setAutoRun(int32_t enabled)
+{
+    ScopedRegKey key;
+    // A new profile may have no Run key yet; only what the change needs is asked for.
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.receive(), nullptr) ==
+        ERROR_SUCCESS) {
         char command[kPathSize + 2];
-        if (autoRunCommand(command)) {
+        if (!enabled)
+            RegDeleteValueA(key.get(), kValueName);
+        else if (autoRunCommand(command))
             RegSetValueExA(key.get(), kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(command),
                            static_cast<DWORD>(std::strlen(command) + 1));
-        }
-    } else {
-        RegDeleteValueA(key.get(), kValueName);
     }
+    // What holds now, whatever the calls answered: a security program may
+    // refuse the change, or undo it.
+    return runValuePresent() ? 1 : 0;
 }

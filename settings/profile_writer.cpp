@@ -14,10 +14,31 @@
 
 namespace {
 
-enum class Encoding { Ansi, Utf8, Utf16Le, Utf16Be };
+// Windows' profile functions read a file as Unicode only when it begins
+// with FF FE; any other file is ANSI to them.
+enum class Encoding { Ansi, Utf16Le };
 
 // The characters the profile functions strip around values.
 bool isProfileSpace(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r') || c == 0x1a; }
+
+// Scanners, indexers and sync clients open a file right after it changed,
+// and Windows refuses writes and replaces meanwhile. They let go soon; a
+// logoff must not wait long.
+constexpr DWORD kRefusalWaits[] = {10, 20, 40, 80, 150, 300};
+
+bool isBriefRefusal(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
+
+// One profile write, tried again while the file is briefly held.
+bool profileWrite(const char* section, const char* key, const char* value, const char* path)
+{
+    for (size_t attempt = 0;; ++attempt) {
+        if (WritePrivateProfileStringA(section, key, value, path))
+            return true;
+        if (!isBriefRefusal(GetLastError()) || attempt == sizeof kRefusalWaits / sizeof kRefusalWaits[0])
+            return false;
+        Sleep(kRefusalWaits[attempt]);
+    }
+}
 
 bool fileExists(const char* path, DWORD* attributes)
 {
@@ -81,22 +102,42 @@ bool sectionPresent(const char* path, const char* section)
 }
 
 // Every section of that name goes, so that no stale key of a second one
-// comes back at the next start.
-void deleteSection(const char* path, const char* section)
+// comes back at the next start. False while one is still there.
+bool deleteSection(const char* path, const char* section)
 {
-    for (int round = 0; round < 64 && sectionPresent(path, section); ++round)
-        WritePrivateProfileStringA(section, nullptr, nullptr, path);
+    for (int round = 0; round < 64 && sectionPresent(path, section); ++round) {
+        if (!profileWrite(section, nullptr, nullptr, path))
+            return false;
+    }
+    return !sectionPresent(path, section);
 }
 
 Encoding encodingOf(const unsigned char* head, DWORD size)
 {
-    if (size >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF)
-        return Encoding::Utf8;
-    if (size >= 2 && head[0] == 0xFF && head[1] == 0xFE)
-        return Encoding::Utf16Le;
-    if (size >= 2 && head[0] == 0xFE && head[1] == 0xFF)
-        return Encoding::Utf16Be;
-    return Encoding::Ansi;
+    return size >= 2 && head[0] == 0xFF && head[1] == 0xFE ? Encoding::Utf16Le : Encoding::Ansi;
+}
+
+// A file that an editor saved as UTF-8 with a byte-order mark (or as
+// big-endian UTF-16) reads as ANSI bytes on Windows: every Chinese path
+// would turn into other characters. It becomes the Unicode form Windows
+// reads, with nothing lost. False when `bytes` needs no change.
+bool toWindowsUnicode(std::string& bytes)
+{
+    std::wstring text;
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        const int length = static_cast<int>(bytes.size() - 3);
+        text.resize(static_cast<size_t>(length));  // UTF-8 never takes fewer bytes than UTF-16 units
+        text.resize(static_cast<size_t>(
+            length ? MultiByteToWideChar(CP_UTF8, 0, bytes.data() + 3, length, &text[0], length) : 0));
+    } else if (bytes.compare(0, 2, "\xFE\xFF") == 0) {
+        for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+            text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) << 8 | static_cast<unsigned char>(bytes[i + 1]));
+    } else {
+        return false;
+    }
+    bytes.assign("\xFF\xFE", 2);
+    bytes.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    return true;
 }
 
 // Appends wide text to the file in the file's encoding.
@@ -142,8 +183,8 @@ private:
         if (!ReadFile(file_.get(), head, sizeof head, &got, nullptr) || !GetFileSizeEx(file_.get(), &size))
             return false;
         encoding_ = encodingOf(head, got);
-        const bool wide = encoding_ == Encoding::Utf16Le || encoding_ == Encoding::Utf16Be;
-        const LONGLONG mark = encoding_ == Encoding::Utf8 ? 3 : wide ? 2 : 0;
+        const bool wide = encoding_ == Encoding::Utf16Le;
+        const LONGLONG mark = wide ? 2 : 0;
         const DWORD unit = wide ? 2 : 1;
         if (size.QuadPart >= mark + unit) {
             LARGE_INTEGER last;
@@ -152,11 +193,7 @@ private:
             if (!SetFilePointerEx(file_.get(), last, nullptr, FILE_BEGIN) ||
                 !ReadFile(file_.get(), tail, unit, &got, nullptr) || got != unit)
                 return false;
-            unsigned lastChar = tail[0];
-            if (encoding_ == Encoding::Utf16Le)
-                lastChar |= tail[1] << 8;
-            if (encoding_ == Encoding::Utf16Be)
-                lastChar = lastChar << 8 | tail[1];
+            const unsigned lastChar = wide ? tail[0] | tail[1] << 8 : tail[0];
             lastLineOpen_ = lastChar != '\n';
         }
         LARGE_INTEGER none = {};
@@ -170,25 +207,14 @@ private:
             return;
         }
         const int length = static_cast<int>(text_.size());
-        switch (encoding_) {
-        case Encoding::Ansi:
-        case Encoding::Utf8: {
-            const UINT codePage = encoding_ == Encoding::Ansi ? CP_ACP : CP_UTF8;
-            const int bytes = WideCharToMultiByte(codePage, 0, text_.data(), length, nullptr, 0, nullptr, nullptr);
+        if (encoding_ == Encoding::Utf16Le) {
+            ok_ = writeAll(file_.get(), text_.data(), text_.size() * sizeof(wchar_t));
+        } else {
+            const int bytes = WideCharToMultiByte(CP_ACP, 0, text_.data(), length, nullptr, 0, nullptr, nullptr);
             bytes_.resize(bytes > 0 ? static_cast<size_t>(bytes) : 0);
             ok_ = bytes > 0 &&
-                  WideCharToMultiByte(codePage, 0, text_.data(), length, &bytes_[0], bytes, nullptr, nullptr) == bytes &&
+                  WideCharToMultiByte(CP_ACP, 0, text_.data(), length, &bytes_[0], bytes, nullptr, nullptr) == bytes &&
                   writeAll(file_.get(), bytes_.data(), bytes_.size());
-            break;
-        }
-        case Encoding::Utf16Le:
-            ok_ = writeAll(file_.get(), text_.data(), text_.size() * sizeof(wchar_t));
-            break;
-        case Encoding::Utf16Be:
-            for (wchar_t& c : text_)
-                c = static_cast<wchar_t>(((c & 0xFF) << 8) | ((c >> 8) & 0xFF));
-            ok_ = writeAll(file_.get(), text_.data(), text_.size() * sizeof(wchar_t));
-            break;
         }
         text_.clear();
     }
@@ -295,80 +321,135 @@ bool settingsReadBack(const char* path, const char* section, const ProfileSettin
 }
 
 // The steps give the copy, or the file itself, the bytes the per-key writes
-// would give it, in time linear in the list.
+// would give it, in time linear in the list. False unless every step took.
 bool writeSteps(const char* target, const char* section, const ProfileSetting* settings, size_t settingCount,
-                const char* listSection, WallpaperList& list)
+                const char* listSection, WallpaperList& list, bool inPlace)
 {
     // The old list goes first, so that the other writes handle a small file.
-    deleteSection(target, listSection);
-    for (size_t i = 0; i < settingCount; ++i) {
+    // While any of it is left nothing else is written: a new list after it
+    // would never be read.
+    if (!deleteSection(target, listSection))
+        return false;
+    bool written = true;
+    for (size_t i = 0; i < settingCount && written; ++i) {
         char text[16];
         std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(settings[i].value));
-        WritePrivateProfileStringA(section, settings[i].key, text, target);
+        written = profileWrite(section, settings[i].key, text, target);
     }
-    if (!list.isEmpty()) {
+    if (written && !inPlace && !list.isEmpty()) {
         // The first key written makes the platform rewrite the file in its
         // own layout even when nothing else changed; a key set and removed
-        // does the same here.
-        WritePrivateProfileStringA(listSection, "0", "-", target);
-        deleteSection(target, listSection);
+        // does the same here. (Not in place, where a key left behind would
+        // stand before the new list.)
+        written = profileWrite(listSection, "0", "-", target) && deleteSection(target, listSection);
     }
-    // Hand the file back to the disk and out of the platform's cache.
+    // Hand the file back to the disk and out of the platform's cache (this
+    // call reports failure whatever happens).
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, target);
-    if (!settingsReadBack(target, section, settings, settingCount))
+    written = written && settingsReadBack(target, section, settings, settingCount);
+    if (!written && !inPlace)
         return false;
-    return list.isEmpty() || appendList(target, listSection, list);
+    // In place the old list is gone by now: the new one is written whatever
+    // else failed, so the file never goes without one.
+    const bool listWritten = list.isEmpty() || appendList(target, listSection, list);
+    return written && listWritten;
 }
 
-// The names of the copy: the file's own with ".new" for ".ini" (or added),
-// then numbered ones ("~1.new", ...) for when something holds that name.
-constexpr int kCopyNames = 4;
-
-bool copyName(const char* path, int attempt, char* out, size_t outSize)
+// The file's bytes in the encoding Windows reads (see toWindowsUnicode),
+// written back in place when they had to change.
+bool keepInWindowsEncoding(const char* path)
 {
-    const size_t length = std::strlen(path);
-    const size_t stem = length >= 4 && lstrcmpiA(path + length - 4, ".ini") == 0 ? length - 4 : length;
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, attempt == 0 ? ".new" : "~%d.new", attempt);
-    if (stem >= outSize)
+    std::string bytes;
+    if (!readOldFile(path, bytes))
         return false;
-    std::memcpy(out, path, stem);
-    out[stem] = '\0';
-    return appendText(out, outSize, suffix);
+    if (!toWindowsUnicode(bytes))
+        return true;
+    ScopedHandle file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.valid() && writeAll(file.get(), bytes.data(), bytes.size()) && SetEndOfFile(file.get());
 }
+
+// The copy and the lock are named after the file, never in the 8.3 shape:
+// on Windows such a name can also be another file's short name.
+bool besideFile(const char* path, const char* suffix, char (&out)[kPathSize])
+{
+    return copyText(out, sizeof out, path) && appendText(out, sizeof out, suffix);
+}
+
+// Two saves of one file at once (two users of one program folder logging
+// off together) take turns: the lock is a file that exists only while its
+// handle is open, so a killed save leaves none.
+class SaveLock {
+public:
+    explicit SaveLock(const char* path)
+    {
+        char name[kPathSize];
+        if (!besideFile(path, ".lock", name))
+            return;
+        for (size_t attempt = 0;; ++attempt) {
+            lock_ = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+            if (lock_ != INVALID_HANDLE_VALUE)
+                return;
+            const DWORD error = GetLastError();
+            // Left by a save on a system that went down: it has no holder.
+            if (error == ERROR_FILE_EXISTS && DeleteFileA(name))
+                continue;
+            if (attempt == kWaits)
+                break;
+            Sleep(kWait);
+        }
+        // No file can be made there at all: then no other save can lock out
+        // this one either, and only the file itself is written.
+        unlockedAlone_ = GetFileAttributesA(name) == INVALID_FILE_ATTRIBUTES;
+    }
+    ~SaveLock()
+    {
+        if (lock_ != INVALID_HANDLE_VALUE)
+            CloseHandle(lock_);
+    }
+    SaveLock(const SaveLock&) = delete;
+    SaveLock& operator=(const SaveLock&) = delete;
+
+    bool held() const { return lock_ != INVALID_HANDLE_VALUE; }
+    bool nobodyElseCanLock() const { return unlockedAlone_; }
+
+private:
+    static constexpr size_t kWaits = 40;
+    static constexpr DWORD kWait = 50;
+    HANDLE lock_ = INVALID_HANDLE_VALUE;
+    bool unlockedAlone_ = false;
+};
 
 enum class Copy { Made, NotMade, Failed };
 
-// The copy starts as the old file byte for byte (no attributes, no times).
-// A copy that cannot be written whole is removed again.
-Copy startCopy(const char* path, char* copyPath)
+// The copy starts as the old file byte for byte (no attributes, no times),
+// in the encoding Windows reads. One left by a killed save, under the lock,
+// can only be this program's own. A copy that cannot be written whole is
+// removed again.
+Copy startCopy(const char* path, char (&copyPath)[kPathSize])
 {
     std::string bytes;
     if (!readOldFile(path, bytes))
         return Copy::Failed;
-    for (int attempt = 0; attempt < kCopyNames && copyName(path, attempt, copyPath, kPathSize); ++attempt) {
-        DeleteFileA(copyPath);  // left by a save that was killed
-        bool written = false;
-        {
-            ScopedHandle copy(
-                CreateFileA(copyPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (!copy.valid())
-                continue;  // a folder, or a file another program holds
-            written = writeAll(copy.get(), bytes.data(), bytes.size());
-        }
-        if (written)
-            return Copy::Made;
-        DeleteFileA(copyPath);
-        return Copy::Failed;
+    toWindowsUnicode(bytes);
+    if (!besideFile(path, ".saving", copyPath))
+        return Copy::NotMade;
+    DeleteFileA(copyPath);
+    bool written = false;
+    {
+        ScopedHandle copy(CreateFileA(copyPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!copy.valid())
+            return Copy::NotMade;  // a folder of that name, or no room for a new file
+        written = writeAll(copy.get(), bytes.data(), bytes.size());
     }
-    return Copy::NotMade;
+    if (written)
+        return Copy::Made;
+    DeleteFileA(copyPath);
+    return Copy::Failed;
 }
 
-// While another program has the file open (a virus scanner, the indexer, a
-// sync client: most often right after it changed), Windows refuses to
-// replace it. Such a program lets go soon; a logoff must not wait long.
-constexpr DWORD kReplaceWaits[] = {10, 20, 40, 80, 150, 300};
-
+// While another program has the file open, Windows refuses to replace it.
 bool replaceWithCopy(const char* copyPath, const char* path)
 {
     for (size_t attempt = 0;; ++attempt) {
@@ -376,9 +457,9 @@ bool replaceWithCopy(const char* copyPath, const char* path)
             return true;
         const DWORD error = GetLastError();
         if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) ||
-            attempt == sizeof kReplaceWaits / sizeof kReplaceWaits[0])
+            attempt == sizeof kRefusalWaits / sizeof kRefusalWaits[0])
             return false;
-        Sleep(kReplaceWaits[attempt]);
+        Sleep(kRefusalWaits[attempt]);
     }
 }
 
@@ -387,12 +468,16 @@ bool replaceWithCopy(const char* copyPath, const char* path)
 bool writeProfileAtOnce(const ProfileFile& file, const char* section, const ProfileSetting* settings,
                         size_t settingCount, const char* listSection, WallpaperList& list)
 {
+    if (!file.hasPath())
+        return false;
+    const SaveLock lock(file.path());
+    const bool alone = lock.held() || lock.nobodyElseCanLock();
     char copyPath[kPathSize];
-    const Copy copy = file.hasPath() ? startCopy(file.path(), copyPath) : Copy::Failed;
+    const Copy copy = alone ? startCopy(file.path(), copyPath) : Copy::Failed;
     if (copy == Copy::Failed)
         return false;
     if (copy == Copy::Made) {
-        if (!writeSteps(copyPath, section, settings, settingCount, listSection, list)) {
+        if (!writeSteps(copyPath, section, settings, settingCount, listSection, list, false)) {
             DeleteFileA(copyPath);
             return false;
         }
@@ -403,5 +488,6 @@ bool writeProfileAtOnce(const ProfileFile& file, const char* section, const Prof
     // No copy beside the file, or none can take its place: the file is
     // written in place, as the profile functions write it (and as Windows
     // redirects it for a program it virtualises).
-    return writeSteps(file.path(), section, settings, settingCount, listSection, list);
+    return keepInWindowsEncoding(file.path()) &&
+           writeSteps(file.path(), section, settings, settingCount, listSection, list, true);
 }

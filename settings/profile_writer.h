@@ -1,11 +1,14 @@
 #pragma once
 // Writes the settings file in one piece and in linear time. The changes go
-// to a copy beside the file, which then takes the file's place in one step:
-// a process ended at any moment leaves the old file or the new one, and a
-// failed write leaves the old file as it was. Where no copy can be made
-// beside the file, or none can take its place (another program holds the
-// file open), the same changes go to the file itself, as the platform's own
-// profile writes would make them.
+// to a copy beside the file ("Tavrel.ini.saving"), which then takes the
+// file's place in one step: a process ended at any moment leaves the old
+// file or the new one, and a failed write leaves the old file as it was.
+// Where no copy can be made beside the file, or none can take its place
+// (another program holds the file open), the same changes go to the file
+// itself, as the platform's own profile writes would make them; the new list
+// is then written even when other writes failed. Two saves of one file take
+// turns. A file Windows would read with the wrong encoding is saved as
+// UTF-16 with its byte-order mark, the one Unicode form Windows reads.
 //
 // The bytes are those the per-key profile writes give for the same state:
 // the "SETTINGS" keys and the removal of "FILELIST" go through the profile

@@ -8,13 +8,18 @@
 #include <windows.h>
 
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "driver.h"
 #include "import_slot.h"
 #include "per_key_profile.h"
+#include "app/commands.h"
+#include "app/resource.h"
+#include "base/globals.h"
 #include "settings/autorun.h"
 #include "settings/filelist_section.h"
 #include "settings/profile_file.h"
@@ -70,8 +75,6 @@ TEST(SettingsFile, OneReadAndOnePieceSaveMatchThePerKeyCalls)
         rows[] = {
         {"no file, empty list", {}, kDefaults, {}, 0},
         {"lower-case section, cursor on the second", "[filelist]\r\n0=A\r\n", kChanged, {"A", "B", "C"}, 1},
-        {"spaces around keys and values, an empty value", "[FILELIST]\r\n 0 = A \r\n\t1\t=\tB\t\r\n2=\r\n3=C\r\n",
-         kChanged, {}, 0},
         {"quotes", "[FILELIST]\r\n0=\"A b\"\r\n1='B'\r\n2=\"C'\r\n3=\"\r\n4=x\"\r\n", kDefaults, {"A"}, 0},
         {"extra sections and keys, shorter list", extras, kChanged, {"N0"}, 0},
         {"comments, keys before any section, LF, no final newline", "; top\nloose=1\n\n[FILELIST]\n;0=X\n0=A\n1=B",
@@ -133,14 +136,18 @@ std::string profileValues(const char* path)
 }
 
 // Windows edits the file in place: writes that leave every value as it was
-// leave its bytes as they were. Or every write fails, as on a full disk.
-bool profileWritesFail = false;
+// leave its bytes as they were. Or a holder refuses `refused` writes after
+// the first `allowed` ones.
+struct { int allowed, refused; bool inPlace; } windowsWrites = {};
+std::function<void()> midSave;  // a second save, made at the first write
 BOOL WINAPI windowsWritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR path)
 {
-    if (profileWritesFail)
-        return SetLastError(ERROR_DISK_FULL), FALSE;
+    if (midSave)
+        std::exchange(midSave, nullptr)();
+    if (section && windowsWrites.allowed-- <= 0 && windowsWrites.refused-- > 0)
+        return SetLastError(ERROR_SHARING_VIOLATION), FALSE;
     const BOOL written = realWritePrivateProfileStringA(section, key, value, path);
-    if (profileValues(path) == firstValues)
+    if (windowsWrites.inPlace && profileValues(path) == firstValues)
         driver::writeFileBytes(path, firstBytes);
     return written;
 }
@@ -156,35 +163,55 @@ int entriesIn(const std::string& folder)  // "." and ".." aside
     return entries;
 }
 
+// Whatever stands in the way, the next start reads the new list or the old
+// one whole, never a mix nor none; a user's file that looks like a copy's
+// short name (Tavrel~1.new) stays. Another user's instance saving the same
+// file meanwhile waits its turn (in vain here, inside this save).
 TEST(SettingsFile, SavePastWhatStandsInTheWay)
 {
-    enum Obstacle { None, ReadOnlyFile, CopyNameIsAFolder, HeldAWhile, HeldThroughout, WritesFail, InPlace };
+    enum Obstacle { None, ReadOnlyFile, CopyNameIsAFolder, HeldAWhile, HeldThroughout, WritesHeldAWhile,
+                    ListRemovalHeld, SettingsHeldInPlace, InPlace, AnotherSave };
     const std::string old = "[SETTINGS]\r\nSHOWMODE=2\r\n[FILELIST]\r\n0=old\r\n[KEEP]\r\nk=v\r\n";
-    const std::string saved = kDefaultsFile + "[KEEP]\r\nk=v\r\n[FILELIST]\r\n0=A\r\n1=B\r\n";
+    const std::string list = "[FILELIST]\r\n0=A\r\n1=" + kGbk + "\r\n", saved = kDefaultsFile + "[KEEP]\r\nk=v\r\n" + list;
     const std::string handEdited = kDefaultsFile + "[KEEP]\r\nk=v";  // no line end after the last line
+    const std::u16string savedUnicode = u"\uFEFF[SETTINGS]\r\nSHOWMODE=1\r\nSHOWORDER=0\r\nALTETIME=12\r\nPREVIEW=1\r\n"
+                                        u"AUTORUN=1\r\n[KEEP]\r\nk=\u5C71\u6C34\r\n[FILELIST]\r\n0=A\r\n"
+                                        u"1=D:\\\u56FE\u7247\\\u5C71\u6C34\u8AA0.jpg\r\n";  // kGbk
     const struct { const char* name; Obstacle obstacle; std::string old, expected; int replaces; } rows[] = {
         {"three FILELIST sections: all replaced", None,
          "[FILELIST]\r\n0=a\r\n[KEEP]\r\nk=v\r\n[FILELIST]\r\n0=b\r\n[FILELIST]\r\n1=c\r\n",
-         "[KEEP]\r\nk=v\r\n" + kDefaultsFile + "[FILELIST]\r\n0=A\r\n1=B\r\n", 1},
+         "[KEEP]\r\nk=v\r\n" + kDefaultsFile + list, 1},
+        {"UTF-8 with a byte-order mark: Unicode as Windows reads it", None,
+         "\xEF\xBB\xBF[SETTINGS]\r\nSHOWMODE=2\r\n[FILELIST]\r\n0=old\r\n[KEEP]\r\nk=\xE5\xB1\xB1\xE6\xB0\xB4\r\n",
+         std::string(reinterpret_cast<const char*>(savedUnicode.data()), 2 * savedUnicode.size()), 1},
         {"read-only file: kept", ReadOnlyFile, old, old, 0},
-        {"a folder named Tavrel.new: another copy", CopyNameIsAFolder, old, saved, 1},
+        {"folders where copies go (and went): written in place", CopyNameIsAFolder, old, saved, 0},
         {"held open for 3 replaces: replaced", HeldAWhile, old, saved, 4},
         {"held open throughout: written in place", HeldThroughout, old, saved, -1},  // -1: any number
-        {"profile writes fail on the copy: kept, no copy left", WritesFail, old, old, 0},
-        {"edited in place, last line open: list kept", InPlace, handEdited,
-         handEdited + "\r\n[FILELIST]\r\n0=A\r\n1=B\r\n", 1},
+        {"writes on the copy held for a while: saved", WritesHeldAWhile, old, saved, 1},
+        {"the old list held on the copy: kept whole, no copy left", ListRemovalHeld, old, old, 0},
+        {"in place, settings held after the list went: the new list all the same", SettingsHeldInPlace, old,
+         "[SETTINGS]\r\nSHOWMODE=2\r\n[KEEP]\r\nk=v\r\n" + list, 0},
+        {"edited in place, last line open: list kept", InPlace, handEdited, handEdited + "\r\n" + list, 1},
+        {"another save meanwhile: this one whole", AnotherSave, old, saved, 1},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         driver::AppFolder scratch("settings-save");
-        const std::string ini = scratch.ini(), copyName = scratch.path() + "\\Tavrel.new";
+        const std::string ini = scratch.ini(), userFile = scratch.path() + "\\Tavrel~1.new";
         driver::writeFileBytes(ini, row.old);
+        driver::writeFileBytes(userFile, "the user's");
         if (row.obstacle == ReadOnlyFile)
             SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY);
+        if (row.obstacle == CopyNameIsAFolder || row.obstacle == SettingsHeldInPlace)
+            CreateDirectoryA((ini + ".saving").c_str(), nullptr);
         if (row.obstacle == CopyNameIsAFolder)
-            CreateDirectoryA(copyName.c_str(), nullptr);
+            CreateDirectoryA((scratch.path() + "\\Tavrel.new").c_str(), nullptr);
         refusals = row.obstacle == HeldAWhile ? 3 : row.obstacle == HeldThroughout ? -1 : 0;
         refusal = row.obstacle == HeldAWhile ? ERROR_SHARING_VIOLATION : ERROR_ACCESS_DENIED;
+        windowsWrites = {row.obstacle == SettingsHeldInPlace ? 1 : 0,
+                         row.obstacle == WritesHeldAWhile ? 3 : row.obstacle == ListRemovalHeld ? 7
+                         : row.obstacle == SettingsHeldInPlace ? 1000 : 0, row.obstacle == InPlace};
         replaces = 0;
         firstBytes = row.old;
         firstValues = profileValues(ini.c_str());
@@ -193,56 +220,81 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
                             ? CreateFileA(ini.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                           OPEN_EXISTING, 0, nullptr)
                             : INVALID_HANDLE_VALUE;
-        WallpaperList list;
+        WallpaperList list, another;
+        bool anotherWritten = false;
+        if (row.obstacle == AnotherSave)
+            midSave = [&] { anotherWritten = save(ini, kChanged, fill(another, {"B"})); };
         const DWORD start = GetTickCount();
         bool written;
         {
             ImportRedirect<decltype(&MoveFileExA)> held(MoveFileExA_slot, heldMoveFileExA);
             realMoveFileExA = held.original();
-            std::optional<ImportRedirect<decltype(&WritePrivateProfileStringA)>> profile;
-            if (row.obstacle == InPlace || (profileWritesFail = row.obstacle == WritesFail)) {
-                profile.emplace(WritePrivateProfileStringA_slot, windowsWritePrivateProfileStringA);
-                realWritePrivateProfileStringA = profile->original();
-            }
-            written = save(ini, kDefaults, fill(list, {"A", "B"}));
+            ImportRedirect<decltype(&WritePrivateProfileStringA)> profile(WritePrivateProfileStringA_slot,
+                                                                         windowsWritePrivateProfileStringA);
+            realWritePrivateProfileStringA = profile.original();
+            written = save(ini, kDefaults, fill(list, {"A", kGbk}));
         }
         const DWORD elapsed = GetTickCount() - start;
         if (reader != INVALID_HANDLE_VALUE)
             CloseHandle(reader);
 
-        EXPECT_EQ(row.expected != row.old, written);
+        EXPECT_EQ(row.expected != row.old && row.obstacle != SettingsHeldInPlace, written);
         EXPECT_EQ(row.expected, driver::readFileBytes(ini).value_or("<none>"));
-        EXPECT_EQ(row.obstacle == CopyNameIsAFolder ? 2 : 1, entriesIn(scratch.path())) << "a copy left behind";
+        EXPECT_EQ("the user's", driver::readFileBytes(userFile).value_or("<none>"));
+        EXPECT_EQ(row.obstacle == CopyNameIsAFolder ? 4 : row.obstacle == SettingsHeldInPlace ? 3 : 2,
+                  entriesIn(scratch.path())) << "a copy left behind";
         EXPECT_TRUE(row.replaces < 0 || row.replaces == replaces) << replaces << " replaces";
-        EXPECT_LT(elapsed, 1500u) << "a logoff waits for the save";
+        EXPECT_FALSE(anotherWritten) << "the other save did not wait";
+        EXPECT_LT(elapsed, row.obstacle == AnotherSave ? 2500u : 1500u) << "a logoff waits for the save";
     }
 }
 
 // The registry counts a forgotten terminator itself, so the data size is
-// seen only at the call.
+// seen only at the call. A security program may refuse the write.
 IMPORT_SLOT(RegSetValueExA, 24);
 decltype(&RegSetValueExA) realRegSetValueExA = nullptr;
 DWORD sizePassed = 0;
+bool refuseRegistryWrites = false;
 
 LONG WINAPI recordingRegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size)
 {
     sizePassed = size;
-    return realRegSetValueExA(key, name, reserved, type, data, size);
+    return refuseRegistryWrites ? ERROR_ACCESS_DENIED : realRegSetValueExA(key, name, reserved, type, data, size);
 }
 
-TEST(AutoRun, ValueCountsItsTerminator)
+void CALLBACK pressOk(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    if (PostMessageA(FindWindowA("#32770", "\xC9\xE8\xD6\xC3"), WM_COMMAND, IDOK, 0))  // 设置
+        KillTimer(nullptr, timer);
+}
+
+// Ticked at OK: a missing Run key is created and takes the value, its size
+// counting the terminator; a refused write is not kept as ticked, so the
+// next dialog shows the box empty.
+TEST(AutoRun, TheValueIsWrittenOrTheBoxShowsItIsNot)
 {
     const char runKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-    {
-        ImportRedirect<decltype(&RegSetValueExA)> redirect(RegSetValueExA_slot, recordingRegSetValueExA);
-        realRegSetValueExA = redirect.original();
-        setAutoRun(1);
+    appInstance = GetModuleHandleA(nullptr);
+    RegDeleteKeyA(HKEY_CURRENT_USER, runKey);
+    ImportRedirect<decltype(&RegSetValueExA)> redirect(RegSetValueExA_slot, recordingRegSetValueExA);
+    realRegSetValueExA = redirect.original();
+    HWND owner = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);  // the main window
+    for (bool refused : {false, true}) {
+        SCOPED_TRACE(refused ? "refused" : "written");
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, runKey, "Tavrel");
+        refuseRegistryWrites = refused;
+        showSettings = {1, 0, 12, 1, 1};
+        SetTimer(nullptr, 0, 100, pressOk);  // the settings dialog from the tray, closed with OK untouched
+        onCommand(owner, WM_COMMAND, IDM_SETTINGS, 0);
+        char value[MAX_PATH] = {};
+        DWORD size = sizeof value;
+        const LONG read = RegGetValueA(HKEY_CURRENT_USER, runKey, "Tavrel", RRF_RT_REG_SZ, nullptr, value, &size);
+        EXPECT_EQ(refused ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS, read);
+        EXPECT_EQ(refused ? 0 : 1, showSettings.autoRun);
+        EXPECT_TRUE(refused || std::strlen(value) + 1 == sizePassed) << value << ": " << sizePassed << " bytes";
     }
-    char value[MAX_PATH] = {};
-    DWORD size = sizeof value;
-    ASSERT_EQ(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, runKey, "Tavrel", RRF_RT_REG_SZ, nullptr, value, &size));
-    EXPECT_EQ(std::strlen(value) + 1, sizePassed) << value;
-    setAutoRun(0);
+    DestroyWindow(owner);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, runKey, "Tavrel");
 }
 
 }  // namespace
