@@ -227,8 +227,7 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     EXPECT_EQ(driver::iniText(1, 1, 8, 0, 0), folder.readIni());
     app.emplace(folder);
     ASSERT_TRUE(folder.waitWallpapers(4));
-    EXPECT_EQ(0u, folder.wallpapersSet().back().find(folder.path() + "\\WallPaper\\1024_768\\"))
-        << folder.wallpapersSet().back();
+    EXPECT_EQ(0u, folder.wallpapersSet().back().find(folder.path() + "\\WallPaper\\1024_768\\"));
 }
 
 // A 640 x 480 picture, left half pink and right half green, in each style;

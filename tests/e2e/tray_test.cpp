@@ -1,6 +1,5 @@
-// The tray program as a person uses it: real clicks on the icon Wine's
-// taskbar draws and on its menu, the dialogs' guards, the rotation around
-// the dialogs, and the About box.
+// The tray program as a person uses it: real clicks on the icon Wine's taskbar
+// draws and on its menu, the dialogs, the rotation around them, About.
 
 #include <gtest/gtest.h>
 

@@ -44,7 +44,8 @@ bool start(std::string commandLine, const char* folder, PROCESS_INFORMATION& inf
 
 }  // namespace
 
-std::string unixPathOf(const std::string& windowsPath)
+// Through Wine's drives.
+static std::string unixPathOf(const std::string& windowsPath)
 {
     using ToUnix = char*(CDECL*)(const WCHAR*);
     static const auto toUnix = reinterpret_cast<ToUnix>(

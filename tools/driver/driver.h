@@ -15,7 +15,6 @@ constexpr WORD kSettings = 32771, kAbout = 32772, kExit = 32773;  // the tray me
 constexpr const char* kDialogClass = "#32770";
 constexpr const char* kSettingsTitle = "\xC9\xE8\xD6\xC3";  // 设置
 
-std::string unixPathOf(const std::string& windowsPath);  // through Wine's drives
 std::optional<std::string> readFileBytes(const std::string& path);
 bool writeFileBytes(const std::string& path, const std::string& bytes);
 bool removeTree(const std::string& path);
