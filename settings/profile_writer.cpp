@@ -130,8 +130,9 @@ bool toWindowsUnicode(std::string& bytes)
         text.resize(static_cast<size_t>(
             length ? MultiByteToWideChar(CP_UTF8, 0, bytes.data() + 3, length, &text[0], length) : 0));
     } else if (bytes.compare(0, 2, "\xFE\xFF") == 0) {
+        const auto* units = reinterpret_cast<const unsigned char*>(bytes.data());
         for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-            text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) << 8 | static_cast<unsigned char>(bytes[i + 1]));
+            text += static_cast<wchar_t>(units[i] << 8 | units[i + 1]);
     } else {
         return false;
     }
