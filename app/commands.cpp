@@ -1,7 +1,8 @@
 #include "app/commands.h"
 
-#include "app/resource.h"
 #include "base/globals.h"
+#include "base/ui_language.h"
+#include "res/resource.h"
 #include "rotation/rotation_timer.h"
 #include "settings/autorun.h"
 #include "ui/about_dialog.h"
@@ -26,8 +27,9 @@ void openSettings(HWND window)
     activeSettingsDialog = &state;
     state.settings = showSettings;
 
-    const INT_PTR result = DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_SETTINGS), window,
-                                           settingsDialogProc, 0);
+    const INT_PTR result = DialogBoxIndirectParamA(
+        appInstance, static_cast<LPCDLGTEMPLATEA>(localizedTemplate(appInstance, RT_DIALOG, IDD_SETTINGS)), window,
+        settingsDialogProc, 0);
     if (result == IDOK) {
         // Still in the style and order that were in force before the dialog.
         if (state.listChanged)
@@ -48,7 +50,8 @@ void openAbout(HWND window)
         return;
     aboutDialogOpen = 1;
     KillTimer(window, IDT_ROTATION);
-    DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_ABOUT), window, aboutDialogProc, 0);
+    DialogBoxIndirectParamA(appInstance, static_cast<LPCDLGTEMPLATEA>(localizedTemplate(appInstance, RT_DIALOG, IDD_ABOUT)),
+                            window, aboutDialogProc, 0);
     startRotationTimer(window);
     aboutDialogOpen = 0;
 }

@@ -1,11 +1,11 @@
 #include "app/main_window.h"
 
 #include "app/commands.h"
-#include "app/resource.h"
 #include "app/tray.h"
 #include "base/globals.h"
 #include "base/module_path.h"
 #include "base/path_text.h"
+#include "res/resource.h"
 #include "rotation/rotation_timer.h"
 #include "settings/profile_file.h"
 #include "settings/settings_store.h"

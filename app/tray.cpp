@@ -5,9 +5,10 @@
 #include <cstring>
 
 #include "app/main_window.h"
-#include "app/resource.h"
 #include "base/globals.h"
 #include "base/scoped_win.h"
+#include "base/ui_language.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -58,7 +59,8 @@ void showTrayMenu(HWND window)
 {
     POINT cursor;
     GetCursorPos(&cursor);
-    ScopedMenu menu(LoadMenuA(appInstance, MAKEINTRESOURCEA(IDR_TRAYMENU)));
+    const void* menuTemplate = localizedTemplate(appInstance, RT_MENU, IDR_TRAYMENU);
+    ScopedMenu menu(menuTemplate ? LoadMenuIndirectA(menuTemplate) : nullptr);
     if (!menu.get())
         return;
     HMENU popup = GetSubMenu(menu.get(), 0);

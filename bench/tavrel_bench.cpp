@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "base/globals.h"
+#include "res/resource.h"
 #include "rotation/wallpaper_list.h"
 #include "settings/profile_file.h"
-#include "app/resource.h"
 #include "per_key_profile.h"
 #include "settings/settings_store.h"
 #include "ui/settings_dialog.h"

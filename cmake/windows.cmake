@@ -25,6 +25,7 @@ add_library(tavrel_win STATIC
     settings/autorun.cpp
     settings/folder_scan.cpp
     base/module_path.cpp
+    base/ui_language.cpp
     settings/profile_file.cpp
     settings/profile_writer.cpp
     settings/settings_store.cpp
@@ -51,7 +52,7 @@ configure_file(res/version.h.in ${TAVREL_GENERATED}/version.h @ONLY)
 add_library(tavrel_resources OBJECT res/tavrel.rc)
 target_include_directories(tavrel_resources PRIVATE ${TAVREL_GENERATED} ${CMAKE_SOURCE_DIR})
 set_source_files_properties(res/tavrel.rc PROPERTIES
-    OBJECT_DEPENDS "${TAVREL_IMAGES};${CMAKE_SOURCE_DIR}/app/resource.h;${TAVREL_GENERATED}/version.h")
+    OBJECT_DEPENDS "${TAVREL_IMAGES};${CMAKE_SOURCE_DIR}/res/resource.h;${TAVREL_GENERATED}/version.h")
 add_dependencies(tavrel_resources tavrel_images)
 
 add_executable(Tavrel WIN32 app/main.cpp $<TARGET_OBJECTS:tavrel_resources>)

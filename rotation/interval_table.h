@@ -1,12 +1,13 @@
 #pragma once
 // The twenty rotation periods the settings offer; the row index is what
-// alteTime stores. Labels are code page 936 bytes.
+// alteTime stores. Labels are code page 936 bytes, and ASCII in English.
 
 #include <cstdint>
 
 struct IntervalRow {
     const char* label;
     int32_t seconds;
+    const char* englishLabel;
 };
 
 constexpr int kIntervalCount = 20;

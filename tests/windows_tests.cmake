@@ -26,6 +26,7 @@ foreach(name startup_test rotation_test settings_dialog_test tray_test)
         ENVIRONMENT "TAVREL_BIN_DIR=$<TARGET_FILE_DIR:Tavrel>;TAVREL_ARTIFACTS=${CMAKE_SOURCE_DIR}/build/windows/artifacts")
 endforeach()
 target_compile_definitions(tray_test PRIVATE TAVREL_TEST_VERSION="${PROJECT_VERSION}")
+set_property(TEST windows_ui_test APPEND PROPERTY ENVIRONMENT TAVREL_LOCALE=C.UTF-8)  # a code page other than 936
 
 # The release zip, packed by CPack from what the build made (a fixture; no
 # build runs while the tests do), and its contents.

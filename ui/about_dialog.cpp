@@ -1,8 +1,8 @@
 #include "ui/about_dialog.h"
 
-#include "app/resource.h"
 #include "base/globals.h"
 #include "base/scoped_win.h"
+#include "res/resource.h"
 
 namespace {
 

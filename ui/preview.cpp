@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "app/resource.h"
 #include "base/globals.h"
 #include "base/path_text.h"
 #include "base/scoped_win.h"
+#include "res/resource.h"
 #include "ui/list_row.h"
 #include "ui/preview_geometry.h"
 #include "ui/settings_dialog.h"

@@ -4,10 +4,11 @@
 
 #include <vector>
 
-#include "app/resource.h"
 #include "base/globals.h"
 #include "base/path_text.h"
 #include "base/scoped_win.h"
+#include "base/ui_language.h"
+#include "res/resource.h"
 #include "rotation/interval_table.h"
 #include "rotation/wallpaper_list.h"
 #include "ui/file_selection.h"
@@ -21,8 +22,6 @@ const char kImageFilter[] =
     "BMP file(*.bmp)\0*.bmp\0"
     "JPEG file(*.jpg)\0*.jpg\0"
     "GIF file(*.gif)\0*.gif\0";
-
-constexpr UINT kLabelCodePage = 936;
 
 // Large enough for a real multiple selection of photos with long names.
 constexpr DWORD kSelectionBufferSize = 64 * 1024;
@@ -39,15 +38,11 @@ bool isChecked(HWND dialog, int id)
     return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-// The labels are code page 936 text whatever the system's ANSI code page
-// is, so they go in as Unicode; the ANSI bytes only when 936 is missing.
-void addIntervalLabel(HWND combo, const char* label)
+// The Chinese labels are code page 936 bytes, shown only where that is the
+// ANSI code page.
+void addIntervalLabel(HWND combo, const IntervalRow& row)
 {
-    wchar_t wide[32];
-    if (MultiByteToWideChar(kLabelCodePage, MB_ERR_INVALID_CHARS, label, -1, wide, 32) > 0)
-        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide));
-    else
-        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label));
+    SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(chineseTexts() ? row.label : row.englishLabel));
 }
 
 }  // namespace
@@ -140,7 +135,7 @@ BOOL SettingsDialogState::initSettingsDialog()
         checkButton(dialogWindow, IDC_SEQUENTIAL + settings.showOrder, true);
 
     for (const IntervalRow& row : kIntervalTable)
-        addIntervalLabel(control(IDC_INTERVAL), row.label);
+        addIntervalLabel(control(IDC_INTERVAL), row);
     sendControl(IDC_INTERVAL, CB_SETCURSEL, static_cast<WPARAM>(settings.alteTime));
 
     checkButton(dialogWindow, IDC_PREVIEW, settings.preview != 0);

@@ -1,6 +1,5 @@
-// The program's windows in process, where Windows differs from Wine: list
-// rows whose length is over-reported on a double-byte code page or longer
-// than a path, and a taskbar that refuses the tray icon or restarts.
+// The program's windows in process (under code page 1252), where Windows
+// differs from Wine: list rows, the texts, the taskbar that refuses the icon.
 
 #include <gtest/gtest.h>
 
@@ -15,9 +14,13 @@
 #include "app/main_window.h"
 #include "app/tray.h"
 #include "base/globals.h"
+#include "base/ui_language.h"
+#include "res/resource.h"
+#include "settings/profile_file.h"
 #include "driver.h"
 #include "import_slot.h"
 #include "ui/list_row.h"
+#include "ui/settings_dialog.h"
 
 namespace {
 
@@ -44,6 +47,33 @@ TEST(ListRows, ReadRightWhateverTheLengthReportedAndNoneOverrunsThePathBuffer)
     EXPECT_FALSE(readListRow(list, 1, out.text)) << "a row no path buffer holds";
     EXPECT_EQ('g', out.guard);
     DestroyWindow(list);
+}
+
+// English where the code page is not 936: the dialogs, the labels, the menu.
+TEST(Resources, EnglishTexts)
+{
+    ASSERT_NE(936u, GetACP());
+    const HINSTANCE instance = appInstance = GetModuleHandleA(nullptr);
+    SettingsDialogState state;
+    activeSettingsDialog = &state;
+    HWND dialog = CreateDialogIndirectParamA(
+        instance, static_cast<LPCDLGTEMPLATEA>(localizedTemplate(instance, RT_DIALOG, IDD_SETTINGS)), nullptr,
+        settingsDialogProc, 0);
+    char caption[32] = {}, label[32] = {};
+    GetWindowTextA(dialog, caption, sizeof caption);
+    SendDlgItemMessageA(dialog, IDC_INTERVAL, CB_GETLBTEXT, 19, reinterpret_cast<LPARAM>(label));
+    EXPECT_EQ("Settings, 12 hours", std::string(caption) + ", " + label);
+    DestroyWindow(dialog);
+    activeSettingsDialog = nullptr;
+    HMENU menu = LoadMenuIndirectA(localizedTemplate(instance, RT_MENU, IDR_TRAYMENU));
+    std::vector<std::string> items;
+    for (int i = 0; i < GetMenuItemCount(GetSubMenu(menu, 0)); ++i) {
+        char text[64] = {};
+        GetMenuStringA(GetSubMenu(menu, 0), i, text, sizeof text, MF_BYPOSITION);
+        items.push_back(text);
+    }
+    EXPECT_EQ((std::vector<std::string>{"&Settings", "&About Tavrel", "", "E&xit"}), items);
+    DestroyMenu(menu);
 }
 
 IMPORT_SLOT(Shell_NotifyIconA, 8);
@@ -124,15 +154,12 @@ TEST(TrayIcon, RefusedAddsAreOfferedAgainAndTheCloseTakesTheIconAway)
     EXPECT_EQ(4, adds) << "not added again after the taskbar restarted";
     // Closed, as Exit closes it: the icon is taken away (Windows would leave
     // it on the taskbar until the pointer passes over it).
+    profileFile.setPath("");  // nothing saved beside this test
     SendMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(1, deletes);
     const std::string small = std::to_string(GetSystemMetrics(SM_CXSMICON)) + "x" + std::to_string(GetSystemMetrics(SM_CYSMICON));
     EXPECT_EQ(std::vector<std::string>{small}, iconLoads);
     EXPECT_EQ(iconLoaded, iconDestroyed);
-    char ini[MAX_PATH] = {};  // saved at the close, beside this test
-    GetModuleFileNameA(nullptr, ini, sizeof ini);
-    lstrcpyA(std::strrchr(ini, '\\') + 1, "Tavrel.ini");
-    DeleteFileA(ini);
 }
 
 }  // namespace
