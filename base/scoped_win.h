@@ -172,18 +172,18 @@ class ScopedCurrentDirectory {
 public:
     ScopedCurrentDirectory()
     {
-        const DWORD length = GetCurrentDirectoryA(sizeof saved_, saved_);
-        if (length == 0 || length >= sizeof saved_)
+        const DWORD length = GetCurrentDirectoryW(MAX_PATH, saved_);
+        if (length == 0 || length >= MAX_PATH)
             saved_[0] = '\0';
     }
     ~ScopedCurrentDirectory()
     {
         if (saved_[0])
-            SetCurrentDirectoryA(saved_);
+            SetCurrentDirectoryW(saved_);
     }
     ScopedCurrentDirectory(const ScopedCurrentDirectory&) = delete;
     ScopedCurrentDirectory& operator=(const ScopedCurrentDirectory&) = delete;
 
 private:
-    char saved_[MAX_PATH];
+    wchar_t saved_[MAX_PATH];  // a name outside the code page would come back with '?' in ANSI
 };

@@ -24,9 +24,5 @@ set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
 # folder named after the zip.
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_PACKAGE_CHECKSUM SHA256)
-# The wallpapers' Chinese names in code page 936, as Explorer reads them.
-set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/zip_names.cmake)
-set(CPACK_TAVREL_PYTHON ${Python3_EXECUTABLE})
-set(CPACK_TAVREL_ZIP_NAMES ${CMAKE_SOURCE_DIR}/scripts/zip_names_cp936.py)
 set(TAVREL_RELEASE_ZIP ${CMAKE_BINARY_DIR}/${CPACK_PACKAGE_FILE_NAME}.zip)
 include(CPack)

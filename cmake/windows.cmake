@@ -24,6 +24,7 @@ add_library(tavrel_win STATIC
     rotation/wallpaper_applier.cpp
     settings/autorun.cpp
     settings/folder_scan.cpp
+    base/ansi_path.cpp
     base/module_path.cpp
     base/ui_language.cpp
     settings/profile_file.cpp

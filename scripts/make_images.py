@@ -739,11 +739,11 @@ def tile_violet(n):
 WALLPAPERS = [
     # folder, relative name, drawing, width, height
     ("800_600", "dawn.bmp", dawn, 800, 600),
-    ("800_600", "山水.jpg", shanshui, 800, 600),
+    ("800_600", "hills.jpg", shanshui, 800, 600),
     ("800_600", "more/waves.gif", waves, 800, 600),
     ("800_600", "tile_red.bmp", tile_red, 256, 256),
     ("1024_768", "night.jpg", night, 1024, 768),
-    ("1024_768", "晚霞.bmp", wanxia, 1024, 768),
+    ("1024_768", "sunset.bmp", wanxia, 1024, 768),
     ("1024_768", "more/rings.gif", rings, 1024, 768),
     ("1024_768", "tile_violet.gif", tile_violet, 256, 256),
 ]

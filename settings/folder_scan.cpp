@@ -2,8 +2,9 @@
 
 #include <windows.h>
 
-#include <cstring>
+#include <cwchar>
 
+#include "base/ansi_path.h"
 #include "base/globals.h"
 #include "base/module_path.h"
 #include "base/path_text.h"
@@ -12,25 +13,28 @@
 
 namespace {
 
-bool isDotEntry(const char* name)
+bool isDotEntry(const wchar_t* name)
 {
-    return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+    return std::wcscmp(name, L".") == 0 || std::wcscmp(name, L"..") == 0;
 }
 
 // Thumbs.db and desktop.ini, which Windows keeps in picture folders, are
 // hidden system files, not pictures.
 bool isHiddenOrSystem(DWORD attributes) { return (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0; }
 
-// Folder, backslash and name; false when that would not fit a list entry.
-// The name is read within its 260 bytes only: Wine may leave a long one
-// without a terminator.
-bool buildEntryPath(char (&out)[kPathSize], const char* folder, const WIN32_FIND_DATAA& found)
+// Folder, backslash and name; false when that would not fit a list entry or
+// the name has no ANSI form, nor a short one. A name is read within its
+// buffer only: Wine may leave a long one without a terminator.
+bool buildEntryPath(char (&out)[kPathSize], const char* folder, const WIN32_FIND_DATAW& found)
 {
-    const size_t nameLength = strnlen(found.cFileName, sizeof found.cFileName);
-    if (nameLength == 0 || nameLength >= sizeof found.cFileName)
+    char name[kPathSize];
+    const size_t longLength = wcsnlen(found.cFileName, MAX_PATH);
+    const size_t shortLength = wcsnlen(found.cAlternateFileName, 14);
+    if (longLength == 0 || longLength >= MAX_PATH || shortLength >= 14)
         return false;
-    char name[sizeof found.cFileName];
-    std::memcpy(name, found.cFileName, nameLength + 1);
+    if (!ansiName(found.cFileName, name, sizeof name) &&
+        (shortLength == 0 || !ansiName(found.cAlternateFileName, name, sizeof name)))
+        return false;
     return copyText(out, sizeof out, folder) && appendText(out, sizeof out, "\\") &&
            appendText(out, sizeof out, name);
 }
@@ -40,12 +44,13 @@ bool buildEntryPath(char (&out)[kPathSize], const char* folder, const WIN32_FIND
 // current directory at the last folder entered.
 void scanWallpaperFolder(const char* folder)
 {
-    if (!SetCurrentDirectoryA(folder))
+    wchar_t wideFolder[kPathSize];
+    if (!widePath(folder, wideFolder, kPathSize) || !SetCurrentDirectoryW(wideFolder))
         return;
-    WIN32_FIND_DATAA found;
+    WIN32_FIND_DATAW found;
     // The search is bound to this folder now, so entering a subfolder later
     // does not disturb it.
-    ScopedFindHandle search(FindFirstFileA("*.*", &found));
+    ScopedFindHandle search(FindFirstFileW(L"*.*", &found));
     if (!search.valid())
         return;
     do {
@@ -58,7 +63,7 @@ void scanWallpaperFolder(const char* folder)
         } else if (!isHiddenOrSystem(found.dwFileAttributes) && buildEntryPath(path, folder, found)) {
             wallpaperList.append(path);
         }
-    } while (FindNextFileA(search.get(), &found));
+    } while (FindNextFileW(search.get(), &found));
 }
 
 }  // namespace

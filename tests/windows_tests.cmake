@@ -19,14 +19,16 @@ endforeach()
 # End to end: the real Tavrel.exe in fresh folders of the prefix. They share
 # one desktop and one single-instance window title, so they run one at a time.
 # Screenshots go beside the shipped build whichever tree took them.
-foreach(name startup_test rotation_test settings_dialog_test tray_test)
+foreach(name startup_test rotation_test settings_dialog_test tray_test english_test)
     tavrel_add_test(${name} SOURCES e2e/${name}.cpp LIBS tavrel_driver LABELS e2e)
     add_dependencies(${name} Tavrel activedesktop_standin)
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop
         ENVIRONMENT "TAVREL_BIN_DIR=$<TARGET_FILE_DIR:Tavrel>;TAVREL_ARTIFACTS=${CMAKE_SOURCE_DIR}/build/windows/artifacts")
 endforeach()
 target_compile_definitions(tray_test PRIVATE TAVREL_TEST_VERSION="${PROJECT_VERSION}")
-set_property(TEST windows_ui_test APPEND PROPERTY ENVIRONMENT TAVREL_LOCALE=C.UTF-8)  # a code page other than 936
+foreach(name windows_ui_test english_test)  # under a code page other than 936
+    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT TAVREL_LOCALE=C.UTF-8)
+endforeach()
 
 # The release zip, packed by CPack from what the build made (a fixture; no
 # build runs while the tests do), and its contents.

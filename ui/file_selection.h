@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
-// `fileOffset` is the dialog's nFileOffset. Paths that would not fit a
-// 260-byte buffer with their terminator are left out.
-std::vector<std::string> selectedPaths(const char* buffer, size_t bufferSize, size_t fileOffset);
+// In Unicode, so that no name comes back with '?' in it. `bufferSize` and
+// `fileOffset` (the dialog's nFileOffset) count characters. Paths longer
+// than a path buffer holds are left out.
+std::vector<std::wstring> selectedPaths(const wchar_t* buffer, size_t bufferSize, size_t fileOffset);

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "base/ansi_path.h"
 #include "base/globals.h"
 #include "base/path_text.h"
 #include "base/scoped_win.h"
@@ -17,11 +18,11 @@
 
 namespace {
 
-const char kImageFilter[] =
-    "All Image Files(*.bmp;*.jpg;*.gif)\0*.bmp;*.jpg;*.gif\0"
-    "BMP file(*.bmp)\0*.bmp\0"
-    "JPEG file(*.jpg)\0*.jpg\0"
-    "GIF file(*.gif)\0*.gif\0";
+const wchar_t kImageFilter[] =
+    L"All Image Files(*.bmp;*.jpg;*.gif)\0*.bmp;*.jpg;*.gif\0"
+    L"BMP file(*.bmp)\0*.bmp\0"
+    L"JPEG file(*.jpg)\0*.jpg\0"
+    L"GIF file(*.gif)\0*.gif\0";
 
 // Large enough for a real multiple selection of photos with long names.
 constexpr DWORD kSelectionBufferSize = 64 * 1024;
@@ -31,6 +32,24 @@ void checkButton(HWND dialog, int id, bool checked)
     HWND button = GetDlgItem(dialog, id);
     if (button)
         SendMessageA(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+// Stored, such a name would be a path that does not exist.
+void tellNamesLeftOut(HWND dialog)
+{
+    if (chineseTexts()) {
+        // 有些文件的名称含有本系统无法表示的字符，且没有短文件名，未能添加。
+        MessageBoxW(dialog,
+                    L"\u6709\u4e9b\u6587\u4ef6\u7684\u540d\u79f0\u542b\u6709\u672c\u7cfb\u7edf\u65e0\u6cd5"
+                    L"\u8868\u793a\u7684\u5b57\u7b26\uff0c\u4e14\u6ca1\u6709\u77ed\u6587\u4ef6\u540d\uff0c"
+                    L"\u672a\u80fd\u6dfb\u52a0\u3002",
+                    L"Tavrel", MB_OK | MB_ICONWARNING);
+    } else {
+        MessageBoxW(dialog,
+                    L"Some files were not added: their names have characters this system's code page cannot "
+                    L"show, and no short name.",
+                    L"Tavrel", MB_OK | MB_ICONWARNING);
+    }
 }
 
 bool isChecked(HWND dialog, int id)
@@ -201,10 +220,12 @@ void SettingsDialogState::addListRow(const char* path) const
 
 void SettingsDialogState::addImages()
 {
-    std::vector<char> selection(kSelectionBufferSize, '\0');
+    // In Unicode: the ANSI dialog hands back '?' for a character outside the
+    // code page, a file that does not exist.
+    std::vector<wchar_t> selection(kSelectionBufferSize, L'\0');
 
-    OPENFILENAMEA request = {};
-    request.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    OPENFILENAMEW request = {};
+    request.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     request.hwndOwner = dialogWindow;
     request.lpstrFilter = kImageFilter;
     request.nFilterIndex = 1;
@@ -217,13 +238,21 @@ void SettingsDialogState::addImages()
         // The dialog moves the current directory to the folder browsed
         // (OFN_NOCHANGEDIR does not stop that for the open dialog).
         ScopedCurrentDirectory keep;
-        chosen = GetOpenFileNameA(&request);
+        chosen = GetOpenFileNameW(&request);
     }
     if (!chosen)
         return;
 
-    for (const std::string& path : selectedPaths(selection.data(), selection.size(), request.nFileOffset))
-        addListRow(path.c_str());
+    int leftOut = 0;
+    for (const std::wstring& path : selectedPaths(selection.data(), selection.size(), request.nFileOffset)) {
+        char ansi[kPathSize];
+        if (ansiPath(path.c_str(), ansi, sizeof ansi))
+            addListRow(ansi);
+        else
+            ++leftOut;
+    }
+    if (leftOut > 0)
+        tellNamesLeftOut(dialogWindow);
 
     if (sendControl(IDC_FILELIST, LB_GETCOUNT) > 0 && sendControl(IDC_FILELIST, LB_GETCURSEL) == LB_ERR) {
         sendControl(IDC_FILELIST, LB_SETCURSEL, 0);

@@ -12,7 +12,6 @@
 
 namespace {
 
-const char kMenuClass[] = "#32768";
 constexpr int kInterval = 1010, kTile = 1011, kRandom = 1015;  // the settings dialog's controls
 
 void closeDialog(HWND dialog, int button = IDCANCEL)
@@ -21,24 +20,12 @@ void closeDialog(HWND dialog, int button = IDCANCEL)
     EXPECT_TRUE(driver::waitGone(dialog));
 }
 
-// The menu opened by a right click on the icon, or null.
-HWND openTrayMenu(const driver::Tavrel& app)
-{
-    const auto icon = driver::waitForTrayIcon(true);
-    if (!icon)
-        return nullptr;
-    driver::xdotoolClick((icon->left + icon->right) / 2, (icon->top + icon->bottom) / 2, 3);
-    HWND menu = driver::waitShown(app.pid(), kMenuClass);
-    Sleep(300);
-    return menu;
-}
-
 // Clicks the menu's item `row` (0: 设置, 1: 关于, 19 pixels each under an
 // 11-pixel top; -1: 退出, the last); the dialog titled `title` that it opens.
 HWND chooseFromMenu(const driver::Tavrel& app, int row, const char* title = nullptr)
 {
     RECT box = {};
-    HWND menu = openTrayMenu(app);
+    HWND menu = driver::openTrayMenu(app);
     if (!menu || !GetWindowRect(menu, &box))
         return nullptr;
     driver::xdotoolClick(box.left + 20, row < 0 ? box.bottom - 10 : box.top + 11 + 19 * row);
@@ -76,8 +63,8 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     driver::xdotoolClick((icon->left + icon->right) / 2, (icon->top + icon->bottom) / 2, 1, 3);  // a click, a double
     Sleep(700);
     EXPECT_EQ(nullptr, driver::waitShown(app.pid(), driver::kDialogClass, nullptr, 0)) << "left clicks opened a dialog";
-    EXPECT_EQ(nullptr, driver::waitShown(0, kMenuClass, nullptr, 0)) << "left clicks opened a menu";
-    HWND menu = openTrayMenu(app);
+    EXPECT_EQ(nullptr, driver::waitShown(0, driver::kMenuClass, nullptr, 0)) << "left clicks opened a menu";
+    HWND menu = driver::openTrayMenu(app);
     ASSERT_NE(nullptr, menu) << "a right click on the icon opened no menu";
     driver::captureScreen().save("tray_menu");
     driver::xdotoolClick(512, 300);  // elsewhere: closes it, as the program's SetForegroundWindow allows

@@ -18,8 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     };
     std::vector<char> buffer(data + std::min<size_t>(size, 3), data + size);  // exact, so that a read past it is caught
     if (size >= 3 && data[0] & 1) {
-        for (const std::string& path : selectedPaths(buffer.data(), buffer.size(), data[1] | (data[2] << 8)))
-            check(path.find('\0') == std::string::npos ? path.c_str() : "", nullptr);  // no NUL inside
+        const std::vector<wchar_t> wide(buffer.begin(), buffer.end());
+        for (const std::wstring& path : selectedPaths(wide.data(), wide.size(), data[1] | (data[2] << 8))) {
+            if (path.empty() || path.size() >= 260 || path.find(L'\0') != std::wstring::npos)
+                std::abort();
+        }
     } else {
         resolveFileList(buffer.data(), buffer.size(), check, nullptr);
     }

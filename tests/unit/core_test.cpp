@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
 #include <memory>
 #include <set>
 #include <string>
@@ -102,20 +103,21 @@ TEST(FileListSection, ResolvesKeysAsPerKeyReads)
 
 TEST(FileSelection, ReadsOneOrSeveralFiles)
 {
-    const auto raw = [](const char* s, size_t n) { return std::string(s, n); };
-    const std::string folder248 = "C:\\" + std::string(245, 'd'), path259 = "C:\\" + std::string(252, 'p') + ".jpg";
-    const struct { const char* name; std::string buffer; size_t fileOffset; Strings expected; } rows[] = {
-        {"drive root keeps one backslash", raw("C:\\\0a.jpg\0\0", 11), 4, {"C:\\a.jpg"}},
-        {"folder ending in a trail byte 0x5C", raw("C:\\\x95\\\0a.jpg\0\0", 13), 6, {"C:\\\x95\\\\a.jpg"}},
-        {"single path of 259 bytes", path259 + '\0', 3, {path259}},
-        {"joined paths over 259 bytes left out", folder248 + '\0' + "a.jpg" + '\0' + "a-much-longer-name.jpg" + '\0' + '\0',
-         folder248.size() + 1, {folder248 + "\\a.jpg"}},
+    using Paths = std::vector<std::wstring>;
+    const auto raw = [](const wchar_t* s, size_t n) { return std::wstring(s, n); };
+    const std::wstring folder248 = L"C:\\" + std::wstring(245, 'd'), path259 = L"C:\\" + std::wstring(252, 'p') + L".jpg";
+    const struct { const char* name; std::wstring buffer; size_t fileOffset; Paths expected; } rows[] = {
+        {"drive root keeps one backslash", raw(L"C:\\\0a.jpg\0\0", 11), 4, {L"C:\\a.jpg"}},
+        {"single path of 259 characters", path259 + L'\0', 3, {path259}},
+        {"joined paths over 259 characters left out",
+         folder248 + L'\0' + L"a.jpg" + L'\0' + L"a-much-longer-name.jpg" + L'\0' + L'\0', folder248.size() + 1,
+         {folder248 + L"\\a.jpg"}},
     };
     for (const auto& row : rows) {
         // A block of exactly the buffer's size, so the sanitizers see any read past it.
-        std::unique_ptr<char[]> buffer(new char[row.buffer.size()]);
-        std::memcpy(buffer.get(), row.buffer.data(), row.buffer.size());
-        EXPECT_EQ(row.expected, selectedPaths(buffer.get(), row.buffer.size(), row.fileOffset)) << row.name;
+        std::unique_ptr<wchar_t[]> buffer(new wchar_t[row.buffer.size()]);
+        std::wmemcpy(buffer.get(), row.buffer.data(), row.buffer.size());
+        EXPECT_TRUE(row.expected == selectedPaths(buffer.get(), row.buffer.size(), row.fileOffset)) << row.name;
     }
 }
 

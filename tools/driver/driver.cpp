@@ -99,10 +99,19 @@ std::optional<DWORD> runUnix(const std::string& commandLine, DWORD timeoutMs)
     return result ? std::optional<DWORD>(std::strtoul(result->c_str(), nullptr, 10)) : std::nullopt;
 }
 
-AppFolder::AppFolder(const std::string& name, bool withWallpapers) : path_("C:\\tavrel-e2e\\" + name + "-" + serial())
+AppFolder::AppFolder(const std::string& name, bool withWallpapers)
 {
+    // Made in Unicode; known by its short name where the code page has no form for it.
+    WCHAR wide[MAX_PATH];
+    char ansi[MAX_PATH];
+    BOOL lossy = FALSE;
     CreateDirectoryA("C:\\tavrel-e2e", nullptr);
-    CreateDirectoryA(path_.c_str(), nullptr);
+    MultiByteToWideChar(CP_UTF8, 0, ("C:\\tavrel-e2e\\" + name + "-" + serial()).c_str(), -1, wide, MAX_PATH);
+    CreateDirectoryW(wide, nullptr);
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, ansi, MAX_PATH, nullptr, &lossy);
+    if (lossy && GetShortPathNameW(wide, wide, MAX_PATH))
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, MAX_PATH, nullptr, nullptr);
+    path_ = ansi;
     CopyFileA((binDir() + "\\Tavrel.exe").c_str(), exe().c_str(), FALSE);
     if (withWallpapers)
         runUnix("cp -r '" + unixPathOf(binDir() + "\\WallPaper") + "' '" + unixPathOf(path_) + "/'");
@@ -202,6 +211,17 @@ HWND Tavrel::open(WORD id, const char* title) const
     HWND dialog = waitShown(pid_, kDialogClass, title);
     Sleep(300);  // let the first paint finish before looking or clicking
     return dialog;
+}
+
+HWND openTrayMenu(const Tavrel& app)
+{
+    const auto icon = waitForTrayIcon(true);
+    if (!icon)
+        return nullptr;
+    xdotoolClick((icon->left + icon->right) / 2, (icon->top + icon->bottom) / 2, 3);
+    HWND menu = waitShown(app.pid(), kMenuClass);
+    Sleep(300);
+    return menu;
 }
 
 std::string fileListSection(const Strings& files)

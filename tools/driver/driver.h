@@ -12,7 +12,7 @@ namespace driver {
 
 using Strings = std::vector<std::string>;
 constexpr WORD kSettings = 32771, kAbout = 32772, kExit = 32773;  // the tray menu's commands
-constexpr const char* kDialogClass = "#32770";
+constexpr const char *kDialogClass = "#32770", *kMenuClass = "#32768";
 constexpr const char* kSettingsTitle = "\xC9\xE8\xD6\xC3";  // 设置
 
 std::optional<std::string> readFileBytes(const std::string& path);
@@ -84,6 +84,9 @@ std::string fileListSection(const Strings& files);
 std::vector<HWND> windowsOf(DWORD pid, const std::string& title = "", const std::string& className = "");
 HWND waitShown(DWORD pid, const std::string& className, const char* title = nullptr, DWORD timeoutMs = 10000);
 bool waitGone(HWND window, DWORD timeoutMs = 10000);
+
+// The tray menu opened by a right click on the icon, painted; or null.
+HWND openTrayMenu(const Tavrel& app);
 
 // Real input through the X server, at desktop coordinates or a window's middle.
 void xdotoolClick(int x, int y, int button = 1, int repeat = 1);
