@@ -1,5 +1,6 @@
 #include "app/commands.h"
 
+#include "app/tray.h"
 #include "base/globals.h"
 #include "base/ui_language.h"
 #include "res/resource.h"
@@ -33,7 +34,7 @@ void openSettings(HWND window)
     if (result == IDOK) {
         // Still in the style and order that were in force before the dialog.
         if (state.listChanged)
-            onRotationTick(IDT_ROTATION);
+            rotateWallpaper(window, IDT_ROTATION);
         showSettings = state.settings;
         // Kept as it really is, so that the next dialog shows the truth.
         showSettings.autoRun = setAutoRun(showSettings.autoRun);
@@ -56,6 +57,21 @@ void openAbout(HWND window)
     aboutDialogOpen = 0;
 }
 
+// Both wait while a dialog is open (their menu items are greyed then).
+void showNextNow(HWND window)
+{
+    if (settingsDialogOpen || aboutDialogOpen)
+        return;
+    rotateWallpaper(window, IDT_ROTATION);
+    startRotationTimer(window);
+}
+
+void togglePause(HWND window)
+{
+    if (!settingsDialogOpen && !aboutDialogOpen)
+        toggleRotationPause(window);
+}
+
 }  // namespace
 
 void onCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -66,6 +82,12 @@ void onCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case IDM_ABOUT:
         openAbout(window);
+        break;
+    case IDM_NEXT:
+        showNextNow(window);
+        break;
+    case IDM_PAUSE:
+        togglePause(window);
         break;
     case IDM_EXIT:
         PostMessageA(window, WM_CLOSE, 0, 0);

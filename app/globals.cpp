@@ -21,3 +21,7 @@ int aboutDialogOpen = 0;
 SettingsDialogState* activeSettingsDialog = nullptr;
 // Owned by the About box while it is open.
 HBITMAP aboutBitmap = nullptr;
+// Loaded at start, switched from the tray menu, saved at the close.
+int rotationPaused = 0;
+// Set by each rotation step that reached the shell; shown in the icon's tooltip.
+char shownWallpaper[kPathSize] = "";

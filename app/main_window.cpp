@@ -28,7 +28,9 @@ void onCreate(HWND window)
 {
     settingsFilePath();
     loadSettings();
-    onRotationTick(IDT_ROTATION);
+    // Paused, the picture on the desktop stays over a restart too.
+    if (!rotationPaused)
+        onRotationTick(IDT_ROTATION);
     startRotationTimer(window);
     allowTaskbarCreated(window);
     addTrayIcon(window);
@@ -70,7 +72,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (wParam == IDT_TRAY_RETRY)
             onTrayRetry(window);
         else
-            onRotationTick(wParam);
+            rotateWallpaper(window, wParam);
         return 0;
     case WM_TRAYNOTIFY:
         return onTrayNotify(window, wParam, lParam);

@@ -2,13 +2,13 @@
 
 #include <shellapi.h>
 
-#include <cstring>
-
 #include "app/main_window.h"
+#include "app/tray_tip.h"
 #include "base/globals.h"
 #include "base/scoped_win.h"
 #include "base/ui_language.h"
 #include "res/resource.h"
+#include "rotation/rotation_timer.h"
 
 namespace {
 
@@ -45,7 +45,8 @@ bool notifyIcon(DWORD action, HWND window)
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAYNOTIFY;
     data.hIcon = trayIconImage(window);
-    std::strncpy(data.szTip, kMainWindowTitle, 63);
+    trayTipText(data.szTip, kMainWindowTitle, shownWallpaper,
+                [](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; });
     return Shell_NotifyIconA(action, &data) != FALSE;
 }
 
@@ -66,6 +67,11 @@ void showTrayMenu(HWND window)
     HMENU popup = GetSubMenu(menu.get(), 0);
     if (!popup)
         return;
+    // Neither is for the time a dialog stops the changes.
+    const UINT dialogOpen = settingsDialogOpen || aboutDialogOpen ? MF_GRAYED : MF_ENABLED;
+    EnableMenuItem(popup, IDM_NEXT, MF_BYCOMMAND | dialogOpen);
+    EnableMenuItem(popup, IDM_PAUSE, MF_BYCOMMAND | dialogOpen);
+    CheckMenuItem(popup, IDM_PAUSE, MF_BYCOMMAND | (rotationPaused ? MF_CHECKED : MF_UNCHECKED));
     // Without this the menu would not close when the user clicks elsewhere.
     SetForegroundWindow(window);
     TrackPopupMenu(popup, TPM_BOTTOMALIGN | TPM_LEFTALIGN, cursor.x, cursor.y, 0, window, nullptr);
@@ -101,6 +107,13 @@ void removeTrayIcon(HWND window)
     notifyIcon(NIM_DELETE, window);
     if (HICON icon = reinterpret_cast<HICON>(SendMessageA(window, WM_SETICON, ICON_SMALL, 0)))
         DestroyIcon(icon);
+}
+
+void rotateWallpaper(HWND window, UINT_PTR timerId)
+{
+    // An icon not yet taken gets the tooltip when the retry adds it.
+    if (onRotationTick(timerId))
+        notifyIcon(NIM_MODIFY, window);
 }
 
 LRESULT onTrayNotify(HWND window, WPARAM, LPARAM lParam)

@@ -14,6 +14,8 @@ constexpr UINT_PTR IDT_TRAY_RETRY = 101;
 void addTrayIcon(HWND window);
 void onTrayRetry(HWND window);
 void removeTrayIcon(HWND window);
+// A rotation step (onRotationTick); the tooltip then names the new picture.
+void rotateWallpaper(HWND window, UINT_PTR timerId);
 
 // A right-button press opens the menu; every other mouse message is ignored.
 LRESULT onTrayNotify(HWND window, WPARAM wParam, LPARAM lParam);

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "base/path_text.h"
 #include "base/show_settings.h"
 
 class ProfileFile;
@@ -23,3 +24,7 @@ extern int aboutDialogOpen;
 extern SettingsDialogState* activeSettingsDialog;
 // Bitmap 137 while the About box is open, null otherwise.
 extern HBITMAP aboutBitmap;
+// 1 while the user has paused the changes; saved with the settings.
+extern int rotationPaused;
+// The picture this run last put on the desktop ("" before the first).
+extern char shownWallpaper[kPathSize];

@@ -34,3 +34,5 @@
 #define IDM_SETTINGS 32771
 #define IDM_ABOUT 32772
 #define IDM_EXIT 32773
+#define IDM_NEXT 32774
+#define IDM_PAUSE 32775

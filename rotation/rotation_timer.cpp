@@ -1,6 +1,7 @@
 #include "rotation/rotation_timer.h"
 
 #include "base/globals.h"
+#include "base/path_text.h"
 #include "rotation/interval_table.h"
 #include "rotation/wallpaper_applier.h"
 #include "rotation/wallpaper_list.h"
@@ -18,13 +19,22 @@ UINT rotationPeriodMs()
 
 void startRotationTimer(HWND window)
 {
-    SetTimer(window, IDT_ROTATION, rotationPeriodMs(), nullptr);
+    if (rotationPaused)
+        KillTimer(window, IDT_ROTATION);
+    else
+        SetTimer(window, IDT_ROTATION, rotationPeriodMs(), nullptr);
 }
 
-void onRotationTick(UINT_PTR timerId)
+void toggleRotationPause(HWND window)
+{
+    rotationPaused = !rotationPaused;
+    startRotationTimer(window);
+}
+
+bool onRotationTick(UINT_PTR timerId)
 {
     if (timerId != IDT_ROTATION)
-        return;
+        return false;
     const char* path = nullptr;
     switch (showSettings.showOrder) {
     case 0:
@@ -35,10 +45,11 @@ void onRotationTick(UINT_PTR timerId)
         path = wallpaperList.pickRandom();
         break;
     default:
-        return;
+        return false;
     }
     // The cursor has moved already: a picture that cannot be set still
     // counts as shown.
-    if (path)
-        applyWallpaper(path, showSettings.showMode);
+    if (!path || !applyWallpaper(path, showSettings.showMode))
+        return false;
+    return copyText(shownWallpaper, sizeof shownWallpaper, path);
 }

@@ -8,9 +8,12 @@ constexpr UINT_PTR IDT_ROTATION = 1000;
 
 // Starts or restarts the rotation timer with the period of alteTime's row
 // (an alteTime outside the table is repaired to the 30-minute row first); a
-// restart begins a full period anew.
+// restart begins a full period anew. While paused it stops the timer.
 void startRotationTimer(HWND window);
 
+// Pauses the changes, or resumes them with a full period.
+void toggleRotationPause(HWND window);
+
 // One rotation step: the next or a random picture becomes the wallpaper.
-// Ticks of other timers are ignored.
-void onRotationTick(UINT_PTR timerId);
+// Ticks of other timers are ignored. True when the shell took a picture.
+bool onRotationTick(UINT_PTR timerId);

@@ -43,15 +43,15 @@ BSTR pathToBstr(const char* path)
 
 }  // namespace
 
-void applyWallpaper(const char* path, int32_t showMode)
+bool applyWallpaper(const char* path, int32_t showMode)
 {
     if (!path)
-        return;
+        return false;
     ScopedCom<IActiveDesktop> desktop;
     if (CoCreateInstance(CLSID_ActiveDesktop, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveDesktop,
                          desktop.receiveVoid()) != S_OK ||
         !desktop)
-        return;
+        return false;
 
     COMPONENTSOPT components = {};
     components.dwSize = sizeof components;
@@ -66,9 +66,8 @@ void applyWallpaper(const char* path, int32_t showMode)
 
     {
         ScopedBstr widePath(pathToBstr(path));
-        if (!widePath)
-            return;
-        desktop->SetWallpaper(widePath.get(), 0);
+        if (!widePath || desktop->SetWallpaper(widePath.get(), 0) != S_OK)
+            return false;
     }
-    desktop->ApplyChanges(AD_APPLY_ALL);
+    return desktop->ApplyChanges(AD_APPLY_ALL) == S_OK;
 }

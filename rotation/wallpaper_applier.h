@@ -3,5 +3,6 @@
 #include <cstdint>
 
 // Makes `path` the desktop wallpaper through the shell's Active Desktop
-// object: showMode 0 tiled, 1 centred, anything else stretched. Silent.
-void applyWallpaper(const char* path, int32_t showMode);
+// object: showMode 0 tiled, 1 centred, anything else stretched. Silent;
+// true when the shell took it.
+bool applyWallpaper(const char* path, int32_t showMode);

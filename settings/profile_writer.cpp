@@ -315,7 +315,8 @@ bool appendList(const char* target, const char* listSection, WallpaperList& list
 bool settingsReadBack(const char* path, const char* section, const ProfileSetting* settings, size_t count)
 {
     for (size_t i = 0; i < count; ++i) {
-        if (GetPrivateProfileIntA(section, settings[i].key, -1, path) != static_cast<UINT>(settings[i].value))
+        const UINT expected = settings[i].removed() ? static_cast<UINT>(-1) : static_cast<UINT>(settings[i].value);
+        if (GetPrivateProfileIntA(section, settings[i].key, -1, path) != expected)
             return false;
     }
     return true;
@@ -335,7 +336,7 @@ bool writeSteps(const char* target, const char* section, const ProfileSetting* s
     for (size_t i = 0; i < settingCount && written; ++i) {
         char text[16];
         std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(settings[i].value));
-        written = profileWrite(section, settings[i].key, text, target);
+        written = profileWrite(section, settings[i].key, settings[i].removed() ? nullptr : text, target);
     }
     if (written && !inPlace && !list.isEmpty()) {
         // The first key written makes the platform rewrite the file in its

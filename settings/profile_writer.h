@@ -25,6 +25,8 @@ class WallpaperList;
 struct ProfileSetting {
     const char* key;
     int32_t value;
+    bool zeroRemovesKey = false;  // a key files had not always: absent means 0
+    bool removed() const { return zeroRemovesKey && value == 0; }
 };
 
 // Writes `settings` into `section` ("%u"), then the list as `listSection`

@@ -39,6 +39,7 @@ void loadSettings()
     showSettings.alteTime = oneOf(readSetting("ALTETIME"), 0, 19, 12);
     showSettings.preview = readSetting("PREVIEW") != 0 ? 1 : 0;
     showSettings.autoRun = readSetting("AUTORUN") != 0 ? 1 : 0;
+    rotationPaused = readSetting("PAUSED") == 1 ? 1 : 0;  // missing: an earlier version, never paused
 
     loadFileList();
     if (wallpaperList.isEmpty())
@@ -51,6 +52,8 @@ void saveSettings()
         {"SHOWMODE", showSettings.showMode}, {"SHOWORDER", showSettings.showOrder},
         {"ALTETIME", showSettings.alteTime}, {"PREVIEW", showSettings.preview},
         {"AUTORUN", showSettings.autoRun},
+        // Only while paused, so that other files stay as earlier versions wrote them.
+        {"PAUSED", rotationPaused, true},
     };
     // A failed write leaves the old file whole; nothing is reported.
     writeProfileAtOnce(profileFile, kSettingsSection, settings, sizeof settings / sizeof settings[0],

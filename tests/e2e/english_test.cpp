@@ -6,15 +6,12 @@
 
 #include <windows.h>
 
-#include <algorithm>
+#include <set>
 #include <string>
-#include <vector>
 
 #include "driver.h"
 
 namespace {
-
-using Names = std::vector<std::wstring>;
 
 std::wstring longPath(const std::string& path, UINT codePage = CP_ACP)
 {
@@ -23,29 +20,30 @@ std::wstring longPath(const std::string& path, UINT codePage = CP_ACP)
     return GetLongPathNameW(wide, full, MAX_PATH) ? full : L"<missing> " + std::wstring(wide);
 }
 
-Names sorted(Names names) { return std::sort(names.begin(), names.end()), names; }
-
-// Saved at Exit beside the program and read at the next start; the screenshots
-// show the tray menu and the settings dialog in English.
+// With no list, the 1024-wide desktop's folder WallPaper\1024_768 is scanned,
+// subfolders too but not Windows' hidden thumbnail cache, and the folder is
+// not left in use. The list is saved beside the program at Exit and read at
+// the next start. Screenshots of the tray menu and the settings dialog.
 TEST(English, ChineseNamesReachTheShellAndTheSettingsFile)
 {
     ASSERT_EQ(1252u, GetACP());
+    ASSERT_EQ(1024, GetSystemMetrics(SM_CXSCREEN));
     driver::AppFolder folder("\xE5\xA3\x81\xE7\xBA\xB8", true);  // 壁纸, in UTF-8
     const std::wstring pictures = longPath(folder.path()) + L"\\WallPaper\\1024_768\\";
     ASSERT_TRUE(MoveFileW((pictures + L"sunset.bmp").c_str(), (pictures + L"\u5c71\u6c34.bmp").c_str()));  // 山水
-    const Names expected = {pictures + L"more\\rings.gif", pictures + L"night.jpg", pictures + L"tile_violet.gif",
-                            pictures + L"\u5c71\u6c34.bmp"};
+    const std::string thumbs = folder.path() + "\\WallPaper\\1024_768\\Thumbs.db";
+    ASSERT_TRUE(driver::writeFileBytes(thumbs, "x") && SetFileAttributesA(thumbs.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    const std::set<std::wstring> expected = {pictures + L"more\\rings.gif", pictures + L"night.jpg",
+                                             pictures + L"tile_violet.gif", pictures + L"\u5c71\u6c34.bmp"};
+    std::set<std::wstring> shown, stored;
     {
         driver::Tavrel app(folder);
-        ASSERT_NE(nullptr, app.window());
         for (int i = 0; i < 3; ++i)
             app.tick();
         ASSERT_TRUE(folder.waitWallpapers(4));
-        Names shown;
+        EXPECT_EQ(folder.path(), app.currentDirectory()) << "the scan leaves no folder in use";
         for (const std::string& path : folder.wallpapersSet())
-            shown.push_back(longPath(path, CP_UTF8));
-        EXPECT_EQ(sorted(expected), sorted(shown));
-
+            shown.insert(longPath(path, CP_UTF8));
         ASSERT_NE(nullptr, driver::openTrayMenu(app));
         driver::captureScreen().save("tray_menu_english");
         driver::xdotoolClick(512, 300);
@@ -57,10 +55,10 @@ TEST(English, ChineseNamesReachTheShellAndTheSettingsFile)
         ASSERT_EQ(0u, app.exit().value_or(99));
     }
     const driver::Strings saved = folder.savedList();
-    Names stored;
     for (const std::string& path : saved)
-        stored.push_back(longPath(path));
-    EXPECT_EQ(sorted(expected), sorted(stored));
+        stored.insert(longPath(path));
+    EXPECT_EQ(expected, shown);
+    EXPECT_EQ(expected, stored);
 
     folder.writeIni(driver::iniText(2, 0, 19, 1, 0, {saved.at(1)}));
     driver::Tavrel again(folder);

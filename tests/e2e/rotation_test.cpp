@@ -1,5 +1,5 @@
 // The real program rotating the wallpaper: what it hands the Active Desktop
-// stand-in at start and on every tick, and the default folder it scans.
+// stand-in at start and on every tick.
 
 #include <gtest/gtest.h>
 
@@ -26,8 +26,6 @@ Paths utf8(Paths paths)  // as the stand-in logs the program's code page 936 pat
     }
     return paths;
 }
-
-Paths sorted(Paths paths) { return std::sort(paths.begin(), paths.end()), paths; }
 
 size_t countCalls(const driver::AppFolder& folder, const std::string& prefix)
 {
@@ -90,27 +88,6 @@ TEST(Rotation, DoubledSeparatorAfterTheDriveReachesTheShellAsOne)
     EXPECT_EQ((Paths{single, "\\\\server\\share\\a.bmp"}), folder.wallpapersSet());
     ASSERT_EQ(0u, app.exit().value_or(99));
     EXPECT_EQ((Paths{doubled, "\\\\server\\share\\a.bmp"}), folder.savedList()) << "the list keeps its text";
-}
-
-// With no list, the 1024-wide desktop's folder WallPaper\1024_768 is scanned,
-// subfolders too but not Windows' hidden thumbnail cache, the folder is not
-// left in use, and the list is saved.
-TEST(Rotation, ScreenWidth1024ScansItsFolderOnceAndKeepsTheList)
-{
-    ASSERT_EQ(1024, GetSystemMetrics(SM_CXSCREEN));
-    driver::AppFolder folder("rotate-1024", true);
-    Paths shipped;
-    for (const char* name : {"more\\rings.gif", "night.jpg", "tile_violet.gif", "sunset.bmp"})
-        shipped.push_back(folder.path() + "\\WallPaper\\1024_768\\" + name);
-    const std::string thumbs = folder.path() + "\\WallPaper\\1024_768\\Thumbs.db";
-    ASSERT_TRUE(driver::writeFileBytes(thumbs, "x") && SetFileAttributesA(thumbs.c_str(), FILE_ATTRIBUTE_HIDDEN));
-    driver::Tavrel app(folder);
-    ASSERT_TRUE(waitForChanges(folder, 1));
-    EXPECT_EQ(folder.path(), app.currentDirectory()) << "the scan leaves no folder in use";
-    ASSERT_EQ(0u, app.exit().value_or(99));
-    const Paths saved = folder.savedList();
-    EXPECT_EQ(sorted(shipped), sorted(saved));
-    EXPECT_EQ(utf8({saved.back()}), folder.wallpapersSet()) << "shown, then saved from the next";
 }
 
 }  // namespace

@@ -20,18 +20,29 @@ void closeDialog(HWND dialog, int button = IDCANCEL)
     EXPECT_TRUE(driver::waitGone(dialog));
 }
 
-// Clicks the menu's item `row` (0: 设置, 1: 关于, 19 pixels each under an
-// 11-pixel top; -1: 退出, the last); the dialog titled `title` that it opens.
+// Clicks the menu's item `row` (0: 下一张壁纸, 1: 暂停更换, then a separator,
+// 2: 设置, 3: 关于; 19 pixels each under an 11-pixel top, a separator 9;
+// -1: 退出, the last); the dialog titled `title` that it opens.
 HWND chooseFromMenu(const driver::Tavrel& app, int row, const char* title = nullptr)
 {
     RECT box = {};
     HWND menu = driver::openTrayMenu(app);
     if (!menu || !GetWindowRect(menu, &box))
         return nullptr;
-    driver::xdotoolClick(box.left + 20, row < 0 ? box.bottom - 10 : box.top + 11 + 19 * row);
+    driver::xdotoolClick(box.left + 20, row < 0 ? box.bottom - 10 : box.top + 11 + 19 * row + (row >= 2 ? 9 : 0));
     HWND dialog = title ? driver::waitShown(app.pid(), driver::kDialogClass, title) : nullptr;
     Sleep(300);
     return dialog;
+}
+
+// The change `count` comes `seconds` after `since`, which then moves to it.
+void changeAfter(const driver::AppFolder& folder, size_t count, ULONGLONG& since, ULONGLONG seconds)
+{
+    ASSERT_TRUE(folder.waitWallpapers(count, static_cast<DWORD>(seconds * 1000 + 5000))) << "change " << count;
+    const ULONGLONG now = GetTickCount64();
+    EXPECT_GE(now - since + 500, seconds * 1000) << "change " << count;
+    EXPECT_LE(now - since, seconds * 1000 + 2500) << "change " << count;
+    since = now;
 }
 
 // Every 15 s (the first period too), stretched, in order, pictures a b c.
@@ -50,13 +61,7 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     driver::Tavrel app(folder);
     ASSERT_TRUE(folder.waitWallpapers(1));
     ULONGLONG last = GetTickCount64();
-    const auto expectChangeAfter = [&](size_t count, ULONGLONG seconds) {
-        ASSERT_TRUE(folder.waitWallpapers(count, static_cast<DWORD>(seconds * 1000 + 5000))) << "change " << count;
-        const ULONGLONG now = GetTickCount64();
-        EXPECT_GE(now - last, seconds * 1000 - 500) << "change " << count;
-        EXPECT_LE(now - last, seconds * 1000 + 2500) << "change " << count;
-        last = now;
-    };
+    const auto expectChangeAfter = [&](size_t count, ULONGLONG seconds) { changeAfter(folder, count, last, seconds); };
     driver::runUnix("/usr/bin/xdotool mousemove 512 300");  // away, so that no tooltip covers the icon
     const auto icon = driver::waitForTrayIcon(true);
     ASSERT_TRUE(icon.has_value()) << "no icon on the taskbar";
@@ -71,7 +76,7 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     ASSERT_TRUE(driver::waitUntil([&] { return !IsWindowVisible(menu); }, 5000)) << "a click elsewhere left it open";
     expectChangeAfter(2, 15);
 
-    HWND settings = chooseFromMenu(app, 0, driver::kSettingsTitle);
+    HWND settings = chooseFromMenu(app, 2, driver::kSettingsTitle);
     ASSERT_NE(nullptr, settings) << "设置 opened no settings dialog";
     SendDlgItemMessageA(settings, kInterval, CB_SETCURSEL, 0, 0);
     SendMessageA(settings, WM_COMMAND, MAKEWPARAM(kInterval, CBN_SELCHANGE), (LPARAM)GetDlgItem(settings, kInterval));
@@ -88,9 +93,11 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     EXPECT_EQ(2, std::count(calls.begin(), calls.end(), "SetWallpaperOptions dwSize=8 dwStyle=1 reserved=0"));
 
     ASSERT_NE(nullptr, settings = app.open(driver::kSettings, driver::kSettingsTitle));
+    for (WORD waits : {driver::kNext, driver::kPause})
+        app.command(waits);
     Sleep(5500);
     EXPECT_EQ(4u, folder.wallpapersSet().size()) << "changed while the settings dialog was open";
-    HWND about = chooseFromMenu(app, 1, "");
+    HWND about = chooseFromMenu(app, 3, "");
     ASSERT_NE(nullptr, about) << "关于 opened no About box over the settings dialog";
     for (WORD again : {driver::kSettings, driver::kAbout})
         app.command(again);
@@ -114,6 +121,40 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     chooseFromMenu(app, -1);
     EXPECT_EQ(0u, app.waitExit().value_or(1)) << "Exit did not end the program with 0";
     EXPECT_EQ(0u, folder.readIni().find(driver::iniText(0, 1, 0, 0, 0))) << "Exit did not save the settings";
+}
+
+// Every 5 s, in order. 下一张壁纸 changes at once, the next change a full
+// interval later; 暂停更换 holds the picture over intervals and a restart,
+// and the settings dialog, where Next still changes it once; chosen again, a
+// full interval later.
+// Neither works while a dialog is open (in the test above).
+TEST(Tray, NextAndPause)
+{
+    driver::AppFolder folder("tray-pause");
+    folder.writeIni(driver::iniText(2, 0, 0, 0, 0, {"C:\\a.bmp", "C:\\b.bmp", "C:\\c.bmp"}));
+    {
+        driver::Tavrel app(folder);
+        ASSERT_TRUE(folder.waitWallpapers(1));
+        chooseFromMenu(app, 0);
+        ULONGLONG last = GetTickCount64() - 300;  // the click, before the menu's last wait
+        changeAfter(folder, 2, last, 0);
+        changeAfter(folder, 3, last, 5);
+        chooseFromMenu(app, 1);
+        HWND settings = app.open(driver::kSettings, driver::kSettingsTitle);
+        closeDialog(settings);
+        Sleep(6000);
+        app.command(driver::kNext);
+        Sleep(6000);
+        EXPECT_EQ(4u, folder.wallpapersSet().size()) << "paused, only Next changes";
+        ASSERT_EQ(0u, app.exit().value_or(99));
+    }
+    driver::Tavrel app(folder);
+    Sleep(6000);
+    EXPECT_EQ(4u, folder.wallpapersSet().size()) << "the pause ended with the restart";
+    ULONGLONG last = GetTickCount64();
+    app.command(driver::kPause);
+    changeAfter(folder, 5, last, 5);
+    EXPECT_EQ((driver::Strings{"C:\\a.bmp", "C:\\b.bmp", "C:\\c.bmp", "C:\\a.bmp", "C:\\b.bmp"}), folder.wallpapersSet());
 }
 
 // Each row opens the box anew; the last is left open for Exit.

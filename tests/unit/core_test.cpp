@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/tray_tip.h"
 #include "rotation/interval_table.h"
 #include "rotation/wallpaper_list.h"
 #include "settings/filelist_section.h"
@@ -143,3 +144,25 @@ TEST(PreviewGeometry, RenderCallsOfEveryStyle)
 }
 
 }  // namespace
+
+// The tooltip in code page 936, whose second bytes may be 0x5C (a backslash).
+TEST(TrayTip, NamesThePictureWithinTheFieldAndCutsWholeCharacters)
+{
+    const auto gbkLead = [](unsigned char byte) { return byte >= 0x81 && byte != 0xFF; };
+    std::string han30, han25;  // 30 and 25 times 图 (0xCD 0xBC)
+    for (int i = 0; i < 30; ++i)
+        han30 += "\xCD\xBC", han25 += i < 25 ? "\xCD\xBC" : "";
+    const struct { const char* name; std::string path, expected; } rows[] = {
+        {"nothing shown yet", "", "Tavrel"},
+        {"the name after the last backslash", "C:\\pics\\sunset.bmp", "Tavrel - sunset.bmp"},
+        {"a second byte 0x5C is no backslash", "D:\\\xD5\x5C.jpg", "Tavrel - \xD5\x5C.jpg"},
+        {"63 bytes fit", "C:\\" + std::string(54, 'a'), "Tavrel - " + std::string(54, 'a')},
+        {"cut, 60 bytes and the dots", "C:\\" + std::string(55, 'a'), "Tavrel - " + std::string(51, 'a') + "..."},
+        {"cut before a character that does not fit whole", "C:\\" + han30, "Tavrel - " + han25 + "..."},
+    };
+    for (const auto& row : rows) {
+        char tip[kTrayTipSize];  // the sanitizers see a write past it
+        trayTipText(tip, "Tavrel", row.path.c_str(), gbkLead);
+        EXPECT_EQ(row.expected, tip) << row.name;
+    }
+}

@@ -101,16 +101,15 @@ std::optional<DWORD> runUnix(const std::string& commandLine, DWORD timeoutMs)
 
 AppFolder::AppFolder(const std::string& name, bool withWallpapers)
 {
-    // Made in Unicode; known by its short name where the code page has no form for it.
+    // Made in Unicode; a name beyond ASCII is known by its short name.
     WCHAR wide[MAX_PATH];
     char ansi[MAX_PATH];
-    BOOL lossy = FALSE;
     CreateDirectoryA("C:\\tavrel-e2e", nullptr);
     MultiByteToWideChar(CP_UTF8, 0, ("C:\\tavrel-e2e\\" + name + "-" + serial()).c_str(), -1, wide, MAX_PATH);
     CreateDirectoryW(wide, nullptr);
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, ansi, MAX_PATH, nullptr, &lossy);
-    if (lossy && GetShortPathNameW(wide, wide, MAX_PATH))
-        WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, MAX_PATH, nullptr, nullptr);
+    if (std::any_of(name.begin(), name.end(), [](char c) { return c & 0x80; }))
+        GetShortPathNameW(wide, wide, MAX_PATH);
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, MAX_PATH, nullptr, nullptr);
     path_ = ansi;
     CopyFileA((binDir() + "\\Tavrel.exe").c_str(), exe().c_str(), FALSE);
     if (withWallpapers)

@@ -11,7 +11,7 @@
 namespace driver {
 
 using Strings = std::vector<std::string>;
-constexpr WORD kSettings = 32771, kAbout = 32772, kExit = 32773;  // the tray menu's commands
+constexpr WORD kSettings = 32771, kAbout = 32772, kExit = 32773, kNext = 32774, kPause = 32775;  // the tray menu's
 constexpr const char *kDialogClass = "#32770", *kMenuClass = "#32768";
 constexpr const char* kSettingsTitle = "\xC9\xE8\xD6\xC3";  // 设置
 
