@@ -114,6 +114,11 @@ INT_PTR SettingsDialogState::onCommand(WORD id, WORD code)
         settings.showMode = id - IDC_TILE;
         redrawPreview(*this);
         return TRUE;
+    case IDC_FILL:
+    case IDC_FIT:
+        settings.showMode = id == IDC_FILL ? 4 : 3;
+        redrawPreview(*this);
+        return TRUE;
     case IDC_SEQUENTIAL:
     case IDC_RANDOM:
         settings.showOrder = id - IDC_SEQUENTIAL;
@@ -131,6 +136,8 @@ BOOL SettingsDialogState::initSettingsDialog()
 {
     if (settings.showMode >= 0 && settings.showMode <= 2)
         checkButton(dialogWindow, IDC_TILE + settings.showMode, true);
+    else if (settings.showMode == 3 || settings.showMode == 4)
+        checkButton(dialogWindow, settings.showMode == 4 ? IDC_FILL : IDC_FIT, true);
     if (settings.showOrder == 0 || settings.showOrder == 1)
         checkButton(dialogWindow, IDC_SEQUENTIAL + settings.showOrder, true);
 

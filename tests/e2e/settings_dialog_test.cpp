@@ -17,7 +17,9 @@ using Strings = std::vector<std::string>;
 const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 // Control ids of the dialog.
 constexpr int kFileList = 1000, kPreview = 1004, kAdd = 1007, kRemove = 1008, kInterval = 1010, kTile = 1011,
-              kCentre = 1012, kStretch = 1013, kSequential = 1014, kRandom = 1015, kAutoRun = 1016, kArea = 1018;
+              kCentre = 1012, kStretch = 1013, kSequential = 1014, kRandom = 1015, kAutoRun = 1016, kArea = 1018,
+              kFill = 1020, kFit = 1021;
+const char kVista[] = "Software\\Wine\\AppDefaults\\Tavrel.exe";  // Wine answers as that Windows there
 
 std::string runValue()
 {
@@ -105,7 +107,7 @@ protected:
             driver::writeFileBytes(pics.back(), bmpBytes(64, 48, RGB(20, 100, 0), RGB(250, 0, 0)));
         }
     }
-    void TearDown() override { RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Tavrel"); }
+    void TearDown() override { RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Tavrel"), RegDeleteKeyA(HKEY_CURRENT_USER, kVista); }
 
     // Starts the program; `run` is the Run value it finds (none when null).
     void start(const std::string& ini, const char* run = nullptr)
@@ -159,7 +161,8 @@ protected:
 // Cancel changes nothing; an OK without edits writes the Run value (quoted:
 // the folder has a space) and leaves the wallpaper; an OK after adding alone,
 // or after removing, rebuilds the list from the rows and changes at once in
-// the style and order in force before.
+// the style and order in force before. Fit and fill reach the shell, also
+// after a restart; before Windows 7 both are stretched.
 TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
 {
     start(driver::iniText(2, 0, 7, 0, 1, pick({0, 1, 2, 3, 4})), "marker");  // w1 shown, the cursor on the next
@@ -188,19 +191,22 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     addThroughFileDialog(dialog, {folder.path() + "\\pics", "\"a.bmp\" \"b.jpg\" \"c.gif\""});
     EXPECT_EQ(pick({1, 2, 3, 4, 0, 5, 6, 7, 8}), rowsOf(dialog, kFileList));
     EXPECT_EQ(folder.path(), app->currentDirectory()) << "the folder browsed is not left in use";
-    for (int id : {kCentre, kAutoRun, kInterval})  // then 10 minutes from the list
+    for (int id : {kFit, kAutoRun, kInterval})  // then 10 minutes from the list
         driver::clickMiddle(GetDlgItem(dialog, id));
     Sleep(300);
     driver::xdotoolKey("Home Down Down Down Down Down Down Down Down Return");
     ASSERT_TRUE(driver::waitUntil([&] { return SendDlgItemMessageA(dialog, kInterval, CB_GETCURSEL, 0, 0) == 8; }));
     ASSERT_TRUE(driver::waitUntil([&] { return !checked(dialog, kAutoRun); }));
     const size_t logged = folder.standinCalls().size();
+    const auto styleSent = [&](size_t from, int style) {  // once, since the call `from` of the log
+        const Strings calls = folder.standinCalls();
+        return std::count(calls.begin() + from, calls.end(),
+                          "SetWallpaperOptions dwSize=8 dwStyle=" + std::to_string(style) + " reserved=0") == 1;
+    };
     ASSERT_TRUE(closeWith(dialog, IDOK));
     ASSERT_TRUE(folder.waitWallpapers(2, 5000)) << "no change at once after adding";
     EXPECT_EQ(pics[1], folder.wallpapersSet().back());
-    const Strings calls = folder.standinCalls();
-    EXPECT_NE(calls.end(),
-              std::find(calls.begin() + logged, calls.end(), "SetWallpaperOptions dwSize=8 dwStyle=2 reserved=0"));
+    EXPECT_TRUE(styleSent(logged, 2)) << "stretch, as before";
     EXPECT_TRUE(driver::waitUntil([&] { return runValue() == "<none>"; }, 3000));
 
     ASSERT_TRUE(dialog = openSettings());
@@ -209,11 +215,13 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     EXPECT_EQ(7, selectedRow(dialog));
     removeRow(dialog, 2);  // a middle one: the row that moved up is selected
     EXPECT_EQ(2, selectedRow(dialog));
-    driver::clickMiddle(GetDlgItem(dialog, kRandom));
-    ASSERT_TRUE(driver::waitUntil([&] { return checked(dialog, kRandom); }));
+    for (int id : {kRandom, kFill})
+        driver::clickMiddle(GetDlgItem(dialog, id));
+    ASSERT_TRUE(driver::waitUntil([&] { return checked(dialog, kFill); }));
     ASSERT_TRUE(closeWith(dialog, IDOK));
     ASSERT_TRUE(folder.waitWallpapers(3, 5000)) << "no change at once after removing";
     EXPECT_EQ(pics[2], folder.wallpapersSet().back());
+    EXPECT_TRUE(styleSent(logged, 3)) << "fit";
 
     // Every row removed: OK sets nothing, no list is saved, and the next
     // start takes the default folder's pictures.
@@ -224,10 +232,17 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     Sleep(500);
     EXPECT_EQ(3u, folder.wallpapersSet().size()) << "set a picture at OK with no list";
     ASSERT_TRUE(app->exit().has_value());
-    EXPECT_EQ(driver::iniText(1, 1, 8, 0, 0), folder.readIni());
-    app.emplace(folder);
-    ASSERT_TRUE(folder.waitWallpapers(4));
-    EXPECT_EQ(0u, folder.wallpapersSet().back().find(folder.path() + "\\WallPaper\\1024_768\\"));
+    EXPECT_EQ(driver::iniText(4, 1, 8, 0, 0), folder.readIni());
+    for (const char* version : {"", "vista"}) {  // "": as the prefix is set
+        if (*version)
+            RegSetKeyValueA(HKEY_CURRENT_USER, kVista, "Version", REG_SZ, version, lstrlenA(version) + 1);
+        const size_t before = folder.standinCalls().size(), set = folder.wallpapersSet().size();
+        app.emplace(folder);
+        ASSERT_TRUE(folder.waitWallpapers(set + 1));  // from the default folder
+        EXPECT_EQ(0u, folder.wallpapersSet().back().find(folder.path() + "\\WallPaper\\1024_768\\"));
+        EXPECT_TRUE(styleSent(before, *version ? 2 : 4)) << "fill, Windows " << version;
+        ASSERT_TRUE(app->exit().has_value());
+    }
 }
 
 // A 640 x 480 picture, left half pink and right half green, in each style;
