@@ -17,11 +17,14 @@
 
 namespace {
 
+// JPEG under each of its usual extensions; PNG, which the shell shows from
+// Windows 7 on.
 const char kImageFilter[] =
-    "All Image Files(*.bmp;*.jpg;*.gif)\0*.bmp;*.jpg;*.gif\0"
+    "All Image Files(*.bmp;*.jpg;*.gif;*.png)\0*.bmp;*.jpg;*.jpeg;*.jpe;*.jfif;*.gif;*.png\0"
     "BMP file(*.bmp)\0*.bmp\0"
-    "JPEG file(*.jpg)\0*.jpg\0"
-    "GIF file(*.gif)\0*.gif\0";
+    "JPEG file(*.jpg;*.jpeg;*.jpe;*.jfif)\0*.jpg;*.jpeg;*.jpe;*.jfif\0"
+    "GIF file(*.gif)\0*.gif\0"
+    "PNG file(*.png)\0*.png\0";
 
 // Large enough for a real multiple selection of photos with long names.
 constexpr DWORD kSelectionBufferSize = 64 * 1024;

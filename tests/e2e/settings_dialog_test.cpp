@@ -134,6 +134,7 @@ protected:
             EnumChildWindows(fileDialog, findEdit, reinterpret_cast<LPARAM>(&edit));
             return edit != nullptr;
         }));
+        fileTypes = rowsOf(fileDialog, 0x470, CB_GETCOUNT, CB_GETLBTEXT);  // cmb1
         for (const std::string& text : typed) {
             driver::clickMiddle(edit);
             DWORD_PTR ignored = 0;
@@ -153,7 +154,7 @@ protected:
     }
 
     driver::AppFolder folder{"settings dialog", true};  // a space, as in "Program Files"
-    Strings pics;
+    Strings pics, fileTypes;  // the file-open dialog's, last opened
     std::optional<driver::Tavrel> app;  // ends before the folder goes
 };
 
@@ -247,16 +248,21 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
 
 // A 640 x 480 picture, left half pink and right half green, in each style;
 // points in area coordinates (152 x 114). Its name is Chinese, as the
-// default folder's are.
+// default folder's are. Then a 256 x 64 PNG, pink up to column 96, added
+// through the file-open dialog, filling and fitting, and set at OK.
 TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
 {
     const COLORREF left = RGB(230, 40, 170), right = RGB(40, 200, 90), black = 0, outline = RGB(52, 54, 62),
                    rim = RGB(232, 233, 236);
-    const std::string picture = folder.path() + "\\\xCD\xBC\xC6\xAC-640x480.bmp";  // 图片
+    const std::string picture = folder.path() + "\\\xCD\xBC\xC6\xAC-640x480.bmp", png = folder.path() + "\\wide.png";  // 图片
     driver::writeFileBytes(picture, bmpBytes(640, 480, left, right));
-    start(driver::iniText(1, 0, 12, 1, 0, {picture}));
+    driver::writeFileBytes(png, driver::pngBytes(256, 64, 96, left, right));
+    start(driver::iniText(3, 0, 12, 1, 0, {picture}));
     HWND dialog = nullptr;
     ASSERT_TRUE(dialog = openSettings());
+    EXPECT_TRUE(checked(dialog, kFit)) << "the style read";
+    addThroughFileDialog(dialog, {png});
+    EXPECT_EQ("PNG file(*.png)", fileTypes.at(4)) << "the last of the file types offered";
     const struct { const char* name; int button; std::vector<std::pair<POINT, COLORREF>> points; } rows[] = {
         // The picture covers 28..122 x 21..91, split at 28 + 47.
         {"centre", kCentre, {{{28, 21}, left}, {{74, 50}, left}, {{77, 50}, right}, {{122, 91}, right},
@@ -265,6 +271,10 @@ TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
         // Tiles 95 x 71 from the corner, each split in the middle.
         {"tile", kTile, {{{3, 3}, left}, {{46, 40}, left}, {{49, 40}, right}, {{93, 40}, right}, {{96, 40}, left},
                          {{144, 40}, right}, {{20, 75}, left}, {{70, 110}, right}, {{110, 110}, left}}},
+        // The PNG from here: its middle third over the area, split at 19; all of it over 38..75, split at 57.
+        {"fill", kFill, {{{3, 3}, left}, {{16, 57}, left}, {{22, 57}, right}, {{148, 110}, right}}},
+        {"fit", kFit, {{{3, 40}, left}, {{54, 57}, left}, {{60, 57}, right}, {{148, 73}, right},
+                       {{75, 35}, black}, {{75, 79}, black}}},
         // Around the area, the monitor picture's rim: its screen colour fills the area and no more.
         {"no-preview", kPreview,
          {{{3, 3}, black}, {{74, 50}, black}, {{148, 110}, black}, {{-1, 50}, outline}, {{75, -1}, outline},
@@ -274,6 +284,8 @@ TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
     GetWindowRect(GetDlgItem(dialog, kArea), &area);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
+        if (row.button == kFill)
+            removeRow(dialog, 0);  // the PNG left alone, and shown
         driver::clickMiddle(GetDlgItem(dialog, row.button));
         ASSERT_TRUE(driver::waitUntil([&] { return checked(dialog, row.button) == (row.button != kPreview); }));
         Sleep(500);
@@ -282,7 +294,8 @@ TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
         for (const auto& [p, want] : row.points)
             EXPECT_EQ(want, shot.at(area.left + p.x, area.top + p.y)) << "at " << p.x << "," << p.y;
     }
-    EXPECT_TRUE(closeWith(dialog, IDCANCEL));
+    ASSERT_TRUE(closeWith(dialog, IDOK));
+    EXPECT_TRUE(folder.waitWallpapers(2) && folder.wallpapersSet().back() == png);
 }
 
 }  // namespace
