@@ -5,7 +5,7 @@
 #include <cstdint>
 
 struct ShowSettings {
-    int32_t showMode;   // 0 tile, 1 centre, 2 stretch
+    int32_t showMode;   // 0 tile, 1 centre, 2 stretch, 3 fit, 4 fill
     int32_t showOrder;  // 0 in sequence, 1 at random
     int32_t alteTime;   // row of the interval table
     int32_t preview;    // 1: the settings dialog draws the picture

@@ -29,6 +29,8 @@
 #define IDC_AUTORUN 1016
 #define IDC_PREVIEW_AREA 1018
 #define IDC_MONITOR 1019
+#define IDC_FILL 1020
+#define IDC_FIT 1021
 
 // Tray menu commands
 #define IDM_SETTINGS 32771

@@ -11,7 +11,24 @@
 
 namespace {
 
-// The shell numbers centre 0 and tile 1, the other way round from ours.
+// Fit and fill came with Windows 7; an older shell knows only the first
+// three styles. GetVersionEx would report an older Windows to a program
+// without a manifest than VerifyVersionInfo does.
+bool shellFitsAndFills()
+{
+    OSVERSIONINFOEXA wanted = {};
+    wanted.dwOSVersionInfoSize = sizeof wanted;
+    wanted.dwMajorVersion = 6;
+    wanted.dwMinorVersion = 1;
+    DWORDLONG conditions = 0;
+    conditions = VerSetConditionMask(conditions, VER_MAJORVERSION, VER_GREATER_EQUAL);
+    conditions = VerSetConditionMask(conditions, VER_MINORVERSION, VER_GREATER_EQUAL);
+    conditions = VerSetConditionMask(conditions, VER_SERVICEPACKMAJOR, VER_GREATER_EQUAL);
+    return VerifyVersionInfoA(&wanted, VER_MAJORVERSION | VER_MINORVERSION | VER_SERVICEPACKMAJOR, conditions) != FALSE;
+}
+
+// The shell numbers centre 0 and tile 1, the other way round from ours; fit
+// and fill have the same numbers.
 DWORD wallpaperStyle(int32_t showMode)
 {
     switch (showMode) {
@@ -19,6 +36,10 @@ DWORD wallpaperStyle(int32_t showMode)
         return WPSTYLE_TILE;
     case 1:
         return WPSTYLE_CENTER;
+    case 3:
+        return shellFitsAndFills() ? WPSTYLE_KEEPASPECT : WPSTYLE_STRETCH;
+    case 4:
+        return shellFitsAndFills() ? WPSTYLE_CROPTOFIT : WPSTYLE_STRETCH;
     default:
         return WPSTYLE_STRETCH;
     }

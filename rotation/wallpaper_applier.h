@@ -3,6 +3,7 @@
 #include <cstdint>
 
 // Makes `path` the desktop wallpaper through the shell's Active Desktop
-// object: showMode 0 tiled, 1 centred, anything else stretched. Silent;
-// true when the shell took it.
+// object: showMode 0 tiled, 1 centred, 3 fitted and 4 filling the screen
+// (stretched before Windows 7), anything else stretched. Silent; true when
+// the shell took it.
 bool applyWallpaper(const char* path, int32_t showMode);

@@ -34,7 +34,7 @@ void loadFileList()
 
 void loadSettings()
 {
-    showSettings.showMode = oneOf(readSetting("SHOWMODE"), 0, 2, 1);
+    showSettings.showMode = oneOf(readSetting("SHOWMODE"), 0, 4, 1);
     showSettings.showOrder = oneOf(readSetting("SHOWORDER"), 0, 1, 0);
     showSettings.alteTime = oneOf(readSetting("ALTETIME"), 0, 19, 12);
     showSettings.preview = readSetting("PREVIEW") != 0 ? 1 : 0;

@@ -1,5 +1,7 @@
 #include "ui/preview.h"
 
+#include <wincodec.h>
+
 #include <cstring>
 
 #include "base/globals.h"
@@ -90,6 +92,53 @@ void drawPicture(const SettingsDialogState& state)
     }
 }
 
+// OLE's loader reads no PNG (Wine's does); the Imaging Component does. The
+// first frame, decoded into a DIB section, becomes a bitmap picture that
+// draws as OLE's own bitmaps do; transparent parts come out black. False for
+// every other format, which stays with OLE's loader.
+bool loadPng(LPCWSTR path, ScopedCom<IPicture>& picture)
+{
+    ScopedCom<IWICImagingFactory> factory;
+    ScopedCom<IWICBitmapDecoder> decoder;
+    ScopedCom<IWICBitmapFrameDecode> frame;
+    ScopedCom<IWICFormatConverter> converter;
+    GUID format = {};
+    UINT width = 0, height = 0;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                factory.receiveVoid())) ||
+        FAILED(factory->CreateDecoderFromFilename(path, nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
+                                                  decoder.receive())) ||
+        FAILED(decoder->GetContainerFormat(&format)) || !IsEqualGUID(format, GUID_ContainerFormatPng) ||
+        FAILED(decoder->GetFrame(0, frame.receive())) || FAILED(factory->CreateFormatConverter(converter.receive())) ||
+        FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr,
+                                     0.0, WICBitmapPaletteTypeCustom)) ||
+        FAILED(converter->GetSize(&width, &height)) || width == 0 || height == 0 ||
+        static_cast<ULONGLONG>(width) * height * 4 > 0x7FFFFFFF)
+        return false;
+
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = static_cast<LONG>(width);
+    info.bmiHeader.biHeight = -static_cast<LONG>(height);  // top-down, as CopyPixels writes
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap)
+        return false;
+    PICTDESC description = {};
+    description.cbSizeofstruct = sizeof description;
+    description.picType = PICTYPE_BITMAP;
+    description.bmp.hbitmap = bitmap;
+    if (FAILED(converter->CopyPixels(nullptr, width * 4, width * 4 * height, static_cast<BYTE*>(bits))) ||
+        OleCreatePictureIndirect(&description, IID_IPicture, TRUE, picture.receiveVoid()) != S_OK || !picture) {
+        DeleteObject(bitmap);  // not handed over
+        return false;
+    }
+    return true;
+}
+
 // Replaces the loaded picture; false (and no picture) when it cannot load.
 bool loadPicture(SettingsDialogState& state, const char* path)
 {
@@ -99,8 +148,9 @@ bool loadPicture(SettingsDialogState& state, const char* path)
         ScopedBstr widePath(ansiToBstr(path));
         if (!widePath)
             return false;
-        if (OleLoadPicturePath(widePath.get(), nullptr, 0, 0, IID_IPicture, picture.receiveVoid()) != S_OK ||
-            !picture)
+        if (!loadPng(widePath.get(), picture) &&
+            (OleLoadPicturePath(widePath.get(), nullptr, 0, 0, IID_IPicture, picture.receiveVoid()) != S_OK ||
+             !picture))
             return false;
     }
 

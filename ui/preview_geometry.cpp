@@ -13,7 +13,7 @@ int32_t scale(int64_t value, int64_t numerator, int64_t denominator)
 
 struct Span {
     int32_t screen0, screen1;   // on the real screen
-    int32_t picture0, picture1; // in picture pixels
+    int32_t picture0, picture1; // of the picture, in the caller's unit
 };
 
 // The picture centred on a screen of `screen` pixels, cut to the screen.
@@ -59,6 +59,39 @@ void centre(const PreviewInput& in, std::vector<RenderCall>& calls)
     calls.push_back({px0, py0, px1 - px0, py1 - py0, hx0, hy1 - hy0, hx1 - hx0, hy0 - hy1});
 }
 
+// One direction of the picture scaled to `scaled` pixels and centred on the
+// screen, cut to it: the screen span, and the source span in HIMETRIC from
+// the picture's left or top edge.
+Span scaledSpan(int64_t screen, int64_t scaled, int32_t himetric)
+{
+    const int64_t offset = (screen - scaled) / 2;
+    if (offset < 0)
+        return {0, static_cast<int32_t>(screen), scale(himetric, -offset, scaled),
+                scale(himetric, scaled + offset, scaled)};
+    return {static_cast<int32_t>(offset), static_cast<int32_t>(offset + scaled), 0, himetric};
+}
+
+// Fill and fit, as the shell draws them from Windows 7 on: the picture scaled
+// with its proportions kept, centred, covering the screen with the overflow
+// cut off (fill) or whole inside it (fit).
+void keepAspect(const PreviewInput& in, bool cover, std::vector<RenderCall>& calls)
+{
+    const int64_t pw = in.pictureWidth, ph = in.pictureHeight, sw = in.screenWidth, sh = in.screenHeight;
+    // Scaled to the screen's width, unless that leaves it short of the
+    // screen's height (fill) or beyond it (fit).
+    const bool byWidth = (pw * sh < ph * sw) == cover;
+    const Span h = scaledSpan(sw, byWidth ? sw : pw * sh / ph, in.himetricWidth);
+    const Span v = scaledSpan(sh, byWidth ? ph * sw / pw : sh, in.himetricHeight);
+
+    const int32_t px0 = scale(in.areaWidth, h.screen0, sw);
+    const int32_t px1 = scale(in.areaWidth, h.screen1, sw);
+    const int32_t py0 = scale(in.areaHeight, v.screen0, sh);
+    const int32_t py1 = scale(in.areaHeight, v.screen1, sh);
+    // Render's vertical source axis runs upward from the bottom edge.
+    calls.push_back({in.areaLeft + px0, in.areaTop + py0, px1 - px0, py1 - py0, h.picture0,
+                     in.himetricHeight - v.picture0, h.picture1 - h.picture0, v.picture0 - v.picture1});
+}
+
 void tile(const PreviewInput& in, std::vector<RenderCall>& calls)
 {
     const int32_t columns = tileCount(in.screenWidth, in.pictureWidth);
@@ -100,6 +133,10 @@ std::vector<RenderCall> previewRenderCalls(const PreviewInput& in)
         break;
     case 0:
         tile(in, calls);
+        break;
+    case 3:
+    case 4:
+        keepAspect(in, in.showMode == 4, calls);
         break;
     default:
         break;

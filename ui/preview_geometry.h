@@ -1,6 +1,6 @@
 #pragma once
 // Where the preview draws a picture: the IPicture::Render calls that show it
-// tiled, centred or stretched on the small screen, scaled from the real one.
+// tiled, centred, stretched, filling or fitting the small screen, scaled from the real one.
 // Pure arithmetic, free of Win32, so that it is tested natively.
 
 #include <cstdint>
@@ -18,7 +18,7 @@ struct RenderCall {
 };
 
 struct PreviewInput {
-    int32_t showMode;                        // 0 tile, 1 centre, 2 stretch
+    int32_t showMode;                        // 0 tile, 1 centre, 2 stretch, 3 fit, 4 fill
     int32_t areaLeft, areaTop, areaWidth, areaHeight;
     int32_t screenWidth, screenHeight;       // real screen, pixels
     int32_t pictureWidth, pictureHeight;     // picture, screen pixels
@@ -26,6 +26,6 @@ struct PreviewInput {
     int32_t dpiX, dpiY;                      // of the area's device context
 };
 
-// The calls in drawing order; none for a style outside 0..2 or for sizes
+// The calls in drawing order; none for a style outside 0..4 or for sizes
 // that would divide by zero.
 std::vector<RenderCall> previewRenderCalls(const PreviewInput& in);

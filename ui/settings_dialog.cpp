@@ -18,11 +18,16 @@
 
 namespace {
 
+// The first pair adds JPEG's other extensions and PNG (which the shell shows
+// from Windows 7 on) to the four long-standing ones, kept as they were.
 const wchar_t kImageFilter[] =
+    L"All Pictures(*.bmp;*.jpg;*.jpeg;*.jpe;*.jfif;*.gif;*.png)\0*.bmp;*.jpg;*.jpeg;*.jpe;*.jfif;*.gif;*.png\0"
     L"All Image Files(*.bmp;*.jpg;*.gif)\0*.bmp;*.jpg;*.gif\0"
     L"BMP file(*.bmp)\0*.bmp\0"
     L"JPEG file(*.jpg)\0*.jpg\0"
-    L"GIF file(*.gif)\0*.gif\0";
+    L"GIF file(*.gif)\0*.gif\0"
+    L"JPEG file(*.jpeg;*.jpe;*.jfif)\0*.jpeg;*.jpe;*.jfif\0"
+    L"PNG file(*.png)\0*.png\0";
 
 // Large enough for a real multiple selection of photos with long names.
 constexpr DWORD kSelectionBufferSize = 64 * 1024;
@@ -133,6 +138,11 @@ INT_PTR SettingsDialogState::onCommand(WORD id, WORD code)
         settings.showMode = id - IDC_TILE;
         redrawPreview(*this);
         return TRUE;
+    case IDC_FILL:
+    case IDC_FIT:
+        settings.showMode = id == IDC_FILL ? 4 : 3;
+        redrawPreview(*this);
+        return TRUE;
     case IDC_SEQUENTIAL:
     case IDC_RANDOM:
         settings.showOrder = id - IDC_SEQUENTIAL;
@@ -150,6 +160,8 @@ BOOL SettingsDialogState::initSettingsDialog()
 {
     if (settings.showMode >= 0 && settings.showMode <= 2)
         checkButton(dialogWindow, IDC_TILE + settings.showMode, true);
+    else if (settings.showMode == 3 || settings.showMode == 4)
+        checkButton(dialogWindow, settings.showMode == 4 ? IDC_FILL : IDC_FIT, true);
     if (settings.showOrder == 0 || settings.showOrder == 1)
         checkButton(dialogWindow, IDC_SEQUENTIAL + settings.showOrder, true);
 

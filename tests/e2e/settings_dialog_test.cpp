@@ -17,7 +17,9 @@ using Strings = std::vector<std::string>;
 const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 // Control ids of the dialog.
 constexpr int kFileList = 1000, kPreview = 1004, kAdd = 1007, kRemove = 1008, kInterval = 1010, kTile = 1011,
-              kCentre = 1012, kStretch = 1013, kSequential = 1014, kRandom = 1015, kAutoRun = 1016, kArea = 1018;
+              kCentre = 1012, kStretch = 1013, kSequential = 1014, kRandom = 1015, kAutoRun = 1016, kArea = 1018,
+              kFill = 1020, kFit = 1021;
+const char kVista[] = "Software\\Wine\\AppDefaults\\Tavrel.exe";  // Wine answers as that Windows there
 
 std::string runValue()
 {
@@ -105,7 +107,7 @@ protected:
             driver::writeFileBytes(pics.back(), bmpBytes(64, 48, RGB(20, 100, 0), RGB(250, 0, 0)));
         }
     }
-    void TearDown() override { RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Tavrel"); }
+    void TearDown() override { RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Tavrel"), RegDeleteKeyA(HKEY_CURRENT_USER, kVista); }
 
     // Starts the program; `run` is the Run value it finds (none when null).
     void start(const std::string& ini, const char* run = nullptr)
@@ -132,6 +134,7 @@ protected:
             EnumChildWindows(fileDialog, findEdit, reinterpret_cast<LPARAM>(&edit));
             return edit != nullptr;
         }));
+        fileTypes = rowsOf(fileDialog, 0x470, CB_GETCOUNT, CB_GETLBTEXT);  // cmb1
         for (const std::string& text : typed) {
             driver::clickMiddle(edit);
             DWORD_PTR ignored = 0;
@@ -151,7 +154,7 @@ protected:
     }
 
     driver::AppFolder folder{"settings dialog", true};  // a space, as in "Program Files"
-    Strings pics;
+    Strings pics, fileTypes;  // the file-open dialog's, last opened
     std::optional<driver::Tavrel> app;  // ends before the folder goes
 };
 
@@ -159,7 +162,8 @@ protected:
 // Cancel changes nothing; an OK without edits writes the Run value (quoted:
 // the folder has a space) and leaves the wallpaper; an OK after adding alone,
 // or after removing, rebuilds the list from the rows and changes at once in
-// the style and order in force before.
+// the style and order in force before. Fit and fill reach the shell, also
+// after a restart; before Windows 7 both are stretched.
 TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
 {
     start(driver::iniText(2, 0, 7, 0, 1, pick({0, 1, 2, 3, 4})), "marker");  // w1 shown, the cursor on the next
@@ -188,19 +192,22 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     addThroughFileDialog(dialog, {folder.path() + "\\pics", "\"a.bmp\" \"b.jpg\" \"c.gif\""});
     EXPECT_EQ(pick({1, 2, 3, 4, 0, 5, 6, 7, 8}), rowsOf(dialog, kFileList));
     EXPECT_EQ(folder.path(), app->currentDirectory()) << "the folder browsed is not left in use";
-    for (int id : {kCentre, kAutoRun, kInterval})  // then 10 minutes from the list
+    for (int id : {kFit, kAutoRun, kInterval})  // then 10 minutes from the list
         driver::clickMiddle(GetDlgItem(dialog, id));
     Sleep(300);
     driver::xdotoolKey("Home Down Down Down Down Down Down Down Down Return");
     ASSERT_TRUE(driver::waitUntil([&] { return SendDlgItemMessageA(dialog, kInterval, CB_GETCURSEL, 0, 0) == 8; }));
     ASSERT_TRUE(driver::waitUntil([&] { return !checked(dialog, kAutoRun); }));
     const size_t logged = folder.standinCalls().size();
+    const auto styleSent = [&](size_t from, int style) {  // once, since the call `from` of the log
+        const Strings calls = folder.standinCalls();
+        return std::count(calls.begin() + from, calls.end(),
+                          "SetWallpaperOptions dwSize=8 dwStyle=" + std::to_string(style) + " reserved=0") == 1;
+    };
     ASSERT_TRUE(closeWith(dialog, IDOK));
     ASSERT_TRUE(folder.waitWallpapers(2, 5000)) << "no change at once after adding";
     EXPECT_EQ(pics[1], folder.wallpapersSet().back());
-    const Strings calls = folder.standinCalls();
-    EXPECT_NE(calls.end(),
-              std::find(calls.begin() + logged, calls.end(), "SetWallpaperOptions dwSize=8 dwStyle=2 reserved=0"));
+    EXPECT_TRUE(styleSent(logged, 2)) << "stretch, as before";
     EXPECT_TRUE(driver::waitUntil([&] { return runValue() == "<none>"; }, 3000));
 
     ASSERT_TRUE(dialog = openSettings());
@@ -209,11 +216,13 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     EXPECT_EQ(7, selectedRow(dialog));
     removeRow(dialog, 2);  // a middle one: the row that moved up is selected
     EXPECT_EQ(2, selectedRow(dialog));
-    driver::clickMiddle(GetDlgItem(dialog, kRandom));
-    ASSERT_TRUE(driver::waitUntil([&] { return checked(dialog, kRandom); }));
+    for (int id : {kRandom, kFill})
+        driver::clickMiddle(GetDlgItem(dialog, id));
+    ASSERT_TRUE(driver::waitUntil([&] { return checked(dialog, kFill); }));
     ASSERT_TRUE(closeWith(dialog, IDOK));
     ASSERT_TRUE(folder.waitWallpapers(3, 5000)) << "no change at once after removing";
     EXPECT_EQ(pics[2], folder.wallpapersSet().back());
+    EXPECT_TRUE(styleSent(logged, 3)) << "fit";
 
     // Every row removed: OK sets nothing, no list is saved, and the next
     // start takes the default folder's pictures.
@@ -224,24 +233,36 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     Sleep(500);
     EXPECT_EQ(3u, folder.wallpapersSet().size()) << "set a picture at OK with no list";
     ASSERT_TRUE(app->exit().has_value());
-    EXPECT_EQ(driver::iniText(1, 1, 8, 0, 0), folder.readIni());
-    app.emplace(folder);
-    ASSERT_TRUE(folder.waitWallpapers(4));
-    EXPECT_EQ(0u, folder.wallpapersSet().back().find(folder.path() + "\\WallPaper\\1024_768\\"));
+    EXPECT_EQ(driver::iniText(4, 1, 8, 0, 0), folder.readIni());
+    for (const char* version : {"", "vista"}) {  // "": as the prefix is set
+        if (*version)
+            RegSetKeyValueA(HKEY_CURRENT_USER, kVista, "Version", REG_SZ, version, lstrlenA(version) + 1);
+        const size_t before = folder.standinCalls().size(), set = folder.wallpapersSet().size();
+        app.emplace(folder);
+        ASSERT_TRUE(folder.waitWallpapers(set + 1));  // from the default folder
+        EXPECT_EQ(0u, folder.wallpapersSet().back().find(folder.path() + "\\WallPaper\\1024_768\\"));
+        EXPECT_TRUE(styleSent(before, *version ? 2 : 4)) << "fill, Windows " << version;
+        ASSERT_TRUE(app->exit().has_value());
+    }
 }
 
 // A 640 x 480 picture, left half pink and right half green, in each style;
 // points in area coordinates (152 x 114). Its name is Chinese, as the
-// default folder's are.
+// default folder's are. Then a 256 x 64 PNG, pink up to column 96, added
+// through the file-open dialog, filling and fitting, and set at OK.
 TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
 {
     const COLORREF left = RGB(230, 40, 170), right = RGB(40, 200, 90), black = 0, outline = RGB(52, 54, 62),
                    rim = RGB(232, 233, 236);
-    const std::string picture = folder.path() + "\\\xCD\xBC\xC6\xAC-640x480.bmp";  // 图片
+    const std::string picture = folder.path() + "\\\xCD\xBC\xC6\xAC-640x480.bmp", png = folder.path() + "\\wide.png";  // 图片
     driver::writeFileBytes(picture, bmpBytes(640, 480, left, right));
-    start(driver::iniText(1, 0, 12, 1, 0, {picture}));
+    driver::writeFileBytes(png, driver::pngBytes(256, 64, 96, left, right));
+    start(driver::iniText(3, 0, 12, 1, 0, {picture}));
     HWND dialog = nullptr;
     ASSERT_TRUE(dialog = openSettings());
+    EXPECT_TRUE(checked(dialog, kFit)) << "the style read";
+    addThroughFileDialog(dialog, {png});
+    EXPECT_EQ("PNG file(*.png)", fileTypes.at(6)) << "the last of the file types offered";
     const struct { const char* name; int button; std::vector<std::pair<POINT, COLORREF>> points; } rows[] = {
         // The picture covers 28..122 x 21..91, split at 28 + 47.
         {"centre", kCentre, {{{28, 21}, left}, {{74, 50}, left}, {{77, 50}, right}, {{122, 91}, right},
@@ -250,6 +271,10 @@ TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
         // Tiles 95 x 71 from the corner, each split in the middle.
         {"tile", kTile, {{{3, 3}, left}, {{46, 40}, left}, {{49, 40}, right}, {{93, 40}, right}, {{96, 40}, left},
                          {{144, 40}, right}, {{20, 75}, left}, {{70, 110}, right}, {{110, 110}, left}}},
+        // The PNG from here: its middle third over the area, split at 19; all of it over 38..75, split at 57.
+        {"fill", kFill, {{{3, 3}, left}, {{16, 57}, left}, {{22, 57}, right}, {{148, 110}, right}}},
+        {"fit", kFit, {{{3, 40}, left}, {{54, 57}, left}, {{60, 57}, right}, {{148, 73}, right},
+                       {{75, 35}, black}, {{75, 79}, black}}},
         // Around the area, the monitor picture's rim: its screen colour fills the area and no more.
         {"no-preview", kPreview,
          {{{3, 3}, black}, {{74, 50}, black}, {{148, 110}, black}, {{-1, 50}, outline}, {{75, -1}, outline},
@@ -259,6 +284,8 @@ TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
     GetWindowRect(GetDlgItem(dialog, kArea), &area);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
+        if (row.button == kFill)
+            removeRow(dialog, 0);  // the PNG left alone, and shown
         driver::clickMiddle(GetDlgItem(dialog, row.button));
         ASSERT_TRUE(driver::waitUntil([&] { return checked(dialog, row.button) == (row.button != kPreview); }));
         Sleep(500);
@@ -267,7 +294,8 @@ TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
         for (const auto& [p, want] : row.points)
             EXPECT_EQ(want, shot.at(area.left + p.x, area.top + p.y)) << "at " << p.x << "," << p.y;
     }
-    EXPECT_TRUE(closeWith(dialog, IDCANCEL));
+    ASSERT_TRUE(closeWith(dialog, IDOK));
+    EXPECT_TRUE(folder.waitWallpapers(2) && folder.wallpapersSet().back() == png);
 }
 
 }  // namespace

@@ -198,6 +198,15 @@ bool draw_wallpaper(const std::wstring& source, DWORD style) {
             } else if (style == WPSTYLE_TILE) {
                 hr = picture->Render(mem, 0, 0, pic_w, pic_h, 0, hm_h, hm_w, -hm_h, nullptr);
                 if (SUCCEEDED(hr)) repeat_tile(mem, pic_w, pic_h, screen_w, screen_h);
+            } else if (style == WPSTYLE_KEEPASPECT || style == WPSTYLE_CROPTOFIT) {
+                // Proportions kept, centred: whole inside the screen (fit) or
+                // covering it, the overflow cut off at its edges (fill).
+                const long long pw = pic_w, ph = pic_h, sw = screen_w, sh = screen_h;
+                const bool by_width = (pw * sh < ph * sw) == (style == WPSTYLE_CROPTOFIT);
+                const int w = static_cast<int>(by_width ? sw : pw * sh / ph);
+                const int h = static_cast<int>(by_width ? ph * sw / pw : sh);
+                hr = picture->Render(mem, (screen_w - w) / 2, (screen_h - h) / 2, w, h, 0, hm_h, hm_w,
+                                     -hm_h, nullptr);
             } else {
                 // Centre, and anything this stand-in does not model.
                 hr = picture->Render(mem, (screen_w - pic_w) / 2, (screen_h - pic_h) / 2,
