@@ -35,36 +35,8 @@ void moveControlToRect(HWND control, const RECT& rect)
     MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
 }
 
-void drawMonitor(SettingsDialogState& state)
+void drawPicture(const SettingsDialogState& state, HDC dc, const RECT& client)
 {
-    HWND monitor = dialogControl(state, IDC_MONITOR);
-    RECT client;
-    if (monitor && state.monitorBitmap && GetClientRect(monitor, &client)) {
-        ScopedGetDC dc(monitor);
-        ScopedMemoryDC source(dc.get(), state.monitorBitmap);
-        if (dc && source)
-            BitBlt(dc.get(), 0, 0, client.right - client.left, client.bottom - client.top, source.get(), 0, 0,
-                   SRCCOPY);
-    }
-
-    HWND area = dialogControl(state, IDC_PREVIEW_AREA);
-    if (area && GetClientRect(area, &client)) {
-        ScopedGetDC dc(area);
-        if (dc)
-            FillRect(dc.get(), &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    }
-}
-
-void drawPicture(const SettingsDialogState& state)
-{
-    HWND area = dialogControl(state, IDC_PREVIEW_AREA);
-    RECT client;
-    if (!area || !GetClientRect(area, &client))
-        return;
-    ScopedGetDC dc(area);
-    if (!dc)
-        return;
-
     PreviewInput input = {};
     input.showMode = state.settings.showMode;
     input.areaLeft = client.left;
@@ -77,15 +49,15 @@ void drawPicture(const SettingsDialogState& state)
     input.pictureHeight = state.pictureHeight;
     input.himetricWidth = state.himetricWidth;
     input.himetricHeight = state.himetricHeight;
-    input.dpiX = GetDeviceCaps(dc.get(), LOGPIXELSX);
-    input.dpiY = GetDeviceCaps(dc.get(), LOGPIXELSY);
+    input.dpiX = GetDeviceCaps(dc, LOGPIXELSX);
+    input.dpiY = GetDeviceCaps(dc, LOGPIXELSY);
 
     // The default stretch mode drops rows and columns when it shrinks, which
     // leaves dark seams in a photo scaled down this far.
-    SetStretchBltMode(dc.get(), HALFTONE);
-    SetBrushOrgEx(dc.get(), 0, 0, nullptr);
+    SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
     for (const RenderCall& call : previewRenderCalls(input)) {
-        state.picture->Render(dc.get(), call.x, call.y, call.cx, call.cy, call.xSrc, call.ySrc,
+        state.picture->Render(dc, call.x, call.y, call.cx, call.cy, call.xSrc, call.ySrc,
                               call.cxSrc, call.cySrc, nullptr);
     }
 }
@@ -130,7 +102,10 @@ bool layoutPreview(SettingsDialogState& state)
     BITMAP bitmap = {};
     GetObjectA(state.monitorBitmap, sizeof bitmap, &bitmap);
 
+    // The controls draw the monitor and the preview themselves: a version 6
+    // static paints over whatever the dialog drew in its place.
     HWND monitor = dialogControl(state, IDC_MONITOR);
+    SendMessageA(monitor, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(state.monitorBitmap));
     RECT placed = {};
     GetWindowRect(monitor, &placed);
     POINT corner = {placed.left, placed.top};
@@ -156,12 +131,16 @@ void showSelected(SettingsDialogState& state)
     redrawPreview(state);
 }
 
-void redrawPreview(SettingsDialogState& state)
+void redrawPreview(const SettingsDialogState& state)
 {
-    drawMonitor(state);
-    if (!state.picture || !state.settings.preview)
-        return;
-    drawPicture(state);
+    InvalidateRect(dialogControl(state, IDC_PREVIEW_AREA), nullptr, FALSE);
+}
+
+void drawPreview(const SettingsDialogState& state, const DRAWITEMSTRUCT& item)
+{
+    FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    if (state.picture && state.settings.preview)
+        drawPicture(state, item.hDC, item.rcItem);
 }
 
 void releasePicture(SettingsDialogState& state)
