@@ -35,16 +35,34 @@ void moveControlToRect(HWND control, const RECT& rect)
     MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
 }
 
+// The screen in the physical pixels that the shell draws the wallpaper in.
+// Above 100 % Windows 8.1 and later give a DPI-unaware program scaled
+// metrics, but the desktop resolution of the screen's DC unscaled; where that
+// is not reported (0, or less than the metrics), the metrics are the pixels.
+SIZE physicalScreenSize()
+{
+    SIZE size = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    ScopedGetDC screen(nullptr);
+    if (screen) {
+        const SIZE desktop = {GetDeviceCaps(screen.get(), DESKTOPHORZRES),
+                              GetDeviceCaps(screen.get(), DESKTOPVERTRES)};
+        if (desktop.cx >= size.cx && desktop.cy >= size.cy)
+            size = desktop;
+    }
+    return size;
+}
+
 void drawPicture(const SettingsDialogState& state, HDC dc, const RECT& client)
 {
+    const SIZE screen = physicalScreenSize();
     PreviewInput input = {};
     input.showMode = state.settings.showMode;
     input.areaLeft = client.left;
     input.areaTop = client.top;
     input.areaWidth = client.right - client.left;
     input.areaHeight = client.bottom - client.top;
-    input.screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    input.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    input.screenWidth = screen.cx;
+    input.screenHeight = screen.cy;
     input.pictureWidth = state.pictureWidth;
     input.pictureHeight = state.pictureHeight;
     input.himetricWidth = state.himetricWidth;
