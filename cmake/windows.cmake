@@ -49,11 +49,14 @@ foreach(part MAJOR MINOR PATCH TWEAK)
 endforeach()
 list(JOIN TAVREL_VERSION_NUMBERS ", " TAVREL_VERSION_NUMBERS)
 configure_file(res/version.h.in ${TAVREL_GENERATED}/version.h @ONLY)
+string(REPLACE ", " "." TAVREL_MANIFEST_VERSION "${TAVREL_VERSION_NUMBERS}")
+configure_file(res/tavrel.manifest.in ${TAVREL_GENERATED}/tavrel.manifest @ONLY)
 
 add_library(tavrel_resources OBJECT res/tavrel.rc)
 target_include_directories(tavrel_resources PRIVATE ${TAVREL_GENERATED} ${CMAKE_SOURCE_DIR})
 set_source_files_properties(res/tavrel.rc PROPERTIES
-    OBJECT_DEPENDS "${TAVREL_IMAGES};${CMAKE_SOURCE_DIR}/res/resource.h;${TAVREL_GENERATED}/version.h")
+    OBJECT_DEPENDS "${TAVREL_IMAGES};${CMAKE_SOURCE_DIR}/res/resource.h;${TAVREL_GENERATED}/version.h;\
+${TAVREL_GENERATED}/tavrel.manifest")
 add_dependencies(tavrel_resources tavrel_images)
 
 add_executable(Tavrel WIN32 app/main.cpp $<TARGET_OBJECTS:tavrel_resources>)

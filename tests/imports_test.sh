@@ -14,5 +14,7 @@ for dll in ${dlls:-none}; do
     *) echo "FAIL: imports $dll"; failed=1 ;;
     esac
 done
+awk '/^[0-9a-f]+   Entry: ID: 0x000018,/ { sub(/^0x80*/, "", $6); type = $6 } type && $1 == type { getline; one = /ID: 0x000001,/ } END { exit !one }' <<<"$headers" &&
+    grep -aq '"Microsoft.Windows.Common-Controls" version="6.0.0.0"' "$1" && ! grep -aq '<requestedExecutionLevel' "$1" || { echo "FAIL: manifest 1 asks for no common controls 6, or for an execution level"; failed=1; }
 [ "$failed" = 0 ] && echo "PASS: $(wc -w <<<"$dlls") system DLLs"
 exit "$failed"

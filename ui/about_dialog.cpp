@@ -1,5 +1,7 @@
 #include "ui/about_dialog.h"
 
+#include <algorithm>
+
 #include "base/globals.h"
 #include "base/scoped_win.h"
 #include "res/resource.h"
@@ -20,6 +22,27 @@ void closeAbout(HWND window, INT_PTR result)
     EndDialog(window, result);
 }
 
+// The template places the texts in dialog units, which grow with the font
+// (at 125 % on Windows 7) while the bitmap keeps its pixels. Each text keeps
+// its height, spans the box (they are centred) and moves its middle to the
+// same share of the box's height as in the template, inside the box.
+void placeTexts(HWND window, LONG templateHeight)
+{
+    if (templateHeight <= 0)
+        return;
+    RECT box = {};
+    GetClientRect(window, &box);
+    for (HWND text = GetWindow(window, GW_CHILD); text; text = GetWindow(text, GW_HWNDNEXT)) {
+        RECT placed = {};
+        GetWindowRect(text, &placed);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&placed), 2);
+        const LONG height = placed.bottom - placed.top;
+        const LONG middle = MulDiv(placed.top + placed.bottom, box.bottom, 2 * templateHeight);
+        const LONG top = std::max(0L, std::min(middle - height / 2, box.bottom - height));
+        MoveWindow(text, 0, top, box.right, height, FALSE);
+    }
+}
+
 // The window takes the bitmap's size, keeping the corner that centring gave it.
 void onInitAbout(HWND window)
 {
@@ -28,9 +51,11 @@ void onInitAbout(HWND window)
         return;
     BITMAP bitmap = {};
     GetObjectA(aboutBitmap, sizeof bitmap, &bitmap);
-    RECT placed = {};
+    RECT placed = {}, client = {};
     GetWindowRect(window, &placed);
+    GetClientRect(window, &client);
     MoveWindow(window, placed.left, placed.top, bitmap.bmWidth, bitmap.bmHeight, FALSE);
+    placeTexts(window, client.bottom);
 }
 
 void onPaintAbout(HWND window)

@@ -37,57 +37,47 @@ void moveControlToRect(HWND control, const RECT& rect)
     MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
 }
 
-void drawMonitor(SettingsDialogState& state)
+// The screen in the physical pixels that the shell draws the wallpaper in.
+// Above 100 % Windows 8.1 and later give a DPI-unaware program scaled
+// metrics, but the desktop resolution of the screen's DC unscaled; where that
+// is not reported (0, or less than the metrics), the metrics are the pixels.
+SIZE physicalScreenSize()
 {
-    HWND monitor = dialogControl(state, IDC_MONITOR);
-    RECT client;
-    if (monitor && state.monitorBitmap && GetClientRect(monitor, &client)) {
-        ScopedGetDC dc(monitor);
-        ScopedMemoryDC source(dc.get(), state.monitorBitmap);
-        if (dc && source)
-            BitBlt(dc.get(), 0, 0, client.right - client.left, client.bottom - client.top, source.get(), 0, 0,
-                   SRCCOPY);
+    SIZE size = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    ScopedGetDC screen(nullptr);
+    if (screen) {
+        const SIZE desktop = {GetDeviceCaps(screen.get(), DESKTOPHORZRES),
+                              GetDeviceCaps(screen.get(), DESKTOPVERTRES)};
+        if (desktop.cx >= size.cx && desktop.cy >= size.cy)
+            size = desktop;
     }
-
-    HWND area = dialogControl(state, IDC_PREVIEW_AREA);
-    if (area && GetClientRect(area, &client)) {
-        ScopedGetDC dc(area);
-        if (dc)
-            FillRect(dc.get(), &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    }
+    return size;
 }
 
-void drawPicture(const SettingsDialogState& state)
+void drawPicture(const SettingsDialogState& state, HDC dc, const RECT& client)
 {
-    HWND area = dialogControl(state, IDC_PREVIEW_AREA);
-    RECT client;
-    if (!area || !GetClientRect(area, &client))
-        return;
-    ScopedGetDC dc(area);
-    if (!dc)
-        return;
-
+    const SIZE screen = physicalScreenSize();
     PreviewInput input = {};
     input.showMode = state.settings.showMode;
     input.areaLeft = client.left;
     input.areaTop = client.top;
     input.areaWidth = client.right - client.left;
     input.areaHeight = client.bottom - client.top;
-    input.screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    input.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    input.screenWidth = screen.cx;
+    input.screenHeight = screen.cy;
     input.pictureWidth = state.pictureWidth;
     input.pictureHeight = state.pictureHeight;
     input.himetricWidth = state.himetricWidth;
     input.himetricHeight = state.himetricHeight;
-    input.dpiX = GetDeviceCaps(dc.get(), LOGPIXELSX);
-    input.dpiY = GetDeviceCaps(dc.get(), LOGPIXELSY);
+    input.dpiX = GetDeviceCaps(dc, LOGPIXELSX);
+    input.dpiY = GetDeviceCaps(dc, LOGPIXELSY);
 
     // The default stretch mode drops rows and columns when it shrinks, which
     // leaves dark seams in a photo scaled down this far.
-    SetStretchBltMode(dc.get(), HALFTONE);
-    SetBrushOrgEx(dc.get(), 0, 0, nullptr);
+    SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
     for (const RenderCall& call : previewRenderCalls(input)) {
-        state.picture->Render(dc.get(), call.x, call.y, call.cx, call.cy, call.xSrc, call.ySrc,
+        state.picture->Render(dc, call.x, call.y, call.cx, call.cy, call.xSrc, call.ySrc,
                               call.cxSrc, call.cySrc, nullptr);
     }
 }
@@ -180,7 +170,10 @@ bool layoutPreview(SettingsDialogState& state)
     BITMAP bitmap = {};
     GetObjectA(state.monitorBitmap, sizeof bitmap, &bitmap);
 
+    // The controls draw the monitor and the preview themselves: a version 6
+    // static paints over whatever the dialog drew in its place.
     HWND monitor = dialogControl(state, IDC_MONITOR);
+    SendMessageA(monitor, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(state.monitorBitmap));
     RECT placed = {};
     GetWindowRect(monitor, &placed);
     POINT corner = {placed.left, placed.top};
@@ -206,12 +199,16 @@ void showSelected(SettingsDialogState& state)
     redrawPreview(state);
 }
 
-void redrawPreview(SettingsDialogState& state)
+void redrawPreview(const SettingsDialogState& state)
 {
-    drawMonitor(state);
-    if (!state.picture || !state.settings.preview)
-        return;
-    drawPicture(state);
+    InvalidateRect(dialogControl(state, IDC_PREVIEW_AREA), nullptr, FALSE);
+}
+
+void drawPreview(const SettingsDialogState& state, const DRAWITEMSTRUCT& item)
+{
+    FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    if (state.picture && state.settings.preview)
+        drawPicture(state, item.hDC, item.rcItem);
 }
 
 void releasePicture(SettingsDialogState& state)

@@ -78,13 +78,15 @@ INT_PTR CALLBACK settingsDialogProc(HWND window, UINT message, WPARAM wParam, LP
     return activeSettingsDialog->handleSettingsMessage(window, message, wParam, lParam);
 }
 
-INT_PTR SettingsDialogState::handleSettingsMessage(HWND window, UINT message, WPARAM wParam, LPARAM)
+INT_PTR SettingsDialogState::handleSettingsMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     dialogWindow = window;
     switch (message) {
-    case WM_PAINT:
-        redrawPreview(*this);
-        return FALSE;  // the default processing still validates the window
+    case WM_DRAWITEM:
+        if (wParam != IDC_PREVIEW_AREA)
+            return FALSE;
+        drawPreview(*this, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
     case WM_INITDIALOG:
         return initSettingsDialog();
     case WM_COMMAND:
@@ -219,6 +221,11 @@ BOOL SettingsDialogState::onSettingsCancel()
 void SettingsDialogState::releaseDialogResources()
 {
     if (monitorBitmap) {
+        // The control gives back what it shows: its own copy where version 6
+        // of the common controls made one, which is then ours to delete.
+        const HGDIOBJ shown = reinterpret_cast<HGDIOBJ>(sendControl(IDC_MONITOR, STM_SETIMAGE, IMAGE_BITMAP, 0));
+        if (shown && shown != monitorBitmap)
+            DeleteObject(shown);
         DeleteObject(monitorBitmap);
         monitorBitmap = nullptr;
     }
@@ -285,7 +292,7 @@ void SettingsDialogState::removeImage()
         showSelected(*this);
     } else {
         releasePicture(*this);
-        SendMessageA(dialogWindow, WM_PAINT, 0, 0);
+        redrawPreview(*this);
     }
     listChanged = 1;
 }

@@ -28,21 +28,6 @@ std::string runValue()
     return RegGetValueA(HKEY_CURRENT_USER, kRunKey, "Tavrel", RRF_RT_REG_SZ, nullptr, value, &size) ? "<none>" : value;
 }
 
-std::string bmpBytes(int width, int height, COLORREF left, COLORREF right)  // 24 bits, two halves
-{
-    const int stride = (width * 3 + 3) & ~3;
-    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    const BITMAPFILEHEADER file = {0x4D42, offset + stride * height, 0, 0, offset};
-    const BITMAPINFOHEADER info = {sizeof info, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    std::string row(stride, '\0'), bytes = std::string(reinterpret_cast<const char*>(&file), sizeof file) +
-                                           std::string(reinterpret_cast<const char*>(&info), sizeof info);
-    for (int x = 0; x < width * 3; ++x)  // blue, green, red
-        row[x] = static_cast<char>((x < width / 2 * 3 ? left : right) >> (16 - 8 * (x % 3)));
-    while (height-- > 0)
-        bytes += row;
-    return bytes;
-}
-
 // Wine hands list-box and combo-box rows across processes as UTF-16 only:
 // ask for them as such and turn them back into code page 936.
 Strings rowsOf(HWND dialog, int id, UINT getCount = LB_GETCOUNT, UINT getText = LB_GETTEXT)
@@ -104,7 +89,7 @@ protected:
         CreateDirectoryA((folder.path() + "\\pics").c_str(), nullptr);
         for (const char* name : {"w1.bmp", "w2.bmp", "w3.bmp", "w4.bmp", "w5.bmp", "one.bmp", "a.bmp", "b.jpg", "c.gif"}) {
             pics.push_back(folder.path() + "\\pics\\" + name);
-            driver::writeFileBytes(pics.back(), bmpBytes(64, 48, RGB(20, 100, 0), RGB(250, 0, 0)));
+            driver::writeFileBytes(pics.back(), driver::bmpBytes(64, 48, RGB(20, 100, 0), RGB(250, 0, 0)));
         }
     }
     void TearDown() override { RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Tavrel"), RegDeleteKeyA(HKEY_CURRENT_USER, kVista); }
@@ -255,7 +240,7 @@ TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
     const COLORREF left = RGB(230, 40, 170), right = RGB(40, 200, 90), black = 0, outline = RGB(52, 54, 62),
                    rim = RGB(232, 233, 236);
     const std::string picture = folder.path() + "\\\xCD\xBC\xC6\xAC-640x480.bmp", png = folder.path() + "\\wide.png";  // 图片
-    driver::writeFileBytes(picture, bmpBytes(640, 480, left, right));
+    driver::writeFileBytes(picture, driver::bmpBytes(640, 480, left, right));
     driver::writeFileBytes(png, driver::pngBytes(256, 64, 96, left, right));
     start(driver::iniText(3, 0, 12, 1, 0, {picture}));
     HWND dialog = nullptr;

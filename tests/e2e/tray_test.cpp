@@ -157,8 +157,8 @@ TEST(Tray, NextAndPause)
     EXPECT_EQ((driver::Strings{"C:\\a.bmp", "C:\\b.bmp", "C:\\c.bmp", "C:\\a.bmp", "C:\\b.bmp"}), folder.wallpapersSet());
 }
 
-// Each row opens the box anew; the last is left open for Exit.
-TEST(About, TakesItsPicturesSizeAndClosesOnAClickEnterAndEscapeOnly)
+// Each row opens the box anew, its texts inside its picture; the last is left open for Exit.
+TEST(About, TakesItsPicturesSizeWithItsTextsAndClosesOnAClickEnterAndEscapeOnly)
 {
     driver::AppFolder folder("about");
     driver::Tavrel app(folder);
@@ -168,9 +168,11 @@ TEST(About, TakesItsPicturesSizeAndClosesOnAClickEnterAndEscapeOnly)
         SCOPED_TRACE(row.name);
         HWND about = app.open(driver::kAbout, "");
         ASSERT_NE(nullptr, about);
-        RECT placed = {};
+        RECT placed = {}, r = {}, inside = {};
         GetWindowRect(about, &placed);
         EXPECT_EQ(std::make_pair(420L, 240L), std::make_pair(placed.right - placed.left, placed.bottom - placed.top));
+        for (HWND text = GetWindow(about, GW_CHILD); text; text = GetWindow(text, GW_HWNDNEXT))
+            EXPECT_TRUE(GetWindowRect(text, &r) && IntersectRect(&inside, &r, &placed) && EqualRect(&inside, &r));
         if (&row == rows)
             driver::captureScreen().save("about_dialog");
         if (&row == std::end(rows) - 1) {  // carried out inside the box's own loop

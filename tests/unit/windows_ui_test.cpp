@@ -20,6 +20,7 @@
 #include "settings/profile_file.h"
 #include "driver.h"
 #include "import_slot.h"
+#include "rotation/wallpaper_list.h"
 #include "ui/list_row.h"
 #include "ui/settings_dialog.h"
 
@@ -50,16 +51,31 @@ TEST(ListRows, ReadRightWhateverTheLengthReportedAndNoneOverrunsThePathBuffer)
     DestroyWindow(list);
 }
 
-// English where the code page is not 936: the dialogs, the labels, the menu.
-TEST(Resources, EnglishTexts)
+IMPORT_SLOT(GetDeviceCaps, 8);  // as at 150 % on Windows 8.1 and later: Wine's metrics and 96 dpi, a physical size
+const auto realDeviceCaps = GetDeviceCaps_slot;  // read before any redirection
+int WINAPI scaledCaps(HDC dc, int i) { return i == DESKTOPHORZRES ? 1536 : i == DESKTOPVERTRES ? 1152 : realDeviceCaps(dc, i); }
+
+// English where the code page is not 936: the dialogs, the labels, the menu;
+// at 150 % a 640 x 480 picture centred takes 44..107 x 33..80 of the 152 x 114 preview (not 28..122 x 21..91).
+TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
 {
     ASSERT_NE(936u, GetACP());
     const HINSTANCE instance = appInstance = GetModuleHandleA(nullptr);
-    SettingsDialogState state;
+    driver::AppFolder folder("preview");
+    driver::writeFileBytes(folder.path() + "\\p.bmp", driver::bmpBytes(640, 480, RGB(230, 40, 170), RGB(40, 200, 90)));
+    wallpaperList.append((folder.path() + "\\p.bmp").c_str());
+    ImportRedirect<decltype(&GetDeviceCaps)> caps(GetDeviceCaps_slot, scaledCaps);
+    SettingsDialogState state{nullptr, {1, 0, 0, 1, 0}, 0, nullptr, 0, 0, 0, 0};  // centred, the preview on
     activeSettingsDialog = &state;
     HWND dialog = CreateDialogIndirectParamA(
         instance, static_cast<LPCDLGTEMPLATEA>(localizedTemplate(instance, RT_DIALOG, IDD_SETTINGS)), nullptr,
         settingsDialogProc, 0);
+    ShowWindow(dialog, SW_SHOW), RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const HDC dc = GetDC(GetDlgItem(dialog, IDC_PREVIEW_AREA));
+    for (const auto& [x, y, want] : {std::tuple{40, 56, 0ul}, {48, 56, RGB(230, 40, 170)}, {111, 56, 0ul}, {60, 29, 0ul}})
+        EXPECT_EQ(want, GetPixel(dc, x, y)) << "at " << x << "," << y;
+    ReleaseDC(GetDlgItem(dialog, IDC_PREVIEW_AREA), dc);
+    wallpaperList.clear();
     char caption[32] = {}, label[32] = {};
     GetWindowTextA(dialog, caption, sizeof caption);
     SendDlgItemMessageA(dialog, IDC_INTERVAL, CB_GETLBTEXT, 19, reinterpret_cast<LPARAM>(label));

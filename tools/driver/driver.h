@@ -80,6 +80,7 @@ private:
 // A settings file with the five options and, unless empty, the list.
 std::string iniText(int showMode, int showOrder, int alteTime, int preview, int autoRun, const Strings& files = {});
 std::string fileListSection(const Strings& files);
+std::string bmpBytes(int width, int height, COLORREF left, COLORREF right);  // 24 bits, two halves
 
 // Top-level windows of a process (0: any) whose title and class match ("": any); the
 // first visible one of that class and (unless null) exact title, or null on time-out.
