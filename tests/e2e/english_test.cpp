@@ -1,6 +1,4 @@
-// Under code page 1252, as on most Windows in the world: a program folder and
-// a picture named in Chinese, which the ANSI functions would turn into '?',
-// reach the shell and the settings file; the texts are English.
+// Under code page 1252: names the ANSI functions would turn into '?'.
 
 #include <gtest/gtest.h>
 
@@ -20,10 +18,9 @@ std::wstring longPath(const std::string& path, UINT codePage = CP_ACP)
     return GetLongPathNameW(wide, full, MAX_PATH) ? full : L"<missing> " + std::wstring(wide);
 }
 
-// With no list, the 1024-wide desktop's folder WallPaper\1024_768 is scanned,
-// subfolders too but not Windows' hidden thumbnail cache, and the folder is
-// not left in use. The list is saved beside the program at Exit and read at
-// the next start. Screenshots of the tray menu and the settings dialog.
+// With no list, WallPaper\1024_768 (the screen's width) is scanned, subfolders
+// too but no hidden file, and not left in use; the list is saved beside the
+// program and read at the next start. Screenshots in English.
 TEST(English, ChineseNamesReachTheShellAndTheSettingsFile)
 {
     ASSERT_EQ(1252u, GetACP());

@@ -233,7 +233,7 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
 
 // A 640 x 480 picture, left half pink and right half green, in each style;
 // points in area coordinates (152 x 114). Its name is Chinese, as the
-// default folder's are. Then a 256 x 64 PNG, pink up to column 96, added
+// default folder's are. Then a 256 x 64 PNG, halved the same way, added
 // through the file-open dialog, filling and fitting, and set at OK.
 TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
 {
@@ -241,7 +241,8 @@ TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
                    rim = RGB(232, 233, 236);
     const std::string picture = folder.path() + "\\\xCD\xBC\xC6\xAC-640x480.bmp", png = folder.path() + "\\wide.png";  // 图片
     driver::writeFileBytes(picture, driver::bmpBytes(640, 480, left, right));
-    driver::writeFileBytes(png, driver::pngBytes(256, 64, 96, left, right));
+    driver::writeFileBytes(png + ".bmp", driver::bmpBytes(256, 64, left, right));
+    ASSERT_TRUE(driver::convertPicture(png + ".bmp", png));
     start(driver::iniText(3, 0, 12, 1, 0, {picture}));
     HWND dialog = nullptr;
     ASSERT_TRUE(dialog = openSettings());
@@ -256,9 +257,9 @@ TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
         // Tiles 95 x 71 from the corner, each split in the middle.
         {"tile", kTile, {{{3, 3}, left}, {{46, 40}, left}, {{49, 40}, right}, {{93, 40}, right}, {{96, 40}, left},
                          {{144, 40}, right}, {{20, 75}, left}, {{70, 110}, right}, {{110, 110}, left}}},
-        // The PNG from here: its middle third over the area, split at 19; all of it over 38..75, split at 57.
-        {"fill", kFill, {{{3, 3}, left}, {{16, 57}, left}, {{22, 57}, right}, {{148, 110}, right}}},
-        {"fit", kFit, {{{3, 40}, left}, {{54, 57}, left}, {{60, 57}, right}, {{148, 73}, right},
+        // The PNG from here: its middle third over the area; all of it over 38..75; split in the middle.
+        {"fill", kFill, {{{3, 3}, left}, {{73, 57}, left}, {{79, 57}, right}, {{148, 110}, right}}},
+        {"fit", kFit, {{{3, 40}, left}, {{73, 57}, left}, {{79, 57}, right}, {{148, 73}, right},
                        {{75, 35}, black}, {{75, 79}, black}}},
         // Around the area, the monitor picture's rim: its screen colour fills the area and no more.
         {"no-preview", kPreview,

@@ -123,11 +123,9 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     EXPECT_EQ(0u, folder.readIni().find(driver::iniText(0, 1, 0, 0, 0))) << "Exit did not save the settings";
 }
 
-// Every 5 s, in order. 下一张壁纸 changes at once, the next change a full
-// interval later; 暂停更换 holds the picture over intervals and a restart,
-// and the settings dialog, where Next still changes it once; chosen again, a
-// full interval later.
-// Neither works while a dialog is open (in the test above).
+// Every 5 s, in order. Next changes at once, the next change a full period
+// later; Pause holds over periods, the settings dialog and a restart, where
+// Next still changes once; chosen again, a full period later.
 TEST(Tray, NextAndPause)
 {
     driver::AppFolder folder("tray-pause");
@@ -154,7 +152,6 @@ TEST(Tray, NextAndPause)
     ULONGLONG last = GetTickCount64();
     app.command(driver::kPause);
     changeAfter(folder, 5, last, 5);
-    EXPECT_EQ((driver::Strings{"C:\\a.bmp", "C:\\b.bmp", "C:\\c.bmp", "C:\\a.bmp", "C:\\b.bmp"}), folder.wallpapersSet());
 }
 
 // Each row opens the box anew, its texts inside its picture; the last is left open for Exit.

@@ -72,26 +72,9 @@ bool writeFileBytes(const std::string& path, const std::string& bytes)
     return static_cast<bool>(out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())));
 }
 
-std::string pngBytes(int width, int height, int split, COLORREF left, COLORREF right)
+bool convertPicture(const std::string& from, const std::string& to)
 {
-    const auto be32 = [](uint32_t v) { return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; };
-    const auto chunk = [&](const std::string& typeAndData) {
-        uint32_t crc = ~0u;
-        for (unsigned char byte : typeAndData)
-            for (int bit = (crc ^= byte, 0); bit < 8; ++bit)
-                crc = crc >> 1 ^ (0xEDB88320u & (0u - (crc & 1)));
-        return be32(static_cast<uint32_t>(typeAndData.size() - 4)) + typeAndData + be32(~crc);
-    };
-    std::string raw;  // rows unfiltered, in one stored deflate block
-    for (int y = 0; y < height; ++y)
-        for (int x = (raw += '\0', 0); x < width * 3; ++x)
-            raw += char((x < split * 3 ? left : right) >> (8 * (x % 3)));
-    uint32_t a = 1, b = 0, n = static_cast<uint32_t>(raw.size());
-    for (unsigned char byte : raw)
-        a = (a + byte) % 65521, b = (b + a) % 65521;
-    const std::string zlib = std::string{'\x78', '\x01', '\x01', char(n), char(n >> 8), char(~n), char(~n >> 8)};
-    return "\x89PNG\r\n\x1A\n" + chunk("IHDR" + be32(width) + be32(height) + std::string("\x08\x02\0\0\0", 5)) +
-           chunk("IDAT" + zlib + raw + be32(b << 16 | a)) + chunk("IEND");
+    return runUnix("convert '" + unixPathOf(from) + "' '" + unixPathOf(to) + "'").value_or(1) == 0;
 }
 
 bool removeTree(const std::string& path)
