@@ -154,11 +154,15 @@ TEST(Tray, NextAndPause)
     changeAfter(folder, 5, last, 5);
 }
 
-// Each row opens the box anew, its texts inside its picture; the last is left open for Exit.
+// Each row opens the box anew, its texts inside its picture at 120 dpi (125 %
+// on Windows 7, which Wine reads at a program's start); the last is left open for Exit.
 TEST(About, TakesItsPicturesSizeWithItsTextsAndClosesOnAClickEnterAndEscapeOnly)
 {
     driver::AppFolder folder("about");
+    const DWORD dpi120 = 120;
+    RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &dpi120, sizeof dpi120);
     driver::Tavrel app(folder);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels");
     const struct { const char* name; const char* key; } rows[] = {  // no key: a click on the version text
         {"click", nullptr}, {"Enter", "Return"}, {"Escape", "Escape"}, {"Exit while open", nullptr}};
     for (const auto& row : rows) {
