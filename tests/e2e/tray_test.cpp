@@ -136,6 +136,17 @@ TEST(Tray, NextAndPause)
         chooseFromMenu(app, 0);
         ULONGLONG last = GetTickCount64() - 300;  // the click, before the menu's last wait
         changeAfter(folder, 2, last, 0);
+        const auto icon = driver::waitForTrayIcon(true);  // the pointer rests on it
+        driver::runUnix("/usr/bin/xdotool mousemove " + std::to_string(icon->left + 8) + " " + std::to_string(icon->top + 8));
+        EXPECT_TRUE(driver::waitUntil([] {
+            for (HWND tip : driver::windowsOf(0, "", "tooltips_class32")) {
+                char text[128] = {};
+                SendMessageTimeoutA(tip, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_NORMAL, 1000, nullptr);
+                if (std::string(text) == "Tavrel - b.bmp")
+                    return true;
+            }
+            return false;
+        }, 3000)) << "the tooltip names the picture shown, before the next change";
         changeAfter(folder, 3, last, 5);
         chooseFromMenu(app, 1);
         HWND settings = app.open(driver::kSettings, driver::kSettingsTitle);

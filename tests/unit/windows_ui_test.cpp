@@ -101,7 +101,6 @@ decltype(&Shell_NotifyIconA) realNotify = nullptr;
 decltype(&LoadImageA) realLoadImage = nullptr;
 decltype(&GetProcAddress) realGetProcAddress = nullptr;
 int addsToRefuse = 2, adds = 0, deletes = 0;
-std::string tip;
 std::vector<std::string> iconLoads;
 HICON iconLoaded = nullptr, iconDestroyed = nullptr;
 std::tuple<HWND, UINT, DWORD> letThrough;
@@ -109,7 +108,6 @@ std::tuple<HWND, UINT, DWORD> letThrough;
 BOOL WINAPI busyTaskbar(DWORD action, PNOTIFYICONDATAA data)
 {
     deletes += action == NIM_DELETE;
-    tip = data->szTip;
     if (action == NIM_ADD && (++adds, addsToRefuse > 0))
         return --addsToRefuse, FALSE;
     return realNotify(action, data);
@@ -143,7 +141,7 @@ FARPROC WINAPI lookingUp(HMODULE module, LPCSTR name)
 
 // Also: the tray shows the 16 x 16 image (a shared load would answer with
 // the 32 x 32 one), destroyed after the icon went; an elevated program lets
-// the restarted shell's broadcast through; the tooltip names the picture shown.
+// the restarted shell's broadcast through.
 TEST(TrayIcon, RefusedAddsAreOfferedAgainAndTheCloseTakesTheIconAway)
 {
     appInstance = GetModuleHandleA(nullptr);
@@ -171,10 +169,6 @@ TEST(TrayIcon, RefusedAddsAreOfferedAgainAndTheCloseTakesTheIconAway)
     EXPECT_FALSE(KillTimer(window, IDT_TRAY_RETRY)) << "the retry timer runs on after the icon was taken";
     SendMessageA(window, RegisterWindowMessageA("TaskbarCreated"), 0, 0);  // a restarted shell forgot it
     EXPECT_EQ(4, adds) << "not added again after the taskbar restarted";
-    CoInitialize(nullptr);  // for the shell's desktop object
-    wallpaperList.append("C:\\pics\\sunset.bmp");
-    SendMessageA(window, WM_COMMAND, IDM_NEXT, 0);
-    EXPECT_EQ("Tavrel - sunset.bmp", tip) << "the tooltip names the picture shown";
     // Closed, as Exit closes it: the icon is taken away (Windows would leave
     // it on the taskbar until the pointer passes over it).
     profileFile.setPath("");  // nothing saved beside this test
