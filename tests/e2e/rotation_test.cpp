@@ -47,7 +47,6 @@ TEST(Rotation, FirstWallpaperAtStartThenOnePerTick)
         rows[] = {
         {"sequential, tiled", 0, 0, {0, 1, 2}, {0, 1, 2, 0}, {1, 2, 0}, "dwStyle=1 "},
         {"random with two entries alternates, centred", 1, 1, {0, 1}, {1, 0, 1, 0}, {0, 1}, "dwStyle=0 "},
-        {"sequential, stretched", 2, 0, {0}, {0, 0, 0, 0}, {0}, "dwStyle=2 "},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -61,7 +61,6 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     driver::Tavrel app(folder);
     ASSERT_TRUE(folder.waitWallpapers(1));
     ULONGLONG last = GetTickCount64();
-    const auto expectChangeAfter = [&](size_t count, ULONGLONG seconds) { changeAfter(folder, count, last, seconds); };
     driver::runUnix("/usr/bin/xdotool mousemove 512 300");  // away, so that no tooltip covers the icon
     const auto icon = driver::waitForTrayIcon(true);
     ASSERT_TRUE(icon.has_value()) << "no icon on the taskbar";
@@ -74,7 +73,7 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     driver::captureScreen().save("tray_menu");
     driver::xdotoolClick(512, 300);  // elsewhere: closes it, as the program's SetForegroundWindow allows
     ASSERT_TRUE(driver::waitUntil([&] { return !IsWindowVisible(menu); }, 5000)) << "a click elsewhere left it open";
-    expectChangeAfter(2, 15);
+    changeAfter(folder, 2, last, 15);
 
     HWND settings = chooseFromMenu(app, 2, driver::kSettingsTitle);
     ASSERT_NE(nullptr, settings) << "设置 opened no settings dialog";
@@ -85,8 +84,8 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     ASSERT_TRUE(driver::waitUntil([&] { return SendDlgItemMessageA(settings, kRandom, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
     closeDialog(settings, IDOK);
     last = GetTickCount64();
-    expectChangeAfter(3, 5);
-    expectChangeAfter(4, 5);
+    changeAfter(folder, 3, last, 5);
+    changeAfter(folder, 4, last, 5);
     const driver::Strings shown = folder.wallpapersSet(), calls = folder.standinCalls();
     EXPECT_NE(pictures[2], shown[2]) << "not random";
     EXPECT_NE(shown[2], shown[3]) << "random showed the same picture twice";
@@ -106,7 +105,7 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     EXPECT_EQ(2, std::count_if(dialogs.begin(), dialogs.end(), IsWindowVisible)) << "a dialog opened twice";
     closeDialog(about);
     last = GetTickCount64();
-    expectChangeAfter(5, 5);
+    changeAfter(folder, 5, last, 5);
 
     HWND cover = CreateWindowExA(0, "STATIC", "cover", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768, nullptr, nullptr,
                                  nullptr, nullptr);
@@ -117,7 +116,7 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     DestroyWindow(cover);
     closeDialog(settings);
     last = GetTickCount64();
-    expectChangeAfter(6, 5);
+    changeAfter(folder, 6, last, 5);
     chooseFromMenu(app, -1);
     EXPECT_EQ(0u, app.waitExit().value_or(1)) << "Exit did not end the program with 0";
     EXPECT_EQ(0u, folder.readIni().find(driver::iniText(0, 1, 0, 0, 0))) << "Exit did not save the settings";
@@ -139,12 +138,11 @@ TEST(Tray, NextAndPause)
         const auto icon = driver::waitForTrayIcon(true);  // the pointer rests on it
         driver::runUnix("/usr/bin/xdotool mousemove " + std::to_string(icon->left + 8) + " " + std::to_string(icon->top + 8));
         EXPECT_TRUE(driver::waitUntil([] {
-            for (HWND tip : driver::windowsOf(0, "", "tooltips_class32")) {
-                char text[128] = {};
-                SendMessageTimeoutA(tip, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_NORMAL, 1000, nullptr);
-                if (std::string(text) == "Tavrel - b.bmp")
+            char text[128] = {};
+            for (HWND tip : driver::windowsOf(0, "", "tooltips_class32"))  // Wine's taskbar's, asked for their texts
+                if (SendMessageTimeoutA(tip, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_NORMAL, 1000, nullptr) &&
+                    std::string(text) == "Tavrel - b.bmp")
                     return true;
-            }
             return false;
         }, 3000)) << "the tooltip names the picture shown, before the next change";
         changeAfter(folder, 3, last, 5);

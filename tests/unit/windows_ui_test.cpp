@@ -76,10 +76,9 @@ TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
         EXPECT_EQ(want, GetPixel(dc, x, y)) << "at " << x << "," << y;
     ReleaseDC(GetDlgItem(dialog, IDC_PREVIEW_AREA), dc);
     wallpaperList.clear();
-    char caption[32] = {}, label[32] = {};
-    GetWindowTextA(dialog, caption, sizeof caption);
+    char label[32] = {};  // the caption: the English-locale end-to-end test finds the dialog by it
     SendDlgItemMessageA(dialog, IDC_INTERVAL, CB_GETLBTEXT, 19, reinterpret_cast<LPARAM>(label));
-    EXPECT_EQ("Settings, 12 hours", std::string(caption) + ", " + label);
+    EXPECT_EQ(std::string("12 hours"), label);
     DestroyWindow(dialog);
     activeSettingsDialog = nullptr;
     HMENU menu = LoadMenuIndirectA(localizedTemplate(instance, RT_MENU, IDR_TRAYMENU));
