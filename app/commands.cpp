@@ -32,8 +32,9 @@ void openSettings(HWND window)
         appInstance, static_cast<LPCDLGTEMPLATEA>(localizedTemplate(appInstance, RT_DIALOG, IDD_SETTINGS)), window,
         settingsDialogProc, 0);
     if (result == IDOK) {
-        // Still in the style and order that were in force before the dialog.
-        if (state.listChanged)
+        // Still in the style and order that were in force before the dialog;
+        // not while paused.
+        if (state.listChanged && !rotationPaused)
             rotateWallpaper(window, IDT_ROTATION);
         showSettings = state.settings;
         // Kept as it really is, so that the next dialog shows the truth.

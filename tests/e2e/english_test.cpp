@@ -11,11 +11,15 @@
 
 namespace {
 
-std::wstring longPath(const std::string& path, UINT codePage = CP_ACP)
+std::set<std::wstring> longPaths(const driver::Strings& paths, UINT codePage = CP_ACP)
 {
-    WCHAR wide[MAX_PATH] = {}, full[MAX_PATH] = {};
-    MultiByteToWideChar(codePage, 0, path.c_str(), -1, wide, MAX_PATH);
-    return GetLongPathNameW(wide, full, MAX_PATH) ? full : L"<missing> " + std::wstring(wide);
+    std::set<std::wstring> found;
+    for (const std::string& path : paths) {
+        WCHAR wide[MAX_PATH] = {}, full[MAX_PATH] = {};
+        MultiByteToWideChar(codePage, 0, path.c_str(), -1, wide, MAX_PATH);
+        found.insert(GetLongPathNameW(wide, full, MAX_PATH) ? full : L"<missing> " + std::wstring(wide));
+    }
+    return found;
 }
 
 // With no list, WallPaper\1024_768 (the screen's width) is scanned, subfolders
@@ -25,21 +29,19 @@ TEST(English, ChineseNamesReachTheShellAndTheSettingsFile)
 {
     ASSERT_EQ(1252u, GetACP());
     driver::AppFolder folder("\xE5\xA3\x81\xE7\xBA\xB8", true);  // 壁纸, in UTF-8
-    const std::wstring pictures = longPath(folder.path()) + L"\\WallPaper\\1024_768\\";
+    const std::wstring pictures = *longPaths({folder.path()}).begin() + L"\\WallPaper\\1024_768\\";
     ASSERT_TRUE(MoveFileW((pictures + L"sunset.bmp").c_str(), (pictures + L"\u5c71\u6c34.bmp").c_str()));  // 山水
     const std::string thumbs = folder.path() + "\\WallPaper\\1024_768\\Thumbs.db";
     ASSERT_TRUE(driver::writeFileBytes(thumbs, "x") && SetFileAttributesA(thumbs.c_str(), FILE_ATTRIBUTE_HIDDEN));
     const std::set<std::wstring> expected = {pictures + L"more\\rings.gif", pictures + L"night.jpg",
                                              pictures + L"tile_violet.gif", pictures + L"\u5c71\u6c34.bmp"};
-    std::set<std::wstring> shown, stored;
     {
         driver::Tavrel app(folder);
         for (int i = 0; i < 3; ++i)
             app.tick();
         ASSERT_TRUE(folder.waitWallpapers(4));
         EXPECT_EQ(folder.path(), app.currentDirectory()) << "the scan leaves no folder in use";
-        for (const std::string& path : folder.wallpapersSet())
-            shown.insert(longPath(path, CP_UTF8));
+        EXPECT_EQ(expected, longPaths(folder.wallpapersSet(), CP_UTF8));
         ASSERT_NE(nullptr, driver::openTrayMenu(app));
         driver::captureScreen().save("tray_menu_english");
         driver::xdotoolClick(512, 300);
@@ -51,10 +53,7 @@ TEST(English, ChineseNamesReachTheShellAndTheSettingsFile)
         ASSERT_EQ(0u, app.exit().value_or(99));
     }
     const driver::Strings saved = folder.savedList();
-    for (const std::string& path : saved)
-        stored.insert(longPath(path));
-    EXPECT_EQ(expected, shown);
-    EXPECT_EQ(expected, stored);
+    EXPECT_EQ(expected, longPaths(saved));
 
     folder.writeIni(driver::iniText(2, 0, 19, 1, 0, {saved.at(1)}));
     driver::Tavrel again(folder);
