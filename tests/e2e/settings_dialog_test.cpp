@@ -242,7 +242,7 @@ TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
     const std::string picture = folder.path() + "\\\xCD\xBC\xC6\xAC-640x480.bmp", png = folder.path() + "\\wide.png";  // 图片
     driver::writeFileBytes(picture, driver::bmpBytes(640, 480, left, right));
     driver::writeFileBytes(png + ".bmp", driver::bmpBytes(256, 64, left, right));
-    ASSERT_TRUE(driver::convertPicture(png + ".bmp", png));
+    ASSERT_TRUE(driver::convertToPng(png + ".bmp", png));
     start(driver::iniText(3, 0, 12, 1, 0, {picture}));
     HWND dialog = nullptr;
     ASSERT_TRUE(dialog = openSettings());

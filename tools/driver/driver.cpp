@@ -72,9 +72,9 @@ bool writeFileBytes(const std::string& path, const std::string& bytes)
     return static_cast<bool>(out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())));
 }
 
-bool convertPicture(const std::string& from, const std::string& to)
+bool convertToPng(const std::string& from, const std::string& to)
 {
-    return runUnix("convert '" + unixPathOf(from) + "' '" + unixPathOf(to) + "'").value_or(1) == 0;
+    return runUnix("convert '" + unixPathOf(from) + "' 'PNG24:" + unixPathOf(to) + "'").value_or(1) == 0;
 }
 
 bool removeTree(const std::string& path)
