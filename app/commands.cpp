@@ -58,22 +58,15 @@ void openAbout(HWND window)
     aboutDialogOpen = 0;
 }
 
-// Both wait while a dialog is open (their menu items are greyed then).
 void showNextNow(HWND window)
 {
-    if (settingsDialogOpen || aboutDialogOpen)
-        return;
     rotateWallpaper(window, IDT_ROTATION);
     startRotationTimer(window);
 }
 
-void togglePause(HWND window)
-{
-    if (!settingsDialogOpen && !aboutDialogOpen)
-        toggleRotationPause(window);
-}
-
 }  // namespace
+
+bool rotationHeldByDialog() { return settingsDialogOpen || aboutDialogOpen; }
 
 void onCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -85,10 +78,12 @@ void onCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         openAbout(window);
         break;
     case IDM_NEXT:
-        showNextNow(window);
+        if (!rotationHeldByDialog())
+            showNextNow(window);
         break;
     case IDM_PAUSE:
-        togglePause(window);
+        if (!rotationHeldByDialog())
+            toggleRotationPause(window);
         break;
     case IDM_EXIT:
         PostMessageA(window, WM_CLOSE, 0, 0);

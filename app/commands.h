@@ -4,3 +4,6 @@
 #include <windows.h>
 
 void onCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// True while either dialog holds the rotation: Next and Pause wait then.
+bool rotationHeldByDialog();

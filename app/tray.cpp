@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "app/commands.h"
 #include "app/main_window.h"
 #include "app/tray_tip.h"
 #include "base/globals.h"
@@ -67,8 +68,7 @@ void showTrayMenu(HWND window)
     HMENU popup = GetSubMenu(menu.get(), 0);
     if (!popup)
         return;
-    // Neither is for the time a dialog stops the changes.
-    const UINT dialogOpen = settingsDialogOpen || aboutDialogOpen ? MF_GRAYED : MF_ENABLED;
+    const UINT dialogOpen = rotationHeldByDialog() ? MF_GRAYED : MF_ENABLED;
     EnableMenuItem(popup, IDM_NEXT, MF_BYCOMMAND | dialogOpen);
     EnableMenuItem(popup, IDM_PAUSE, MF_BYCOMMAND | dialogOpen);
     CheckMenuItem(popup, IDM_PAUSE, MF_BYCOMMAND | (rotationPaused ? MF_CHECKED : MF_UNCHECKED));

@@ -5,7 +5,9 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <cwchar>
 
+#include "base/ansi_path.h"
 #include "base/path_text.h"
 #include "base/scoped_win.h"
 
@@ -47,18 +49,13 @@ DWORD wallpaperStyle(int32_t showMode)
 
 BSTR pathToBstr(const char* path)
 {
-    const size_t length = strnlen(path, kPathSize);
-    if (length >= static_cast<size_t>(kPathSize))
-        return nullptr;
     WCHAR wide[kPathSize];
-    const int count = static_cast<int>(length) + 1;
-    const int wideCount = MultiByteToWideChar(CP_ACP, 0, path, count, wide, count);
-    if (wideCount == 0)
+    if (strnlen(path, kPathSize) >= static_cast<size_t>(kPathSize) || !widePath(path, wide, kPathSize))
         return nullptr;
     // Two backslashes after the drive (once saved from a multiple selection
     // in a drive's root) are taken by the shell, which then shows nothing.
     if (wide[0] != L'\0' && wide[1] == L':' && wide[2] == L'\\' && wide[3] == L'\\')
-        std::memmove(wide + 3, wide + 4, static_cast<size_t>(wideCount - 4) * sizeof(WCHAR));
+        std::memmove(wide + 3, wide + 4, (std::wcslen(wide + 4) + 1) * sizeof(WCHAR));
     return SysAllocString(wide);
 }
 
