@@ -8,8 +8,7 @@ set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine LABELS setup)
 add_test(NAME wine_stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/stop-prefix.sh ${TAVREL_WINEPREFIX})
 set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine LABELS setup)
 
-# In process, with the program's code (and its resources) linked in.
-# They share the desktop, and the Run value, with the end-to-end tests.
+# In process, the program's code and resources linked in; they share the desktop and the Run value.
 foreach(name settings_file_test windows_ui_test)
     tavrel_add_test(${name} SOURCES unit/${name}.cpp $<TARGET_OBJECTS:tavrel_resources>
                     LIBS tavrel_win tavrel_driver LABELS unit)
@@ -26,9 +25,8 @@ foreach(name startup_test rotation_test settings_dialog_test tray_test english_t
         ENVIRONMENT "TAVREL_BIN_DIR=$<TARGET_FILE_DIR:Tavrel>;TAVREL_ARTIFACTS=${CMAKE_SOURCE_DIR}/build/windows/artifacts")
 endforeach()
 target_compile_definitions(tray_test PRIVATE TAVREL_TEST_VERSION="${PROJECT_VERSION}")
-foreach(name windows_ui_test english_test)  # under a code page other than 936
-    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT TAVREL_LOCALE=C.UTF-8)
-endforeach()
+# Under a code page other than 936.
+set_property(TEST windows_ui_test english_test APPEND PROPERTY ENVIRONMENT TAVREL_LOCALE=C.UTF-8)
 
 # The release zip, packed by CPack from what the build made (a fixture; no
 # build runs while the tests do), and its contents.
