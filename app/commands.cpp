@@ -28,9 +28,8 @@ void openSettings(HWND window)
     activeSettingsDialog = &state;
     state.settings = showSettings;
 
-    const INT_PTR result = DialogBoxIndirectParamA(
-        appInstance, static_cast<LPCDLGTEMPLATEA>(localizedTemplate(appInstance, RT_DIALOG, IDD_SETTINGS)), window,
-        settingsDialogProc, 0);
+    const INT_PTR result =
+        DialogBoxIndirectParamW(appInstance, localizedDialog(appInstance, IDD_SETTINGS), window, settingsDialogProc, 0);
     if (result == IDOK) {
         // Still in the style and order that were in force before the dialog;
         // not while paused.
@@ -52,8 +51,7 @@ void openAbout(HWND window)
         return;
     aboutDialogOpen = 1;
     KillTimer(window, IDT_ROTATION);
-    DialogBoxIndirectParamA(appInstance, static_cast<LPCDLGTEMPLATEA>(localizedTemplate(appInstance, RT_DIALOG, IDD_ABOUT)),
-                            window, aboutDialogProc, 0);
+    DialogBoxIndirectParamW(appInstance, localizedDialog(appInstance, IDD_ABOUT), window, aboutDialogProc, 0);
     startRotationTimer(window);
     aboutDialogOpen = 0;
 }
@@ -86,10 +84,10 @@ void onCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
             toggleRotationPause(window);
         break;
     case IDM_EXIT:
-        PostMessageA(window, WM_CLOSE, 0, 0);
+        PostMessageW(window, WM_CLOSE, 0, 0);
         break;
     default:
-        DefWindowProcA(window, message, wParam, lParam);
+        DefWindowProcW(window, message, wParam, lParam);
         break;
     }
 }

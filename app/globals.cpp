@@ -24,4 +24,4 @@ HBITMAP aboutBitmap = nullptr;
 // Loaded at start, switched from the tray menu, saved at the close.
 int rotationPaused = 0;
 // Set by each rotation step that reached the shell; shown in the icon's tooltip.
-char shownWallpaper[kPathSize] = "";
+wchar_t shownWallpaper[kPathSize] = L"";

@@ -10,7 +10,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     // By class too: an Explorer window open on a folder named Tavrel has
     // the same title.
-    if (FindWindowA(kMainWindowClass, kMainWindowTitle))
+    if (FindWindowW(kMainWindowClass, kMainWindowTitle))
         return 0;
     CoInitialize(nullptr);
     appInstance = instance;
@@ -18,9 +18,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return 0;
 
     MSG message = {};
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     CoUninitialize();
     return static_cast<int>(message.wParam);

@@ -10,17 +10,17 @@
 #include "settings/profile_file.h"
 #include "settings/settings_store.h"
 
-const char kMainWindowClass[] = "TavrelClass";
-const char kMainWindowTitle[] = "Tavrel";
+const wchar_t kMainWindowClass[] = L"TavrelClass";
+const wchar_t kMainWindowTitle[] = L"Tavrel";
 
 namespace {
 
 void settingsFilePath()
 {
-    char path[kPathSize];
+    wchar_t path[kPathSize];
     // A folder too deep for the file name leaves the settings file unused:
     // defaults in memory, nothing read or written.
-    if (executableDirectory(path, sizeof path) && appendText(path, sizeof path, "\\Tavrel.ini"))
+    if (executableDirectory(path, kPathSize) && appendText(path, kPathSize, L"\\Tavrel.ini"))
         profileFile.setPath(path);
 }
 
@@ -40,7 +40,7 @@ LRESULT onClose(HWND window)
 {
     saveSettings();
     removeTrayIcon(window);
-    return DefWindowProcA(window, WM_CLOSE, 0, 0);
+    return DefWindowProcW(window, WM_CLOSE, 0, 0);
 }
 
 // A tray program usually runs until logoff or shutdown, so the end of the
@@ -81,7 +81,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             addTrayIcon(window);
             return 0;
         }
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
@@ -89,21 +89,21 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 bool registerMainWindowClass(HINSTANCE instance)
 {
-    WNDCLASSA windowClass = {};
+    WNDCLASSW windowClass = {};
     windowClass.style = 0;
     windowClass.lpfnWndProc = mainWindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAIN));
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_MAIN));
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = kMainWindowClass;
-    return RegisterClassA(&windowClass) != 0;
+    return RegisterClassW(&windowClass) != 0;
 }
 
 bool createMainWindow(HINSTANCE instance)
 {
     // Never shown: the program lives in the notification area.
-    HWND window = CreateWindowExA(0, kMainWindowClass, kMainWindowTitle, WS_OVERLAPPEDWINDOW,
+    HWND window = CreateWindowExW(0, kMainWindowClass, kMainWindowTitle, WS_OVERLAPPEDWINDOW,
                                   CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr, nullptr, instance,
                                   nullptr);
     return window != nullptr;

@@ -5,8 +5,8 @@
 #include <windows.h>
 
 // The class and title by which a second start finds the first.
-extern const char kMainWindowClass[];
-extern const char kMainWindowTitle[];
+extern const wchar_t kMainWindowClass[];
+extern const wchar_t kMainWindowTitle[];
 
 bool registerMainWindowClass(HINSTANCE instance);
 bool createMainWindow(HINSTANCE instance);

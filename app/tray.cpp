@@ -13,10 +13,10 @@
 
 namespace {
 
-// The first, 88-byte version of the record, which every shell understands.
-constexpr DWORD kNotifyIconDataV1Size = NOTIFYICONDATAA_V1_SIZE;
+// The first version of the record, which every shell understands.
+constexpr DWORD kNotifyIconDataV1Size = NOTIFYICONDATAW_V1_SIZE;
 #if defined(__i386__)
-static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "first NOTIFYICONDATAA version");
+static_assert(NOTIFYICONDATAW_V1_SIZE == 152, "first NOTIFYICONDATAW version");
 #endif
 
 // How often an icon the shell refused is offered again.
@@ -28,32 +28,45 @@ constexpr UINT kTrayRetryMs = 2000;
 // The hidden main window keeps it as its small icon until the icon goes.
 HICON trayIconImage(HWND window)
 {
-    HICON icon = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, ICON_SMALL, 0));
+    HICON icon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
     if (!icon) {
-        icon = static_cast<HICON>(LoadImageA(appInstance, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON,
+        icon = static_cast<HICON>(LoadImageW(appInstance, MAKEINTRESOURCEW(IDI_MAIN), IMAGE_ICON,
                                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-        SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+        SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     }
     return icon;
 }
 
+// The notification area of Windows 7 to 10 takes '&' as a mnemonic prefix;
+// Windows 11 (build 22000) shows it as typed.
+bool ampersandIsMnemonic()
+{
+    OSVERSIONINFOEXW windows11 = {};
+    windows11.dwOSVersionInfoSize = sizeof windows11;
+    windows11.dwMajorVersion = 10;
+    windows11.dwBuildNumber = 22000;
+    DWORDLONG conditions = 0;
+    conditions = VerSetConditionMask(conditions, VER_MAJORVERSION, VER_GREATER_EQUAL);
+    conditions = VerSetConditionMask(conditions, VER_BUILDNUMBER, VER_GREATER_EQUAL);
+    return !VerifyVersionInfoW(&windows11, VER_MAJORVERSION | VER_BUILDNUMBER, conditions);
+}
+
 bool notifyIcon(DWORD action, HWND window)
 {
-    NOTIFYICONDATAA data = {};
+    NOTIFYICONDATAW data = {};
     data.cbSize = kNotifyIconDataV1Size;
     data.hWnd = window;
     data.uID = IDT_TRAY;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAYNOTIFY;
     data.hIcon = trayIconImage(window);
-    trayTipText(data.szTip, kMainWindowTitle, shownWallpaper,
-                [](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; });
-    return Shell_NotifyIconA(action, &data) != FALSE;
+    trayTipText(data.szTip, kMainWindowTitle, shownWallpaper, ampersandIsMnemonic());
+    return Shell_NotifyIconW(action, &data) != FALSE;
 }
 
 UINT taskbarCreatedMessage()
 {
-    static const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     return taskbarCreated;
 }
 
@@ -61,8 +74,8 @@ void showTrayMenu(HWND window)
 {
     POINT cursor;
     GetCursorPos(&cursor);
-    const void* menuTemplate = localizedTemplate(appInstance, RT_MENU, IDR_TRAYMENU);
-    ScopedMenu menu(menuTemplate ? LoadMenuIndirectA(menuTemplate) : nullptr);
+    const void* menuTemplate = localizedMenu(appInstance, IDR_TRAYMENU);
+    ScopedMenu menu(menuTemplate ? LoadMenuIndirectW(menuTemplate) : nullptr);
     if (!menu.get())
         return;
     HMENU popup = GetSubMenu(menu.get(), 0);
@@ -77,7 +90,7 @@ void showTrayMenu(HWND window)
     TrackPopupMenu(popup, TPM_BOTTOMALIGN | TPM_LEFTALIGN, cursor.x, cursor.y, 0, window, nullptr);
     // The shell's documented companion of the above: the next click reaches
     // the menu's owner instead of reopening or dismissing something else.
-    PostMessageA(window, WM_NULL, 0, 0);
+    PostMessageW(window, WM_NULL, 0, 0);
 }
 
 }  // namespace
@@ -105,7 +118,7 @@ void removeTrayIcon(HWND window)
 {
     KillTimer(window, IDT_TRAY_RETRY);
     notifyIcon(NIM_DELETE, window);
-    if (HICON icon = reinterpret_cast<HICON>(SendMessageA(window, WM_SETICON, ICON_SMALL, 0)))
+    if (HICON icon = reinterpret_cast<HICON>(SendMessageW(window, WM_SETICON, ICON_SMALL, 0)))
         DestroyIcon(icon);
 }
 
@@ -130,7 +143,7 @@ void allowTaskbarCreated(HWND window)
     // Windows 7 and later; looked up, so that the program still starts where it is missing.
     using MessageFilter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
     const auto allow = reinterpret_cast<MessageFilter>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilterEx")));
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilterEx")));
     constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW
     if (allow && taskbarCreatedMessage() != 0)
         allow(window, taskbarCreatedMessage(), kAllow, nullptr);

@@ -1,42 +1,47 @@
 #include "app/tray_tip.h"
 
-#include <cstring>
+#include <cwchar>
 #include <string>
 
 namespace {
 
-// A lead byte takes the byte after it along (unless that is the end).
-const char* nextCharacter(const char* at, IsLeadByte isLeadByte)
+bool isHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool isLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// How many units the character at `at` takes: a surrogate pair and an
+// escaped ampersand go whole or not at all.
+size_t characterWidth(const std::wstring& text, size_t at, bool escaped)
 {
-    return isLeadByte(static_cast<unsigned char>(*at)) && at[1] ? at + 2 : at + 1;
+    if (at + 1 < text.size() && ((isHighSurrogate(text[at]) && isLowSurrogate(text[at + 1])) ||
+                                 (escaped && text[at] == L'&' && text[at + 1] == L'&')))
+        return 2;
+    return 1;
 }
 
 }  // namespace
 
-void trayTipText(char* out, const char* title, const char* path, IsLeadByte isLeadByte)
+void trayTipText(wchar_t* out, const wchar_t* title, const wchar_t* path, bool escapeAmpersands)
 {
-    // The name after the last backslash; in code page 936 the second byte of
-    // a character may be 0x5C too.
-    const char* name = path;
-    for (const char* at = path; *at; at = nextCharacter(at, isLeadByte)) {
-        if (*at == '\\')
+    const wchar_t* name = path;
+    for (const wchar_t* at = path; *at; ++at) {
+        if (*at == L'\\')
             name = at + 1;
     }
-    std::string tip = title;
-    if (*name)
-        tip = tip + " - " + name;
+    std::wstring tip;
+    for (const wchar_t* part : {title, *name ? L" - " : L"", name}) {
+        for (const wchar_t* at = part; *at; ++at) {
+            tip += *at;
+            if (escapeAmpersands && *at == L'&')
+                tip += L'&';
+        }
+    }
     if (tip.size() >= kTrayTipSize) {
         const size_t room = kTrayTipSize - 1 - 3;  // for "..."
         size_t end = 0;
-        for (const char* at = tip.c_str(); *at;) {
-            const char* next = nextCharacter(at, isLeadByte);
-            if (static_cast<size_t>(next - tip.c_str()) > room)
-                break;
-            end = static_cast<size_t>(next - tip.c_str());
-            at = next;
-        }
+        for (size_t width; end < tip.size() && end + (width = characterWidth(tip, end, escapeAmpersands)) <= room;)
+            end += width;
         tip.resize(end);
-        tip += "...";
+        tip += L"...";
     }
-    std::memcpy(out, tip.c_str(), tip.size() + 1);
+    std::wmemcpy(out, tip.c_str(), tip.size() + 1);
 }

@@ -1,14 +1,13 @@
 #pragma once
 // The tray icon's tooltip: the program's name and the file name of the
-// picture on the desktop, cut to the shell's 64-byte field on a character
-// boundary. Free of Win32: the caller says which bytes of its code page
-// begin a double-byte character.
+// picture on the desktop, cut to the shell's 64-character field on a
+// character boundary. Free of Win32.
 
 #include <cstddef>
 
-using IsLeadByte = bool (*)(unsigned char);
+constexpr size_t kTrayTipSize = 64;  // characters of the first NOTIFYICONDATAW's szTip
 
-constexpr size_t kTrayTipSize = 64;  // bytes of the first NOTIFYICONDATA's szTip
-
-// Writes at most kTrayTipSize bytes, the terminator included.
-void trayTipText(char* out, const char* title, const char* path, IsLeadByte isLeadByte);
+// Writes at most kTrayTipSize characters, the terminator included. Where
+// the notification area takes '&' as a mnemonic prefix, `escapeAmpersands`
+// doubles each, and the pair is kept or cut as one character.
+void trayTipText(wchar_t* out, const wchar_t* title, const wchar_t* path, bool escapeAmpersands);

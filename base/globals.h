@@ -27,4 +27,4 @@ extern HBITMAP aboutBitmap;
 // 1 while the user has paused the changes; saved with the settings.
 extern int rotationPaused;
 // The picture this run last put on the desktop ("" before the first).
-extern char shownWallpaper[kPathSize];
+extern wchar_t shownWallpaper[kPathSize];

@@ -2,29 +2,27 @@
 
 #include <windows.h>
 
-#include <cstring>
+#include <cwchar>
 
-#include "base/ansi_path.h"
-
-bool executablePath(char* out, size_t size)
+bool executablePath(wchar_t* out, size_t count)
 {
-    if (size == 0)
+    if (count == 0)
         return false;
-    out[0] = '\0';
-    // In Unicode: a folder named outside the code page comes back from the
-    // ANSI call with '?' in it, and Tavrel.ini would never be found.
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    out[0] = L'\0';
+    const DWORD length = GetModuleFileNameW(nullptr, out, static_cast<DWORD>(count));
     // A full buffer means the name was cut (and maybe left unterminated).
-    return length > 0 && length < MAX_PATH && ansiPath(path, out, size);
+    if (length == 0 || length >= count) {
+        out[0] = L'\0';
+        return false;
+    }
+    return true;
 }
 
-bool executableDirectory(char* out, size_t size)
+bool executableDirectory(wchar_t* out, size_t count)
 {
-    if (!executablePath(out, size))
+    if (!executablePath(out, count))
         return false;
-    char* lastBackslash = std::strrchr(out, '\\');
-    if (lastBackslash)
-        *lastBackslash = '\0';
+    if (wchar_t* lastBackslash = std::wcsrchr(out, L'\\'))
+        *lastBackslash = L'\0';
     return true;
 }

@@ -2,8 +2,9 @@
 
 #include <cstddef>
 
-// The running executable's full path; false when it does not fit `size`.
-bool executablePath(char* out, size_t size);
+// The running executable's full path; false when it does not fit `count`
+// characters.
+bool executablePath(wchar_t* out, size_t count);
 
 // The executable's folder without the trailing backslash.
-bool executableDirectory(char* out, size_t size);
+bool executableDirectory(wchar_t* out, size_t count);

@@ -2,26 +2,31 @@
 // The size of every path buffer and bounded text joins for it; free of Win32.
 
 #include <cstddef>
-#include <cstring>
+#include <string>
 
-constexpr int kPathSize = 260;  // bytes of every path buffer, terminator included
+constexpr int kPathSize = 260;  // characters of every path buffer, terminator included (MAX_PATH)
 
-// Appends `text` to the string in `buffer` when the result fits `size` bytes
-// with its terminator; otherwise leaves the buffer as it was and says false.
-inline bool appendText(char* buffer, size_t size, const char* text)
+// Appends `text` to the string in `buffer` when the result fits `size`
+// characters with its terminator; otherwise leaves the buffer as it was and
+// says false.
+template <typename Char>
+bool appendText(Char* buffer, size_t size, const Char* text)
 {
-    const size_t used = strnlen(buffer, size);
-    const size_t extra = std::strlen(text);
+    size_t used = 0;
+    while (used < size && buffer[used])
+        ++used;
+    const size_t extra = std::char_traits<Char>::length(text);
     if (used >= size || extra >= size - used)
         return false;
-    std::memcpy(buffer + used, text, extra + 1);
+    std::char_traits<Char>::copy(buffer + used, text, extra + 1);
     return true;
 }
 
-inline bool copyText(char* buffer, size_t size, const char* text)
+template <typename Char>
+bool copyText(Char* buffer, size_t size, const Char* text)
 {
     if (size == 0)
         return false;
-    buffer[0] = '\0';
+    buffer[0] = Char();
     return appendText(buffer, size, text);
 }

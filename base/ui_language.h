@@ -1,7 +1,7 @@
 #pragma once
-// Which language the program's texts take. Only the ANSI code page decides:
-// an ANSI program shows Chinese only where it is 936, whatever language the
-// system's menus are in. Elsewhere the English resources and labels are used.
+// Which language the program's texts take: Chinese for a user whose display
+// language is Chinese (PRC or Singapore), English for every other. The
+// windows are Unicode, so the code page limits nothing shown.
 
 #include <windows.h>
 
@@ -9,4 +9,5 @@ bool chineseTexts();
 
 // The template of a dialog or menu resource in the chosen language (the
 // Chinese one when the other is missing); null when there is none.
-const void* localizedTemplate(HINSTANCE instance, LPCSTR type, int id);
+const DLGTEMPLATE* localizedDialog(HINSTANCE instance, int id);
+const void* localizedMenu(HINSTANCE instance, int id);

@@ -24,11 +24,13 @@ add_library(tavrel_win STATIC
     rotation/wallpaper_applier.cpp
     settings/autorun.cpp
     settings/folder_scan.cpp
-    base/ansi_path.cpp
     base/module_path.cpp
     base/ui_language.cpp
     settings/profile_file.cpp
     settings/profile_writer.cpp
+    settings/ini_encoding.cpp
+    settings/list_appender.cpp
+    settings/settings_copy.cpp
     settings/settings_store.cpp
     ui/about_dialog.cpp
     ui/list_row.cpp

@@ -1,13 +1,13 @@
 #pragma once
 // The twenty rotation periods the settings offer; the row index is what
-// alteTime stores. Labels are code page 936 bytes, and ASCII in English.
+// alteTime stores, with its Chinese and English labels.
 
 #include <cstdint>
 
 struct IntervalRow {
-    const char* label;
+    const wchar_t* label;
     int32_t seconds;
-    const char* englishLabel;
+    const wchar_t* englishLabel;
 };
 
 constexpr int kIntervalCount = 20;

@@ -35,7 +35,7 @@ bool onRotationTick(UINT_PTR timerId)
 {
     if (timerId != IDT_ROTATION)
         return false;
-    const char* path = nullptr;
+    const wchar_t* path = nullptr;
     switch (showSettings.showOrder) {
     case 0:
         path = wallpaperList.current();
@@ -51,5 +51,5 @@ bool onRotationTick(UINT_PTR timerId)
     // counts as shown.
     if (!path || !applyWallpaper(path, showSettings.showMode))
         return false;
-    return copyText(shownWallpaper, sizeof shownWallpaper, path);
+    return copyText(shownWallpaper, kPathSize, path);
 }

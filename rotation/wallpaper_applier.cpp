@@ -4,10 +4,8 @@
 #include <wininet.h>
 #include <shlobj.h>
 
-#include <cstring>
 #include <cwchar>
 
-#include "base/ansi_path.h"
 #include "base/path_text.h"
 #include "base/scoped_win.h"
 
@@ -18,7 +16,7 @@ namespace {
 // without a manifest than VerifyVersionInfo does.
 bool shellFitsAndFills()
 {
-    OSVERSIONINFOEXA wanted = {};
+    OSVERSIONINFOEXW wanted = {};
     wanted.dwOSVersionInfoSize = sizeof wanted;
     wanted.dwMajorVersion = 6;
     wanted.dwMinorVersion = 1;
@@ -26,7 +24,7 @@ bool shellFitsAndFills()
     conditions = VerSetConditionMask(conditions, VER_MAJORVERSION, VER_GREATER_EQUAL);
     conditions = VerSetConditionMask(conditions, VER_MINORVERSION, VER_GREATER_EQUAL);
     conditions = VerSetConditionMask(conditions, VER_SERVICEPACKMAJOR, VER_GREATER_EQUAL);
-    return VerifyVersionInfoA(&wanted, VER_MAJORVERSION | VER_MINORVERSION | VER_SERVICEPACKMAJOR, conditions) != FALSE;
+    return VerifyVersionInfoW(&wanted, VER_MAJORVERSION | VER_MINORVERSION | VER_SERVICEPACKMAJOR, conditions) != FALSE;
 }
 
 // The shell numbers centre 0 and tile 1, the other way round from ours; fit
@@ -47,21 +45,21 @@ DWORD wallpaperStyle(int32_t showMode)
     }
 }
 
-BSTR pathToBstr(const char* path)
+BSTR pathToBstr(const wchar_t* path)
 {
     WCHAR wide[kPathSize];
-    if (strnlen(path, kPathSize) >= static_cast<size_t>(kPathSize) || !widePath(path, wide, kPathSize))
+    if (!copyText(wide, kPathSize, path))
         return nullptr;
     // Two backslashes after the drive (once saved from a multiple selection
     // in a drive's root) are taken by the shell, which then shows nothing.
     if (wide[0] != L'\0' && wide[1] == L':' && wide[2] == L'\\' && wide[3] == L'\\')
-        std::memmove(wide + 3, wide + 4, (std::wcslen(wide + 4) + 1) * sizeof(WCHAR));
+        std::wmemmove(wide + 3, wide + 4, std::wcslen(wide + 4) + 1);
     return SysAllocString(wide);
 }
 
 }  // namespace
 
-bool applyWallpaper(const char* path, int32_t showMode)
+bool applyWallpaper(const wchar_t* path, int32_t showMode)
 {
     if (!path)
         return false;

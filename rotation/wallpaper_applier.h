@@ -6,4 +6,4 @@
 // object: showMode 0 tiled, 1 centred, 3 fitted and 4 filling the screen
 // (stretched before Windows 7), anything else stretched. Silent; true when
 // the shell took it.
-bool applyWallpaper(const char* path, int32_t showMode);
+bool applyWallpaper(const wchar_t* path, int32_t showMode);

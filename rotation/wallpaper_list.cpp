@@ -1,7 +1,7 @@
 #include "rotation/wallpaper_list.h"
 
-#include <cstring>
 #include <ctime>
+#include <cwchar>
 #include <new>
 
 namespace {
@@ -13,19 +13,19 @@ uint32_t clockSeed()
 
 }  // namespace
 
-void WallpaperList::append(const char* path)
+void WallpaperList::append(const wchar_t* path)
 {
     if (!path)
         return;
-    const size_t length = strnlen(path, kPathSize);
-    if (length >= static_cast<size_t>(kPathSize))
-        return;  // would not fit the entry with its terminator
+    const size_t length = wcsnlen(path, kPathSize);
+    if (length == 0 || length >= static_cast<size_t>(kPathSize))
+        return;  // no picture, or no path the system could open
 
-    auto* entry = new (std::nothrow) WallpaperEntry;
-    if (!entry)
+    void* block = ::operator new(sizeof(WallpaperEntry) + (length + 1) * sizeof(wchar_t), std::nothrow);
+    if (!block)
         return;
-    std::memcpy(entry->path, path, length + 1);
-    entry->next = nullptr;
+    auto* entry = new (block) WallpaperEntry{nullptr};
+    std::wmemcpy(entry->path(), path, length + 1);
 
     if (!head_) {
         head_ = cursor_ = entry;
@@ -40,7 +40,8 @@ void WallpaperList::clear()
     WallpaperEntry* entry = head_;
     while (entry) {
         WallpaperEntry* next = entry->next;
-        delete entry;
+        entry->~WallpaperEntry();
+        ::operator delete(entry);
         entry = next;
     }
     head_ = cursor_ = tail_ = nullptr;
@@ -61,7 +62,7 @@ void WallpaperList::advance()
     cursor_ = cursor_->next ? cursor_->next : head_;
 }
 
-const char* WallpaperList::pickRandom()
+const wchar_t* WallpaperList::pickRandom()
 {
     const int32_t n = count();
     if (n == 0)
@@ -77,5 +78,5 @@ const char* WallpaperList::pickRandom()
     // A full turn lands on the entry shown before; never show it twice in a row.
     if (cursor_ == before)
         advance();
-    return cursor_->path;
+    return cursor_->path();
 }

@@ -20,9 +20,12 @@ private:
     uint32_t state_ = 0;
 };
 
+// One path, its characters stored right after the header in one block as
+// long as the path is: a photo library's list stays small.
 struct WallpaperEntry {
-    char path[kPathSize];
     WallpaperEntry* next;
+    wchar_t* path() { return reinterpret_cast<wchar_t*>(this + 1); }
+    const wchar_t* path() const { return reinterpret_cast<const wchar_t*>(this + 1); }
 };
 
 class WallpaperList {
@@ -32,14 +35,14 @@ public:
     WallpaperList(const WallpaperList&) = delete;
     WallpaperList& operator=(const WallpaperList&) = delete;
 
-    // Null and paths longer than kPathSize - 1 bytes are refused.
-    void append(const char* path);
+    // Null, empty and paths longer than kPathSize - 1 characters are refused.
+    void append(const wchar_t* path);
     void clear();
     int32_t count() const;
     bool isEmpty() const { return head_ == nullptr; }
-    const char* current() const { return cursor_ ? cursor_->path : nullptr; }
+    const wchar_t* current() const { return cursor_ ? cursor_->path() : nullptr; }
     void advance();
-    const char* pickRandom();
+    const wchar_t* pickRandom();
 
 private:
     WallpaperEntry* head_ = nullptr;

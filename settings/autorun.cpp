@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <cstring>
+#include <cwchar>
 
 #include "base/module_path.h"
 #include "base/path_text.h"
@@ -10,33 +10,31 @@
 
 namespace {
 
-const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-const char kValueName[] = "Tavrel";
+const wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const wchar_t kValueName[] = L"Tavrel";
 
 // The command the shell runs at logon. A path with a space is quoted: the
 // shell would otherwise try "C:\Program.exe" and the like first.
-bool autoRunCommand(char (&command)[kPathSize + 2])
+bool autoRunCommand(wchar_t (&command)[kPathSize + 2])
 {
-    char path[kPathSize];
-    if (!executablePath(path, sizeof path))
+    wchar_t path[kPathSize];
+    if (!executablePath(path, kPathSize))
         return false;
-    if (!std::strchr(path, ' ')) {
-        std::strcpy(command, path);
-        return true;
-    }
-    command[0] = '"';
-    const size_t length = std::strlen(path);
-    std::memcpy(command + 1, path, length);
-    command[length + 1] = '"';
-    command[length + 2] = '\0';
+    if (!std::wcschr(path, L' '))
+        return copyText(command, kPathSize + 2, path);
+    command[0] = L'"';
+    const size_t length = std::wcslen(path);
+    std::wmemcpy(command + 1, path, length);
+    command[length + 1] = L'"';
+    command[length + 2] = L'\0';
     return true;
 }
 
 bool runValuePresent()
 {
     ScopedRegKey key;
-    return RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, key.receive()) == ERROR_SUCCESS &&
-           RegQueryValueExA(key.get(), kValueName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    return RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, key.receive()) == ERROR_SUCCESS &&
+           RegQueryValueExW(key.get(), kValueName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -45,14 +43,14 @@ int32_t setAutoRun(int32_t enabled)
 {
     ScopedRegKey key;
     // A new profile may have no Run key yet; only what the change needs is asked for.
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.receive(), nullptr) ==
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.receive(), nullptr) ==
         ERROR_SUCCESS) {
-        char command[kPathSize + 2];
+        wchar_t command[kPathSize + 2];
         if (!enabled)
-            RegDeleteValueA(key.get(), kValueName);
+            RegDeleteValueW(key.get(), kValueName);
         else if (autoRunCommand(command))
-            RegSetValueExA(key.get(), kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(command),
-                           static_cast<DWORD>(std::strlen(command) + 1));
+            RegSetValueExW(key.get(), kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(command),
+                           static_cast<DWORD>((std::wcslen(command) + 1) * sizeof(wchar_t)));
     }
     // What holds now, whatever the calls answered: a security program may
     // refuse the change, or undo it.

@@ -1,7 +1,7 @@
 #include "settings/filelist_section.h"
 
 #include <cstdint>
-#include <cstring>
+#include <cwchar>
 #include <limits>
 #include <string>
 #include <vector>
@@ -11,20 +11,20 @@
 namespace {
 
 struct Line {
-    const char* key;
+    const wchar_t* key;
     size_t keyLength;
-    const char* value;  // null when the line has no '='
+    const wchar_t* value;  // null when the line has no '='
     size_t valueLength;
 };
 
 constexpr size_t kNoLine = std::numeric_limits<size_t>::max();
 
 // The blanks a per-key read drops around keys and values.
-bool isProfileBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == 0x1a; }
+bool isProfileBlank(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r') || c == 0x1a; }
 
 // Windows may hand the section's lines back as they were typed; per-key
 // reads match "0 = A" as key "0", value "A" all the same.
-void trim(const char*& text, size_t& length)
+void trim(const wchar_t*& text, size_t& length)
 {
     while (length > 0 && isProfileBlank(text[0]))
         ++text, --length;
@@ -34,15 +34,15 @@ void trim(const char*& text, size_t& length)
 
 // The number a key names when it is written the way the list's keys are
 // ("%d" of a non-negative number: no sign, no leading zero), else nothing.
-bool keyNumber(const char* key, size_t length, size_t limit, size_t* number)
+bool keyNumber(const wchar_t* key, size_t length, size_t limit, size_t* number)
 {
-    if (length == 0 || length > 10 || (length > 1 && key[0] == '0'))
+    if (length == 0 || length > 10 || (length > 1 && key[0] == L'0'))
         return false;
     uint64_t value = 0;
     for (size_t i = 0; i < length; ++i) {
-        if (key[i] < '0' || key[i] > '9')
+        if (key[i] < L'0' || key[i] > L'9')
             return false;
-        value = value * 10 + static_cast<uint64_t>(key[i] - '0');
+        value = value * 10 + static_cast<uint64_t>(key[i] - L'0');
     }
     // Lookups stop at the first gap, so no key at or beyond the number of
     // lines is ever reached.
@@ -52,18 +52,18 @@ bool keyNumber(const char* key, size_t length, size_t limit, size_t* number)
     return true;
 }
 
-std::vector<Line> splitLines(const char* section, size_t size)
+std::vector<Line> splitLines(const wchar_t* section, size_t size)
 {
     std::vector<Line> lines;
     size_t at = 0;
-    while (at < size && section[at] != '\0') {
-        const void* nul = std::memchr(section + at, '\0', size - at);
-        const size_t length = nul ? static_cast<size_t>(static_cast<const char*>(nul) - (section + at)) : size - at;
-        const char* text = section + at;
-        const void* equals = std::memchr(text, '=', length);
+    while (at < size && section[at] != L'\0') {
+        const wchar_t* nul = std::wmemchr(section + at, L'\0', size - at);
+        const size_t length = nul ? static_cast<size_t>(nul - (section + at)) : size - at;
+        const wchar_t* text = section + at;
+        const wchar_t* equals = std::wmemchr(text, L'=', length);
         Line line{text, length, nullptr, 0};
         if (equals) {
-            line.keyLength = static_cast<size_t>(static_cast<const char*>(equals) - text);
+            line.keyLength = static_cast<size_t>(equals - text);
             line.value = text + line.keyLength + 1;
             line.valueLength = length - line.keyLength - 1;
             trim(line.value, line.valueLength);
@@ -77,16 +77,16 @@ std::vector<Line> splitLines(const char* section, size_t size)
 
 // The value as a per-key read answers it: one pair of matching quotes
 // around it is dropped.
-std::string unquotedValue(const char* value, size_t length)
+std::wstring unquotedValue(const wchar_t* value, size_t length)
 {
-    if (length >= 2 && (value[0] == '"' || value[0] == '\'') && value[length - 1] == value[0])
-        return std::string(value + 1, length - 2);
-    return std::string(value, length);
+    if (length >= 2 && (value[0] == L'"' || value[0] == L'\'') && value[length - 1] == value[0])
+        return std::wstring(value + 1, length - 2);
+    return std::wstring(value, length);
 }
 
 }  // namespace
 
-size_t resolveFileList(const char* section, size_t size, void (*take)(const char* path, void* context),
+size_t resolveFileList(const wchar_t* section, size_t size, void (*take)(const wchar_t* path, void* context),
                        void* context)
 {
     if (!section || size == 0)
@@ -108,7 +108,7 @@ size_t resolveFileList(const char* section, size_t size, void (*take)(const char
         const Line& line = lines[firstLine[number]];
         if (!line.value)
             break;
-        const std::string path = unquotedValue(line.value, line.valueLength);
+        const std::wstring path = unquotedValue(line.value, line.valueLength);
         if (path.empty())
             break;
         // Too long for a path buffer: passed over, not cut into a wrong path.

@@ -4,7 +4,6 @@
 
 #include <cwchar>
 
-#include "base/ansi_path.h"
 #include "base/globals.h"
 #include "base/module_path.h"
 #include "base/path_text.h"
@@ -22,30 +21,24 @@ bool isDotEntry(const wchar_t* name)
 // hidden system files, not pictures.
 bool isHiddenOrSystem(DWORD attributes) { return (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0; }
 
-// Folder, backslash and name; false when that would not fit a list entry or
-// the name has no ANSI form, nor a short one. A name is read within its
-// buffer only: Wine may leave a long one without a terminator.
-bool buildEntryPath(char (&out)[kPathSize], const char* folder, const WIN32_FIND_DATAW& found)
+// Folder, backslash and name; false when that would not fit a list entry.
+// A name is read within its buffer only: Wine may leave a long one without
+// a terminator.
+bool buildEntryPath(wchar_t (&out)[kPathSize], const wchar_t* folder, const WIN32_FIND_DATAW& found)
 {
-    char name[kPathSize];
-    const size_t longLength = wcsnlen(found.cFileName, MAX_PATH);
-    const size_t shortLength = wcsnlen(found.cAlternateFileName, 14);
-    if (longLength == 0 || longLength >= MAX_PATH || shortLength >= 14)
+    const size_t length = wcsnlen(found.cFileName, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
         return false;
-    if (!ansiName(found.cFileName, name, sizeof name) &&
-        (shortLength == 0 || !ansiName(found.cAlternateFileName, name, sizeof name)))
-        return false;
-    return copyText(out, sizeof out, folder) && appendText(out, sizeof out, "\\") &&
-           appendText(out, sizeof out, name);
+    return copyText(out, kPathSize, folder) && appendText(out, kPathSize, L"\\") &&
+           appendText(out, kPathSize, found.cFileName);
 }
 
-// Appends every file below `folder` but hidden and system ones (an absolute path without a trailing
-// backslash), depth first, in the order the search yields them. Leaves the
-// current directory at the last folder entered.
-void scanWallpaperFolder(const char* folder)
+// Appends every file below `folder` but hidden and system ones (an absolute
+// path without a trailing backslash), depth first, in the order the search
+// yields them. Leaves the current directory at the last folder entered.
+void scanWallpaperFolder(const wchar_t* folder)
 {
-    wchar_t wideFolder[kPathSize];
-    if (!widePath(folder, wideFolder, kPathSize) || !SetCurrentDirectoryW(wideFolder))
+    if (!SetCurrentDirectoryW(folder))
         return;
     WIN32_FIND_DATAW found;
     // The search is bound to this folder now, so entering a subfolder later
@@ -54,7 +47,7 @@ void scanWallpaperFolder(const char* folder)
     if (!search.valid())
         return;
     do {
-        char path[kPathSize];
+        wchar_t path[kPathSize];
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             // A name that does not fit ends the descent too, so a folder
             // that links back to itself cannot recurse forever.
@@ -70,12 +63,12 @@ void scanWallpaperFolder(const char* folder)
 
 void scanDefaultWallpaperFolder()
 {
-    char folder[kPathSize];
-    if (!executableDirectory(folder, sizeof folder))
+    wchar_t folder[kPathSize];
+    if (!executableDirectory(folder, kPathSize))
         return;
-    const char* subfolder =
-        GetSystemMetrics(SM_CXSCREEN) == 1024 ? "\\WallPaper\\1024_768" : "\\WallPaper\\800_600";
-    if (!appendText(folder, sizeof folder, subfolder))
+    const wchar_t* subfolder =
+        GetSystemMetrics(SM_CXSCREEN) == 1024 ? L"\\WallPaper\\1024_768" : L"\\WallPaper\\800_600";
+    if (!appendText(folder, kPathSize, subfolder))
         return;
     ScopedCurrentDirectory keep;
     scanWallpaperFolder(folder);

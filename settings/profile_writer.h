@@ -7,14 +7,16 @@
 // (another program holds the file open), the same changes go to the file
 // itself, as the platform's own profile writes would make them; the new list
 // is then written even when other writes failed. Two saves of one file take
-// turns. A file Windows would read with the wrong encoding is saved as
-// UTF-16 with its byte-order mark, the one Unicode form Windows reads.
+// turns.
 //
 // The bytes are those the per-key profile writes give for the same state:
 // the "SETTINGS" keys and the removal of "FILELIST" go through the profile
 // functions; the new "FILELIST" section, which those functions would write
 // one key at a time (rewriting the whole file each time), is appended as the
-// platform would have written it.
+// platform would have written it. The file stays in the ANSI code page while
+// every name has a form there, so that every earlier version reads it as
+// before; a name without one makes it UTF-16 with its byte-order mark, which
+// Windows' profile functions read (and the earlier versions' ANSI calls too).
 
 #include <cstddef>
 #include <cstdint>
@@ -23,7 +25,7 @@ class ProfileFile;
 class WallpaperList;
 
 struct ProfileSetting {
-    const char* key;
+    const wchar_t* key;
     int32_t value;
     bool zeroRemovesKey = false;  // a key files had not always: absent means 0
     bool removed() const { return zeroRemovesKey && value == 0; }
@@ -32,5 +34,5 @@ struct ProfileSetting {
 // Writes `settings` into `section` ("%u"), then the list as `listSection`
 // keys "0", "1", ... from its cursor round (the cursor ends where it began).
 // False when the file was not written (or, in place, not written whole).
-bool writeProfileAtOnce(const ProfileFile& file, const char* section, const ProfileSetting* settings,
-                        size_t settingCount, const char* listSection, WallpaperList& list);
+bool writeProfileAtOnce(const ProfileFile& file, const wchar_t* section, const ProfileSetting* settings,
+                        size_t settingCount, const wchar_t* listSection, WallpaperList& list);

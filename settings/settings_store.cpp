@@ -11,10 +11,10 @@
 
 namespace {
 
-const char kSettingsSection[] = "SETTINGS";
-const char kFileListSection[] = "FILELIST";
+const wchar_t kSettingsSection[] = L"SETTINGS";
+const wchar_t kFileListSection[] = L"FILELIST";
 
-int32_t readSetting(const char* key) { return static_cast<int32_t>(profileFile.readInt(kSettingsSection, key)); }
+int32_t readSetting(const wchar_t* key) { return static_cast<int32_t>(profileFile.readInt(kSettingsSection, key)); }
 
 int32_t oneOf(int32_t value, int32_t lowest, int32_t highest, int32_t fallback)
 {
@@ -25,21 +25,21 @@ int32_t oneOf(int32_t value, int32_t lowest, int32_t highest, int32_t fallback)
 // ... would resolve it: the cost grows with the list, not with its square.
 void loadFileList()
 {
-    const std::vector<char> section = profileFile.readSection(kFileListSection);
+    const std::vector<wchar_t> section = profileFile.readSection(kFileListSection);
     resolveFileList(
-        section.data(), section.size(), [](const char* path, void*) { wallpaperList.append(path); }, nullptr);
+        section.data(), section.size(), [](const wchar_t* path, void*) { wallpaperList.append(path); }, nullptr);
 }
 
 }  // namespace
 
 void loadSettings()
 {
-    showSettings.showMode = oneOf(readSetting("SHOWMODE"), 0, 4, 1);
-    showSettings.showOrder = oneOf(readSetting("SHOWORDER"), 0, 1, 0);
-    showSettings.alteTime = oneOf(readSetting("ALTETIME"), 0, 19, 12);
-    showSettings.preview = readSetting("PREVIEW") != 0 ? 1 : 0;
-    showSettings.autoRun = readSetting("AUTORUN") != 0 ? 1 : 0;
-    rotationPaused = readSetting("PAUSED") == 1 ? 1 : 0;  // missing: an earlier version, never paused
+    showSettings.showMode = oneOf(readSetting(L"SHOWMODE"), 0, 4, 1);
+    showSettings.showOrder = oneOf(readSetting(L"SHOWORDER"), 0, 1, 0);
+    showSettings.alteTime = oneOf(readSetting(L"ALTETIME"), 0, 19, 12);
+    showSettings.preview = readSetting(L"PREVIEW") != 0 ? 1 : 0;
+    showSettings.autoRun = readSetting(L"AUTORUN") != 0 ? 1 : 0;
+    rotationPaused = readSetting(L"PAUSED") == 1 ? 1 : 0;  // missing: an earlier version, never paused
 
     loadFileList();
     if (wallpaperList.isEmpty())
@@ -49,11 +49,11 @@ void loadSettings()
 void saveSettings()
 {
     const ProfileSetting settings[] = {
-        {"SHOWMODE", showSettings.showMode}, {"SHOWORDER", showSettings.showOrder},
-        {"ALTETIME", showSettings.alteTime}, {"PREVIEW", showSettings.preview},
-        {"AUTORUN", showSettings.autoRun},
+        {L"SHOWMODE", showSettings.showMode}, {L"SHOWORDER", showSettings.showOrder},
+        {L"ALTETIME", showSettings.alteTime}, {L"PREVIEW", showSettings.preview},
+        {L"AUTORUN", showSettings.autoRun},
         // Only while paused, so that other files stay as earlier versions wrote them.
-        {"PAUSED", rotationPaused, true},
+        {L"PAUSED", rotationPaused, true},
     };
     // A failed write leaves the old file whole; nothing is reported.
     writeProfileAtOnce(profileFile, kSettingsSection, settings, sizeof settings / sizeof settings[0],

@@ -46,11 +46,11 @@ void placeTexts(HWND window, LONG templateHeight)
 // The window takes the bitmap's size, keeping the corner that centring gave it.
 void onInitAbout(HWND window)
 {
-    aboutBitmap = LoadBitmapA(appInstance, MAKEINTRESOURCEA(IDB_ABOUT));
+    aboutBitmap = LoadBitmapW(appInstance, MAKEINTRESOURCEW(IDB_ABOUT));
     if (!aboutBitmap)
         return;
     BITMAP bitmap = {};
-    GetObjectA(aboutBitmap, sizeof bitmap, &bitmap);
+    GetObjectW(aboutBitmap, sizeof bitmap, &bitmap);
     RECT placed = {}, client = {};
     GetWindowRect(window, &placed);
     GetClientRect(window, &client);
@@ -63,7 +63,7 @@ void onPaintAbout(HWND window)
     if (!aboutBitmap)
         return;
     BITMAP bitmap = {};
-    GetObjectA(aboutBitmap, sizeof bitmap, &bitmap);
+    GetObjectW(aboutBitmap, sizeof bitmap, &bitmap);
     ScopedGetDC dc(window);
     ScopedMemoryDC source(dc.get(), aboutBitmap);
     if (dc && source)

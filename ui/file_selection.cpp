@@ -2,11 +2,7 @@
 
 #include <cwchar>
 
-#include "base/path_text.h"
-
 namespace {
-
-bool fitsPathBuffer(size_t length) { return length < static_cast<size_t>(kPathSize); }
 
 // Length of the string at `start`, or npos when it runs off the buffer.
 size_t boundedLength(const wchar_t* buffer, size_t bufferSize, size_t start)
@@ -36,8 +32,7 @@ std::vector<std::wstring> selectedPaths(const wchar_t* buffer, size_t bufferSize
     // extension) is a single full path.
     const bool several = fileOffset > 0 && fileOffset <= bufferSize && buffer[fileOffset - 1] == L'\0';
     if (!several) {
-        if (fitsPathBuffer(firstLength))
-            paths.emplace_back(buffer, firstLength);
+        paths.emplace_back(buffer, firstLength);
         return paths;
     }
 
@@ -49,9 +44,7 @@ std::vector<std::wstring> selectedPaths(const wchar_t* buffer, size_t bufferSize
         const size_t nameLength = boundedLength(buffer, bufferSize, at);
         if (nameLength == std::wstring::npos || nameLength == 0)
             break;
-        std::wstring path = folder + std::wstring(buffer + at, nameLength);
-        if (fitsPathBuffer(path.size()))
-            paths.push_back(std::move(path));
+        paths.push_back(folder + std::wstring(buffer + at, nameLength));
         at += nameLength + 1;
     }
     return paths;

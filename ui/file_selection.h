@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-// In Unicode, so that no name comes back with '?' in it. `bufferSize` and
-// `fileOffset` (the dialog's nFileOffset) count characters. Paths longer
-// than a path buffer holds are left out.
+// `bufferSize` and `fileOffset` (the dialog's nFileOffset) count
+// characters. Every path comes back whole, however long: the caller decides.
 std::vector<std::wstring> selectedPaths(const wchar_t* buffer, size_t bufferSize, size_t fileOffset);

@@ -1,22 +1,23 @@
 #include "ui/list_row.h"
 
-#include <cstring>
+#include <cwchar>
 #include <vector>
 
-bool readListRow(HWND list, int row, char (&text)[kPathSize])
+bool readListRow(HWND list, int row, wchar_t (&text)[kPathSize])
 {
-    text[0] = '\0';
-    // On a double-byte code page LB_GETTEXTLEN may report more than the
-    // text holds: it sizes the buffer, and what LB_GETTEXT copies decides.
-    const LRESULT reported = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(row), 0);
+    text[0] = L'\0';
+    // LB_GETTEXTLEN may report more than the text holds (Windows documents
+    // it for mixed ANSI and Unicode text): it sizes the buffer, and what
+    // LB_GETTEXT copies decides.
+    const LRESULT reported = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(row), 0);
     if (reported < 0)
         return false;
-    std::vector<char> buffer(static_cast<size_t>(reported) + 1, '\0');
-    const LRESULT length = SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(row),
+    std::vector<wchar_t> buffer(static_cast<size_t>(reported) + 1, L'\0');
+    const LRESULT length = SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(row),
                                         reinterpret_cast<LPARAM>(buffer.data()));
     if (length < 0 || length >= kPathSize)
         return false;
-    std::memcpy(text, buffer.data(), static_cast<size_t>(length));
-    text[length] = '\0';
+    std::wmemcpy(text, buffer.data(), static_cast<size_t>(length));
+    text[length] = L'\0';
     return true;
 }

@@ -6,4 +6,4 @@
 #include "base/path_text.h"
 
 // The row's text when it fits a path buffer; false otherwise.
-bool readListRow(HWND list, int row, char (&text)[kPathSize]);
+bool readListRow(HWND list, int row, wchar_t (&text)[kPathSize]);

@@ -19,19 +19,6 @@ constexpr RECT kScreenInBitmap = {16, 17, 168, 131};
 
 HWND dialogControl(const SettingsDialogState& state, int id) { return GetDlgItem(state.dialogWindow, id); }
 
-BSTR ansiToBstr(const char* text)
-{
-    const int wideLength = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (wideLength <= 0)
-        return nullptr;
-    BSTR wide = SysAllocStringLen(nullptr, static_cast<UINT>(wideLength - 1));
-    if (wide && MultiByteToWideChar(CP_ACP, 0, text, -1, wide, wideLength) == 0) {
-        SysFreeString(wide);
-        return nullptr;
-    }
-    return wide;
-}
-
 void moveControlToRect(HWND control, const RECT& rect)
 {
     MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
@@ -130,12 +117,12 @@ bool loadPng(LPCWSTR path, ScopedCom<IPicture>& picture)
 }
 
 // Replaces the loaded picture; false (and no picture) when it cannot load.
-bool loadPicture(SettingsDialogState& state, const char* path)
+bool loadPicture(SettingsDialogState& state, const wchar_t* path)
 {
     releasePicture(state);
     ScopedCom<IPicture> picture;
     {
-        ScopedBstr widePath(ansiToBstr(path));
+        ScopedBstr widePath(SysAllocString(path));
         if (!widePath)
             return false;
         if (!loadPng(widePath.get(), picture) &&
@@ -164,16 +151,16 @@ bool loadPicture(SettingsDialogState& state, const char* path)
 
 bool layoutPreview(SettingsDialogState& state)
 {
-    state.monitorBitmap = LoadBitmapA(appInstance, MAKEINTRESOURCEA(IDB_MONITOR));
+    state.monitorBitmap = LoadBitmapW(appInstance, MAKEINTRESOURCEW(IDB_MONITOR));
     if (!state.monitorBitmap)
         return false;
     BITMAP bitmap = {};
-    GetObjectA(state.monitorBitmap, sizeof bitmap, &bitmap);
+    GetObjectW(state.monitorBitmap, sizeof bitmap, &bitmap);
 
     // The controls draw the monitor and the preview themselves: a version 6
     // static paints over whatever the dialog drew in its place.
     HWND monitor = dialogControl(state, IDC_MONITOR);
-    SendMessageA(monitor, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(state.monitorBitmap));
+    SendMessageW(monitor, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(state.monitorBitmap));
     RECT placed = {};
     GetWindowRect(monitor, &placed);
     POINT corner = {placed.left, placed.top};
@@ -189,10 +176,10 @@ bool layoutPreview(SettingsDialogState& state)
 void showSelected(SettingsDialogState& state)
 {
     HWND list = dialogControl(state, IDC_FILELIST);
-    const LRESULT row = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    const LRESULT row = SendMessageW(list, LB_GETCURSEL, 0, 0);
     if (row == LB_ERR)
         return;
-    char path[kPathSize];
+    wchar_t path[kPathSize];
     if (!readListRow(list, static_cast<int>(row), path))
         return;
     loadPicture(state, path);

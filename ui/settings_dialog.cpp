@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include "base/ansi_path.h"
 #include "base/globals.h"
 #include "base/path_text.h"
 #include "base/scoped_win.h"
@@ -36,37 +35,34 @@ void checkButton(HWND dialog, int id, bool checked)
 {
     HWND button = GetDlgItem(dialog, id);
     if (button)
-        SendMessageA(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+        SendMessageW(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-// Stored, such a name would be a path that does not exist.
-void tellNamesLeftOut(HWND dialog)
+// The shell sets no wallpaper from a longer path; it is not dropped unseen.
+void tellPathsTooLong(HWND dialog)
 {
     if (chineseTexts()) {
-        // 有些文件的名称含有本系统无法表示的字符，且没有短文件名，未能添加。
+        // 有些文件的路径超过 259 个字符，无法设为壁纸，未能添加。
         MessageBoxW(dialog,
-                    L"\u6709\u4e9b\u6587\u4ef6\u7684\u540d\u79f0\u542b\u6709\u672c\u7cfb\u7edf\u65e0\u6cd5"
-                    L"\u8868\u793a\u7684\u5b57\u7b26\uff0c\u4e14\u6ca1\u6709\u77ed\u6587\u4ef6\u540d\uff0c"
-                    L"\u672a\u80fd\u6dfb\u52a0\u3002",
+                    L"\u6709\u4e9b\u6587\u4ef6\u7684\u8def\u5f84\u8d85\u8fc7 259 \u4e2a\u5b57\u7b26\uff0c"
+                    L"\u65e0\u6cd5\u8bbe\u4e3a\u58c1\u7eb8\uff0c\u672a\u80fd\u6dfb\u52a0\u3002",
                     L"Tavrel", MB_OK | MB_ICONWARNING);
     } else {
         MessageBoxW(dialog,
-                    L"Some files were not added: their names have characters this system's code page cannot "
-                    L"show, and no short name.",
+                    L"Some files were not added: their paths are longer than the 259 characters Windows can set "
+                    L"as a wallpaper.",
                     L"Tavrel", MB_OK | MB_ICONWARNING);
     }
 }
 
 bool isChecked(HWND dialog, int id)
 {
-    return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendDlgItemMessageW(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-// The Chinese labels are code page 936 bytes, shown only where that is the
-// ANSI code page.
 void addIntervalLabel(HWND combo, const IntervalRow& row)
 {
-    SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(chineseTexts() ? row.label : row.englishLabel));
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(chineseTexts() ? row.label : row.englishLabel));
 }
 
 }  // namespace
@@ -178,15 +174,15 @@ BOOL SettingsDialogState::initSettingsDialog()
     // Room reserved and drawing held back: long lists fill in linear time.
     const int32_t n = wallpaperList.count();
     const HWND box = control(IDC_FILELIST);
-    SendMessageA(box, LB_INITSTORAGE, static_cast<WPARAM>(n), static_cast<LPARAM>(n) * 64);
-    SendMessageA(box, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(box, LB_INITSTORAGE, static_cast<WPARAM>(n), static_cast<LPARAM>(n) * 128);
+    SendMessageW(box, WM_SETREDRAW, FALSE, 0);
     for (int32_t i = 0; i < n; ++i) {
-        const char* path = wallpaperList.current();
+        const wchar_t* path = wallpaperList.current();
         wallpaperList.advance();
         if (path)
-            SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path));
+            SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path));
     }
-    SendMessageA(box, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(box, WM_SETREDRAW, TRUE, 0);
     sendControl(IDC_FILELIST, LB_SETCURSEL, 0);
 
     if (!layoutPreview(*this))
@@ -201,8 +197,8 @@ BOOL SettingsDialogState::onSettingsOk()
         wallpaperList.clear();
         const LRESULT rows = sendControl(IDC_FILELIST, LB_GETCOUNT);
         for (LRESULT row = 0; row < rows; ++row) {
-            char path[kPathSize];
-            if (readListRow(control(IDC_FILELIST), static_cast<int>(row), path) && path[0] != '\0')
+            wchar_t path[kPathSize];
+            if (readListRow(control(IDC_FILELIST), static_cast<int>(row), path) && path[0] != L'\0')
                 wallpaperList.append(path);
         }
     }
@@ -232,15 +228,13 @@ void SettingsDialogState::releaseDialogResources()
     releasePicture(*this);
 }
 
-void SettingsDialogState::addListRow(const char* path) const
+void SettingsDialogState::addListRow(const wchar_t* path) const
 {
     sendControl(IDC_FILELIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path));
 }
 
 void SettingsDialogState::addImages()
 {
-    // In Unicode: the ANSI dialog hands back '?' for a character outside the
-    // code page, a file that does not exist.
     std::vector<wchar_t> selection(kSelectionBufferSize, L'\0');
 
     OPENFILENAMEW request = {};
@@ -262,16 +256,15 @@ void SettingsDialogState::addImages()
     if (!chosen)
         return;
 
-    int leftOut = 0;
+    bool tooLong = false;
     for (const std::wstring& path : selectedPaths(selection.data(), selection.size(), request.nFileOffset)) {
-        char ansi[kPathSize];
-        if (ansiPath(path.c_str(), ansi, sizeof ansi))
-            addListRow(ansi);
+        if (path.size() < static_cast<size_t>(kPathSize))
+            addListRow(path.c_str());
         else
-            ++leftOut;
+            tooLong = true;
     }
-    if (leftOut > 0)
-        tellNamesLeftOut(dialogWindow);
+    if (tooLong)
+        tellPathsTooLong(dialogWindow);
 
     if (sendControl(IDC_FILELIST, LB_GETCOUNT) > 0 && sendControl(IDC_FILELIST, LB_GETCURSEL) == LB_ERR) {
         sendControl(IDC_FILELIST, LB_SETCURSEL, 0);

@@ -35,9 +35,9 @@ private:
     HWND control(int id) const { return GetDlgItem(dialogWindow, id); }
     LRESULT sendControl(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
     {
-        return SendDlgItemMessageA(dialogWindow, id, message, wParam, lParam);
+        return SendDlgItemMessageW(dialogWindow, id, message, wParam, lParam);
     }
-    void addListRow(const char* path) const;
+    void addListRow(const wchar_t* path) const;
 };
 
 #if defined(__i386__)

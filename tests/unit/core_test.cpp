@@ -19,7 +19,7 @@
 
 namespace {
 
-using Strings = std::vector<std::string>;
+using Strings = std::vector<std::wstring>;
 
 TEST(WallpaperList, CursorWalksWrapsAndRefusesWhatDoesNotFit)
 {
@@ -28,17 +28,18 @@ TEST(WallpaperList, CursorWalksWrapsAndRefusesWhatDoesNotFit)
     EXPECT_EQ(nullptr, list.current());
     EXPECT_EQ(nullptr, list.pickRandom());
     list.append(nullptr);
-    list.append(std::string(260, 'x').c_str());
+    list.append(L"");
+    list.append(std::wstring(260, L'x').c_str());
     EXPECT_TRUE(list.isEmpty());
-    for (const char* path : {"1", "2", "3"})
+    for (const wchar_t* path : {L"1", L"\u5c71\U0001F600", L"3"})  // 山 and an emoji, kept as they are
         list.append(path);
     list.advance();
     list.advance();
-    list.append(std::string(259, '4').c_str());
+    list.append(std::wstring(259, L'4').c_str());
     Strings walked;  // count() steps from the cursor, as the save walks; the last wraps to the first
     for (int32_t i = 0, n = list.count(); i <= n; ++i, list.advance())
         walked.emplace_back(list.current());
-    EXPECT_EQ((Strings{"3", std::string(259, '4'), "1", "2", "3"}), walked);
+    EXPECT_EQ((Strings{L"3", std::wstring(259, L'4'), L"1", L"\u5c71\U0001F600", L"3"}), walked);
 }
 
 // What a user sees of random order: a picture of the list, never the one
@@ -50,11 +51,11 @@ TEST(WallpaperList, RandomPickNeverRepeatsAndReachesEveryPicture)
     for (int entries : {1, 2, 3, 5}) {
         WallpaperList list;
         for (int i = 0; i < entries; ++i)
-            list.append(std::to_string(i).c_str());
-        std::set<std::string> seen;
-        std::string shown = list.current();
+            list.append(std::to_wstring(i).c_str());
+        std::set<std::wstring> seen;
+        std::wstring shown = list.current();
         for (int pick = 0; pick < 100; ++pick) {
-            const char* picked = list.pickRandom();
+            const wchar_t* picked = list.pickRandom();
             ASSERT_NE(nullptr, picked);
             EXPECT_EQ(picked, list.current()) << entries << " entries";
             EXPECT_LT(std::stoi(picked), entries);
@@ -70,12 +71,12 @@ TEST(IntervalTable, EveryRowLastsWhatItsLabelSays)
 {
     const char* const labels[kIntervalCount] = {"5s",  "15s", "30s", "45s", "1m",  "2m", "3m", "5m", "10m", "15m",
                                                 "20m", "25m", "30m", "45m", "1h", "2h", "3h", "5h", "8h",  "12h"};
-    const std::pair<std::string, int> units[] = {{"\xC3\xEB", 1}, {"\xB7\xD6\xD6\xD3", 60}, {"\xD0\xA1\xCA\xB1", 3600}};
+    const std::pair<std::wstring, int> units[] = {{L"\u79d2", 1}, {L"\u5206\u949f", 60}, {L"\u5c0f\u65f6", 3600}};
     for (int row = 0; row < kIntervalCount; ++row) {
         const std::string label = labels[row];
         const auto& unit = units[std::string("smh").find(label.back())];
         const int number = std::stoi(label);
-        EXPECT_EQ(std::to_string(number) + unit.first, kIntervalTable[row].label) << "row " << row;
+        EXPECT_EQ(std::to_wstring(number) + unit.first, kIntervalTable[row].label) << "row " << row;
         EXPECT_EQ(number * unit.second, kIntervalTable[row].seconds) << "row " << row;
     }
 }
@@ -85,19 +86,19 @@ TEST(IntervalTable, EveryRowLastsWhatItsLabelSays)
 TEST(FileListSection, ResolvesKeysAsPerKeyReads)
 {
     const struct { const char* name; Strings lines, expected; } rows[] = {
-        {"leading zeros and signs are other keys", {"00=X", "+0=Y", "0=A", "01=Z"}, {"A"}},
-        {"empty quotes end the list", {"0=A", "1=\"\"", "2=C"}, {"A"}},
-        {"blanks around keys and values, as Windows may hand them", {" 0 = A ", "\t1\t=\t\"B C\"\t", "2 =C"},
-         {"A", "B C", "C"}},
-        {"keys at and beyond the line count", {"0=A", "3=X", "4294967296=Y"}, {"A"}},
+        {"leading zeros and signs are other keys", {L"00=X", L"+0=Y", L"0=A", L"01=Z"}, {L"A"}},
+        {"empty quotes end the list", {L"0=A", L"1=\"\"", L"2=C"}, {L"A"}},
+        {"blanks around keys and values, as Windows may hand them", {L" 0 = A ", L"\t1\t=\t\"B C\"\t", L"2 =C"},
+         {L"A", L"B C", L"C"}},
+        {"keys at and beyond the line count", {L"0=A", L"3=X", L"4294967296=Y"}, {L"A"}},
     };
     for (const auto& row : rows) {
-        std::string text;
-        for (const std::string& line : row.lines)
-            text += line + '\0';
+        std::wstring text;
+        for (const std::wstring& line : row.lines)
+            text += line + L'\0';
         Strings paths;
         resolveFileList(text.data(), text.size() + 1,
-                        [](const char* p, void* out) { static_cast<Strings*>(out)->emplace_back(p); }, &paths);
+                        [](const wchar_t* p, void* out) { static_cast<Strings*>(out)->emplace_back(p); }, &paths);
         EXPECT_EQ(row.expected, paths) << row.name;
     }
 }
@@ -110,9 +111,9 @@ TEST(FileSelection, ReadsOneOrSeveralFiles)
     const struct { const char* name; std::wstring buffer; size_t fileOffset; Paths expected; } rows[] = {
         {"drive root keeps one backslash", raw(L"C:\\\0a.jpg\0\0", 11), 4, {L"C:\\a.jpg"}},
         {"single path of 259 characters", path259 + L'\0', 3, {path259}},
-        {"joined paths over 259 characters left out",
+        {"joined paths over 259 characters kept whole, for the dialog to refuse",
          folder248 + L'\0' + L"a.jpg" + L'\0' + L"a-much-longer-name.jpg" + L'\0' + L'\0', folder248.size() + 1,
-         {folder248 + L"\\a.jpg"}},
+         {folder248 + L"\\a.jpg", folder248 + L"\\a-much-longer-name.jpg"}},
     };
     for (const auto& row : rows) {
         // A block of exactly the buffer's size, so the sanitizers see any read past it.
@@ -149,24 +150,25 @@ TEST(PreviewGeometry, RenderCallsOfEveryStyle)
 
 }  // namespace
 
-// The tooltip in code page 936, whose second bytes may be 0x5C (a backslash).
+// The tooltip cut to the shell's 64 characters, whole characters only; where
+// '&' is a mnemonic prefix, doubled (and the pair kept whole).
 TEST(TrayTip, NamesThePictureWithinTheFieldAndCutsWholeCharacters)
 {
-    const auto gbkLead = [](unsigned char byte) { return byte >= 0x81 && byte != 0xFF; };
-    std::string han30, han25;  // 30 and 25 times 图 (0xCD 0xBC)
-    for (int i = 0; i < 30; ++i)
-        han30 += "\xCD\xBC", han25 += i < 25 ? "\xCD\xBC" : "";
-    const struct { const char* name; std::string path, expected; } rows[] = {
-        {"nothing shown yet", "", "Tavrel"},
-        {"the name after the last backslash", "C:\\pics\\sunset.bmp", "Tavrel - sunset.bmp"},
-        {"a second byte 0x5C is no backslash", "D:\\\xD5\x5C.jpg", "Tavrel - \xD5\x5C.jpg"},
-        {"63 bytes fit", "C:\\" + std::string(54, 'a'), "Tavrel - " + std::string(54, 'a')},
-        {"cut, 60 bytes and the dots", "C:\\" + std::string(55, 'a'), "Tavrel - " + std::string(51, 'a') + "..."},
-        {"cut before a character that does not fit whole", "C:\\" + han30, "Tavrel - " + han25 + "..."},
+    const std::wstring emoji = L"\xD83D\xDE00", a50(50, L'a');  // U+1F600 as Windows holds it
+    const struct { const char* name; std::wstring path; bool escape; std::wstring expected; } rows[] = {
+        {"nothing shown yet", L"", false, L"Tavrel"},
+        {"the name after the last backslash", L"C:\\pics\\\uc0ac\uc9c4.bmp", false, L"Tavrel - \uc0ac\uc9c4.bmp"},
+        {"63 characters fit", L"C:\\" + std::wstring(54, L'a'), false, L"Tavrel - " + std::wstring(54, L'a')},
+        {"cut, 60 characters and the dots", L"C:\\" + std::wstring(55, L'a'), false,
+         L"Tavrel - " + std::wstring(51, L'a') + L"..."},
+        {"cut before a surrogate pair", L"C:\\" + a50 + emoji + L"bcdef", false, L"Tavrel - " + a50 + L"..."},
+        {"an ampersand as typed (Windows 11)", L"C:\\Tom & Jerry.jpg", false, L"Tavrel - Tom & Jerry.jpg"},
+        {"an ampersand doubled (Windows 7 to 10)", L"C:\\Tom & Jerry.jpg", true, L"Tavrel - Tom && Jerry.jpg"},
+        {"the escapes counted, the pair not split", L"C:\\" + a50 + L"&bcdef", true, L"Tavrel - " + a50 + L"..."},
     };
     for (const auto& row : rows) {
-        char tip[kTrayTipSize];  // the sanitizers see a write past it
-        trayTipText(tip, "Tavrel", row.path.c_str(), gbkLead);
-        EXPECT_EQ(row.expected, tip) << row.name;
+        wchar_t tip[kTrayTipSize];  // the sanitizers see a write past it
+        trayTipText(tip, L"Tavrel", row.path.c_str(), row.escape);
+        EXPECT_TRUE(row.expected == tip) << row.name;
     }
 }
