@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -42,11 +43,11 @@ PROCESS_MEMORY_COUNTERS_EX memory()
     return counters;
 }
 
-// Paths of a photo library: a code page 936 folder and numbered names.
-std::string picturePath(int i)
+// Paths of a photo library: a Chinese folder (图片) and numbered names.
+std::wstring picturePath(int i)
 {
-    char path[kPathSize];
-    std::snprintf(path, sizeof path, "D:\\\xCD\xBC\xC6\xAC\\%04d\\IMG_%08d.jpg", i / 1000, i);
+    wchar_t path[kPathSize];
+    std::swprintf(path, kPathSize, L"D:\\\u56fe\u7247\\%04d\\IMG_%08d.jpg", i / 1000, i);
     return path;
 }
 
@@ -94,7 +95,7 @@ double dialogSeconds(int* rows)
 
 void benchOneRead(const std::string& ini, int n)
 {
-    profileFile.setPath(ini.c_str());
+    profileFile.setPath(std::wstring(ini.begin(), ini.end()).c_str());
     DeleteFileA(ini.c_str());
     showSettings = ShowSettings{1, 0, 12, 1, 1};
 
@@ -127,11 +128,11 @@ void benchPerKey(const std::string& ini, int n)
     DeleteFileA(ini.c_str());
     fillList(n);
     double start = nowSeconds();
-    per_key::save(ini.c_str(), ShowSettings{1, 0, 12, 1, 1}, wallpaperList);
+    per_key::save(std::wstring(ini.begin(), ini.end()).c_str(), ShowSettings{1, 0, 12, 1, 1}, wallpaperList);
     const double save = nowSeconds() - start;
     ageFile(ini.c_str());
     start = nowSeconds();
-    const size_t loaded = per_key::readList(ini.c_str()).size();
+    const size_t loaded = per_key::readList(std::wstring(ini.begin(), ini.end()).c_str()).size();
     const double load = nowSeconds() - start;
     std::printf("%8d  %8.3f  %8.3f  %s\n", n, load, save, loaded == static_cast<size_t>(n) ? "" : "(count differs)");
     std::fflush(stdout);

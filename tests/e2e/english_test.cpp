@@ -1,4 +1,7 @@
-// Under code page 1252: names the ANSI functions would turn into '?'.
+// Names outside the code page (Hangul, Cyrillic, an emoji), under an English
+// locale (code page 1252) and under code page 936: nothing turns into '?' or
+// a short name, from the folder to the shell, the list, the tooltip and the
+// settings file, and back at the next start.
 
 #include <gtest/gtest.h>
 
@@ -11,54 +14,72 @@
 
 namespace {
 
-std::set<std::wstring> longPaths(const driver::Strings& paths, UINT codePage = CP_ACP)
-{
-    std::set<std::wstring> found;
-    for (const std::string& path : paths) {
-        WCHAR wide[MAX_PATH] = {}, full[MAX_PATH] = {};
-        MultiByteToWideChar(codePage, 0, path.c_str(), -1, wide, MAX_PATH);
-        found.insert(GetLongPathNameW(wide, full, MAX_PATH) ? full : L"<missing> " + std::wstring(wide));
-    }
-    return found;
-}
+using driver::utf8;
+using namespace std::string_literals;
 
-// With no list, WallPaper\1024_768 (the screen's width) is scanned, subfolders
-// too but no hidden file, and not left in use; the list is saved beside the
-// program and read at the next start. Screenshots in English.
-TEST(English, ChineseNamesReachTheShellAndTheSettingsFile)
+std::set<std::string> asSet(const driver::Strings& paths) { return {paths.begin(), paths.end()}; }
+
+// Tavrel in a folder named with an emoji (known to it by its long name only),
+// its default pictures renamed: scanned with subfolders but no hidden file,
+// each reaching the shell, the tooltip and the list under its own name; one
+// more added through the real file-open dialog; the list saved beside the
+// program as UTF-16 (the ANSI calls of an earlier version still read its
+// settings and ASCII names), and read back at the next start.
+TEST(UnicodeNames, ReachTheShellTheListTheTooltipAndTheSettingsFile)
 {
-    ASSERT_EQ(1252u, GetACP());
-    driver::AppFolder folder("\xE5\xA3\x81\xE7\xBA\xB8", true);  // 壁纸, in UTF-8
-    const std::wstring pictures = *longPaths({folder.path()}).begin() + L"\\WallPaper\\1024_768\\";
-    ASSERT_TRUE(MoveFileW((pictures + L"sunset.bmp").c_str(), (pictures + L"\u5c71\u6c34.bmp").c_str()));  // 山水
-    const std::string thumbs = folder.path() + "\\WallPaper\\1024_768\\Thumbs.db";
-    ASSERT_TRUE(driver::writeFileBytes(thumbs, "x") && SetFileAttributesA(thumbs.c_str(), FILE_ATTRIBUTE_HIDDEN));
-    const std::set<std::wstring> expected = {pictures + L"more\\rings.gif", pictures + L"night.jpg",
-                                             pictures + L"tile_violet.gif", pictures + L"\u5c71\u6c34.bmp"};
+    const bool chinese = GetACP() == 936;
+    driver::AppFolder folder("\xF0\x9F\x98\x80 Tavrel", true);  // 😀
+    const std::wstring home = driver::longPath(folder.path()), pictures = home + L"\\WallPaper\\1024_768\\";
+    const std::wstring hangul = L"\uC0AC\uC9C4.bmp", cyrillic = L"\u043D\u043E\u0447\u044C.jpg",  // 사진, ночь
+        emoji = L"\U0001F304.gif", added = home + L"\\\uD55C\uAE00 \u0401\u0451 \U0001F600.bmp";  // 한글 Ёё 😀
+    for (const auto& [from, to] : {std::pair{L"sunset.bmp", hangul}, {L"night.jpg", cyrillic}, {L"tile_violet.gif", emoji}})
+        ASSERT_TRUE(MoveFileW((pictures + from).c_str(), (pictures + to).c_str()));
+    ASSERT_TRUE(CopyFileW((pictures + hangul).c_str(), added.c_str(), TRUE));
+    const std::wstring thumbs = pictures + L"Thumbs.db";
+    ASSERT_TRUE(CopyFileW((pictures + hangul).c_str(), thumbs.c_str(), TRUE) && SetFileAttributesW(thumbs.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    const std::set<std::string> scanned = {utf8(pictures + L"more\\rings.gif"), utf8(pictures + hangul),
+                                           utf8(pictures + cyrillic), utf8(pictures + emoji)};
+    driver::Strings rows;
     {
         driver::Tavrel app(folder);
         for (int i = 0; i < 3; ++i)
             app.tick();
         ASSERT_TRUE(folder.waitWallpapers(4));
-        EXPECT_EQ(folder.path(), app.currentDirectory()) << "the scan leaves no folder in use";
-        EXPECT_EQ(expected, longPaths(folder.wallpapersSet(), CP_UTF8));
-        ASSERT_NE(nullptr, driver::openTrayMenu(app));
-        driver::captureScreen().save("tray_menu_english");
-        driver::xdotoolClick(512, 300);
-        HWND dialog = app.open(driver::kSettings, "Settings");
+        EXPECT_EQ(utf8(home), app.currentDirectory()) << "the scan leaves no folder in use";
+        EXPECT_EQ(scanned, asSet(folder.wallpapersSet()));
+        const std::string shown = folder.wallpapersSet().back();
+        EXPECT_TRUE(driver::waitTooltip("Tavrel - " + shown.substr(shown.rfind('\\') + 1))) << shown;
+        if (!chinese) {
+            ASSERT_NE(nullptr, driver::openTrayMenu(app));
+            driver::captureScreen().save("tray_menu_english");
+            driver::xdotoolClick(512, 300);
+        }
+        HWND dialog = app.open(driver::kSettings, chinese ? driver::kSettingsTitle : "Settings");
         ASSERT_NE(nullptr, dialog);
-        driver::captureScreen().save("settings-dialog-english");
-        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        driver::addThroughFileDialog(app, dialog, {utf8(added)});
+        rows = driver::rowsOf(dialog, 1000);
+        EXPECT_EQ(5u, rows.size());
+        EXPECT_EQ(utf8(added), rows.back()) << "added under its own name";
+        EXPECT_EQ(scanned, asSet({rows.begin(), rows.end() - 1}));
+        driver::captureScreen().save(chinese ? "settings-dialog-unicode-names" : "settings-dialog-english");
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(driver::waitGone(dialog));
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Tavrel");  // set at OK
         ASSERT_EQ(0u, app.exit().value_or(99));
     }
-    const driver::Strings saved = folder.savedList();
-    EXPECT_EQ(expected, longPaths(saved));
+    const std::string saved = folder.readIni();
+    EXPECT_EQ(0u, saved.find("\xFF\xFE[\0S\0E\0T\0T\0I\0N\0G\0S\0]\0"s)) << "not UTF-16 with its mark";
+    driver::Strings savedList;
+    for (WCHAR value[MAX_PATH]; GetPrivateProfileStringW(L"FILELIST", std::to_wstring(savedList.size()).c_str(), L"",
+                                                        value, MAX_PATH, driver::wide(utf8(home) + "\\Tavrel.ini").c_str());)
+        savedList.push_back(utf8(value));
+    EXPECT_EQ(asSet(rows), asSet(savedList));
+    for (const auto& [key, value] : {std::pair{"SHOWMODE", 1u}, {"ALTETIME", 12u}, {"AUTORUN", 1u}})
+        EXPECT_EQ(value, GetPrivateProfileIntA("SETTINGS", key, 99, folder.ini().c_str())) << key << ", as an earlier version reads it";
 
-    folder.writeIni(driver::iniText(2, 0, 19, 1, 0, {saved.at(1)}));
     driver::Tavrel again(folder);
-    ASSERT_TRUE(folder.waitWallpapers(5));
-    EXPECT_EQ(saved[1], folder.wallpapersSet().back()) << "the list saved beside the program";
+    ASSERT_TRUE(folder.waitWallpapers(6));
+    EXPECT_EQ(savedList.at(0), folder.wallpapersSet().back()) << "the list saved beside the program";
 }
 
 }  // namespace

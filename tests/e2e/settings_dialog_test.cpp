@@ -28,22 +28,7 @@ std::string runValue()
     return RegGetValueA(HKEY_CURRENT_USER, kRunKey, "Tavrel", RRF_RT_REG_SZ, nullptr, value, &size) ? "<none>" : value;
 }
 
-// Wine hands list-box and combo-box rows across processes as UTF-16 only:
-// ask for them as such and turn them back into code page 936.
-Strings rowsOf(HWND dialog, int id, UINT getCount = LB_GETCOUNT, UINT getText = LB_GETTEXT)
-{
-    Strings rows;
-    for (LRESULT i = 0, n = SendDlgItemMessageA(dialog, id, getCount, 0, 0); i < n; ++i) {
-        WCHAR wide[600] = {};
-        DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(GetDlgItem(dialog, id), getText, i, reinterpret_cast<LPARAM>(wide), SMTO_NORMAL, 5000,
-                            &ignored);
-        char text[1200] = {};
-        WideCharToMultiByte(936, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-        rows.push_back(text);
-    }
-    return rows;
-}
+using driver::rowsOf;
 
 int selectedRow(HWND dialog) { return static_cast<int>(SendDlgItemMessageA(dialog, kFileList, LB_GETCURSEL, 0, 0)); }
 bool checked(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -60,15 +45,6 @@ void removeRow(HWND dialog, int row)  // selected, then Remove clicked
     const size_t count = rowsOf(dialog, kFileList).size();
     driver::clickMiddle(GetDlgItem(dialog, kRemove));
     ASSERT_TRUE(driver::waitUntil([&] { return rowsOf(dialog, kFileList).size() == count - 1; }));
-}
-
-BOOL CALLBACK findEdit(HWND child, LPARAM found)  // the visible one, at any depth
-{
-    char name[32] = {};
-    GetClassNameA(child, name, sizeof name);
-    if (lstrcmpiA(name, "Edit") == 0 && IsWindowVisible(child))
-        *reinterpret_cast<HWND*>(found) = child;
-    return *reinterpret_cast<HWND*>(found) == nullptr;
 }
 
 void expectControlsReflect(HWND dialog, int showMode, int showOrder, int alteTime, int preview, int autoRun)
@@ -108,26 +84,10 @@ protected:
 
     HWND openSettings() { return app->open(driver::kSettings, driver::kSettingsTitle); }
 
-    // Puts each text into the file-open dialog's name box and presses Enter.
     void addThroughFileDialog(HWND dialog, const Strings& typed)
     {
-        driver::clickMiddle(GetDlgItem(dialog, kAdd));
-        HWND fileDialog = nullptr, edit = nullptr;  // the program's other visible dialog; its one visible edit box
-        ASSERT_TRUE(driver::waitUntil([&] {
-            for (HWND w : driver::windowsOf(app->pid(), "", driver::kDialogClass))
-                fileDialog = w != dialog && IsWindowVisible(w) ? w : fileDialog;
-            EnumChildWindows(fileDialog, findEdit, reinterpret_cast<LPARAM>(&edit));
-            return edit != nullptr;
-        }));
-        fileTypes = rowsOf(fileDialog, 0x470, CB_GETCOUNT, CB_GETLBTEXT);  // cmb1
-        for (const std::string& text : typed) {
-            driver::clickMiddle(edit);
-            DWORD_PTR ignored = 0;
-            SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 5000, &ignored);
-            driver::xdotoolKey("Return");
-            Sleep(300);
-        }
-        EXPECT_TRUE(driver::waitGone(fileDialog));
+        fileTypes = driver::addThroughFileDialog(*app, dialog, typed);
+        ASSERT_FALSE(fileTypes.empty()) << "no file-open dialog, or it stayed open";
     }
 
     Strings pick(std::initializer_list<int> indexes) const

@@ -14,30 +14,30 @@
 
 namespace per_key {
 
-inline std::vector<std::string> readList(const char* path)
+inline std::vector<std::wstring> readList(const wchar_t* path)
 {
-    std::vector<std::string> paths;
+    std::vector<std::wstring> paths;
     for (int n = 0;; ++n) {
-        char value[kPathSize + 1];
-        const DWORD length = GetPrivateProfileStringA("FILELIST", std::to_string(n).c_str(), "", value, sizeof value, path);
+        wchar_t value[kPathSize + 1];
+        const DWORD length = GetPrivateProfileStringW(L"FILELIST", std::to_wstring(n).c_str(), L"", value, kPathSize + 1, path);
         if (length == 0)
             break;
-        if (length < sizeof value - 1)  // longer: passed over
+        if (length < kPathSize)  // longer: passed over
             paths.emplace_back(value, length);
     }
     return paths;
 }
 
-inline void save(const char* path, const ShowSettings& settings, WallpaperList& list)
+inline void save(const wchar_t* path, const ShowSettings& settings, WallpaperList& list)
 {
-    const std::pair<const char*, int32_t> values[] = {{"SHOWMODE", settings.showMode}, {"SHOWORDER", settings.showOrder},
-        {"ALTETIME", settings.alteTime}, {"PREVIEW", settings.preview}, {"AUTORUN", settings.autoRun}};
+    const std::pair<const wchar_t*, int32_t> values[] = {{L"SHOWMODE", settings.showMode}, {L"SHOWORDER", settings.showOrder},
+        {L"ALTETIME", settings.alteTime}, {L"PREVIEW", settings.preview}, {L"AUTORUN", settings.autoRun}};
     for (const auto& value : values)
-        WritePrivateProfileStringA("SETTINGS", value.first, std::to_string(static_cast<unsigned>(value.second)).c_str(),
+        WritePrivateProfileStringW(L"SETTINGS", value.first, std::to_wstring(static_cast<unsigned>(value.second)).c_str(),
                                    path);
-    WritePrivateProfileStringA("FILELIST", nullptr, nullptr, path);
+    WritePrivateProfileStringW(L"FILELIST", nullptr, nullptr, path);
     for (int32_t i = 0, n = list.count(); i < n; ++i, list.advance())
-        WritePrivateProfileStringA("FILELIST", std::to_string(i).c_str(), list.current(), path);
+        WritePrivateProfileStringW(L"FILELIST", std::to_wstring(i).c_str(), list.current(), path);
 }
 
 }  // namespace per_key

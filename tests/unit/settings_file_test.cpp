@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <cwchar>
 #include <functional>
 #include <optional>
 #include <string>
@@ -27,43 +28,57 @@
 
 namespace {
 
-using Strings = std::vector<std::string>;
+using Paths = std::vector<std::wstring>;
 using namespace std::string_literals;  // "..."s keeps NUL bytes inside
 
-WallpaperList& fill(WallpaperList& list, const Strings& paths, int cursor = 0)
+std::wstring fromAnsi(const std::string& text)
 {
-    for (const std::string& path : paths)
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), static_cast<int>(wide.size())) - 1));
+    return wide;
+}
+
+WallpaperList& fill(WallpaperList& list, const Paths& paths, int cursor = 0)
+{
+    for (const std::wstring& path : paths)
         list.append(path.c_str());
     for (int i = 0; i < cursor; ++i)
         list.advance();
     return list;
 }
 
-Strings loadedList(const std::string& path)
+Paths loadedList(const std::string& path)
 {
     ProfileFile file;
-    file.setPath(path.c_str());
-    const std::vector<char> text = file.readSection("FILELIST");
-    Strings paths;
-    resolveFileList(text.data(), text.size(), [](const char* p, void* out) { static_cast<Strings*>(out)->emplace_back(p); },
-                    &paths);
+    file.setPath(fromAnsi(path).c_str());
+    const std::vector<wchar_t> text = file.readSection(L"FILELIST");
+    Paths paths;
+    resolveFileList(text.data(), text.size(),
+                    [](const wchar_t* p, void* out) { static_cast<Paths*>(out)->emplace_back(p); }, &paths);
     return paths;
 }
 
 bool save(const std::string& path, const ShowSettings& s, WallpaperList& list)
 {
     ProfileFile file;
-    file.setPath(path.c_str());
-    const ProfileSetting values[] = {{"SHOWMODE", s.showMode}, {"SHOWORDER", s.showOrder}, {"ALTETIME", s.alteTime},
-                                     {"PREVIEW", s.preview}, {"AUTORUN", s.autoRun}};
-    return writeProfileAtOnce(file, "SETTINGS", values, 5, "FILELIST", list);
+    file.setPath(fromAnsi(path).c_str());
+    const ProfileSetting values[] = {{L"SHOWMODE", s.showMode}, {L"SHOWORDER", s.showOrder}, {L"ALTETIME", s.alteTime},
+                                     {L"PREVIEW", s.preview}, {L"AUTORUN", s.autoRun}};
+    return writeProfileAtOnce(file, L"SETTINGS", values, 5, L"FILELIST", list);
+}
+
+std::string utf16File(const std::wstring& text)  // with its byte-order mark
+{
+    return "\xFF\xFE"s + std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
 }
 
 const ShowSettings kDefaults{1, 0, 12, 1, 1}, kChanged{2, 1, 19, 0, 0};
 const std::string kDefaultsFile = "[SETTINGS]\r\nSHOWMODE=1\r\nSHOWORDER=0\r\nALTETIME=12\r\nPREVIEW=1\r\nAUTORUN=1\r\n";
 const std::string kGbk = "D:\\\xCD\xBC\xC6\xAC\\\xC9\xBD\xCB\xAE\xD5\x5C.jpg";  // a second byte 0x5C
+const std::wstring kGbkWide = L"D:\\\u56FE\u7247\\\u5C71\u6C34\u8AA0.jpg", kHangul = L"D:\\\uC0AC\uC9C4 \U0001F600.jpg";
 
-// Each file is read (the list) and then saved (options and list) both ways.
+// Each file is read (the list) and then saved (options and list) both ways,
+// in code page 936; a name outside it makes both a UTF-16 file.
 TEST(SettingsFile, OneReadAndOnePieceSaveMatchThePerKeyCalls)
 {
     const std::string extras = "[ALPHA]\r\nA=1\r\n[SETTINGS]\r\nSHOWMODE=0\r\nEXTRA=keep me\r\n"
@@ -71,32 +86,35 @@ TEST(SettingsFile, OneReadAndOnePieceSaveMatchThePerKeyCalls)
     std::string gbk300 = "C:\\";  // and 150 wide characters, 300 bytes
     while (gbk300.size() < 303)
         gbk300 += "\xBA\xA3";
-    const struct { const char* name; std::optional<std::string> file; ShowSettings settings; Strings list; int cursor; }
-        rows[] = {
+    const struct { const char* name; std::optional<std::string> file; ShowSettings settings; Paths list; int cursor;
+                   bool unicode = false; } rows[] = {
         {"no file, empty list", {}, kDefaults, {}, 0},
-        {"lower-case section, cursor on the second", "[filelist]\r\n0=A\r\n", kChanged, {"A", "B", "C"}, 1},
-        {"quotes", "[FILELIST]\r\n0=\"A b\"\r\n1='B'\r\n2=\"C'\r\n3=\"\r\n4=x\"\r\n", kDefaults, {"A"}, 0},
-        {"extra sections and keys, shorter list", extras, kChanged, {"N0"}, 0},
+        {"lower-case section, cursor on the second", "[filelist]\r\n0=A\r\n", kChanged, {L"A", L"B", L"C"}, 1},
+        {"quotes", "[FILELIST]\r\n0=\"A b\"\r\n1='B'\r\n2=\"C'\r\n3=\"\r\n4=x\"\r\n", kDefaults, {L"A"}, 0},
+        {"extra sections and keys, shorter list", extras, kChanged, {L"N0"}, 0},
         {"comments, keys before any section, LF, no final newline", "; top\nloose=1\n\n[FILELIST]\n;0=X\n0=A\n1=B",
-         kChanged, {"A", "B"}, 0},
-        {"259 and 260 bytes", "[FILELIST]\r\n0=C:\\" + std::string(256, 'a') + "\r\n1=" + std::string(260, 'a') +
-                                  "\r\n2=C\r\n", kDefaults, {"C:\\" + std::string(256, 'p'), "B"}, 1},
-        {"code page 936, 300 bytes", "[FILELIST]\r\n0=" + kGbk + "\r\n1=" + gbk300 + "\r\n2=B\r\n", kDefaults,
-         {kGbk, "A\x81", "\x81" "B", "E\xFF\x81\xFF"}, 2},
+         kChanged, {L"A", L"B"}, 0},
+        {"259 and 260 characters", "[FILELIST]\r\n0=C:\\" + std::string(256, 'a') + "\r\n1=" + std::string(260, 'a') +
+                                  "\r\n2=C\r\n", kDefaults, {L"C:\\" + std::wstring(256, L'p'), L"B"}, 1},
+        {"code page 936, 150 characters in 300 bytes", "[FILELIST]\r\n0=" + kGbk + "\r\n1=" + gbk300 + "\r\n2=B\r\n",
+         kDefaults, {kGbkWide, fromAnsi(gbk300), L"B"}, 2},
         {"control bytes, blanks around paths", "[FILELIST]\r\n0=A\x1a\r\n1=\x1a" "B\x81\r\n2=\x81\r\n", kDefaults,
-         {"  A  ", "\tB\x1a", " C "}, 0},
-        {"UTF-16 file", "\xFF\xFE[\0F\0I\0L\0E\0L\0I\0S\0T\0]\0\r\0\n\0" "0\0=\0A\0\r\0\n\0"s, kDefaults,
-         {kGbk, "B"}, 1},
-        {"NUL bytes", "[FILELIST]\r\n0=A\0B\r\n1=C\r\n"s, kChanged, {"A"}, 0},
+         {L"  A  ", L"\tB\x1a", L" C "}, 0},
+        {"UTF-16 file", utf16File(L"[FILELIST]\r\n0=A\r\n"), kDefaults, {kGbkWide, L"B"}, 1},
+        {"NUL bytes", "[FILELIST]\r\n0=A\0B\r\n1=C\r\n"s, kChanged, {L"A"}, 0},
+        {"names outside the code page: UTF-16", extras, kChanged, {kHangul, kGbkWide, L"\u0424\u043E\u0442\u043E"}, 0,
+         true},
     };
     driver::AppFolder scratch("settings-file");
     const std::string reference = scratch.path() + "\\reference.ini", candidate = scratch.ini();
     for (const auto& row : rows) {
         for (const std::string& file : {reference, candidate})
             row.file ? driver::writeFileBytes(file, *row.file) : DeleteFileA(file.c_str());
-        EXPECT_EQ(per_key::readList(reference.c_str()), loadedList(candidate)) << row.name;
+        EXPECT_EQ(per_key::readList(fromAnsi(reference).c_str()), loadedList(candidate)) << row.name;
+        if (row.unicode)  // as Windows' per-key writes leave a file that is Unicode already
+            driver::writeFileBytes(reference, utf16File(fromAnsi(*row.file)));
         WallpaperList referenceList, candidateList;
-        per_key::save(reference.c_str(), row.settings, fill(referenceList, row.list, row.cursor));
+        per_key::save(fromAnsi(reference).c_str(), row.settings, fill(referenceList, row.list, row.cursor));
         EXPECT_TRUE(save(candidate, row.settings, fill(candidateList, row.list, row.cursor))) << row.name;
         EXPECT_EQ(driver::readFileBytes(reference), driver::readFileBytes(candidate)) << row.name;
         EXPECT_STREQ(referenceList.current(), candidateList.current()) << row.name << ": the cursor moved";
@@ -105,32 +123,33 @@ TEST(SettingsFile, OneReadAndOnePieceSaveMatchThePerKeyCalls)
 
 // Windows' answers where Wine's differ: Wine replaces a file another program
 // holds open, and rewrites the whole file at every profile write.
-IMPORT_SLOT(MoveFileExA, 12);
-IMPORT_SLOT(WritePrivateProfileStringA, 16);
-decltype(&MoveFileExA) realMoveFileExA = nullptr;
-decltype(&WritePrivateProfileStringA) realWritePrivateProfileStringA = nullptr;
+IMPORT_SLOT(MoveFileExW, 12);
+IMPORT_SLOT(WritePrivateProfileStringW, 16);
+decltype(&MoveFileExW) realMoveFileExW = nullptr;
+decltype(&WritePrivateProfileStringW) realWritePrivateProfileStringW = nullptr;
 int refusals = 0;  // replaces still to refuse; -1: every one
 DWORD refusal = 0;
 int replaces = 0;
-std::string firstBytes, firstValues;
+std::string firstBytes;
+std::wstring firstValues;
 
-BOOL WINAPI heldMoveFileExA(LPCSTR from, LPCSTR to, DWORD flags)
+BOOL WINAPI heldMoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags)
 {
     if (++replaces, refusals == 0)
-        return realMoveFileExA(from, to, flags);
+        return realMoveFileExW(from, to, flags);
     refusals -= refusals > 0;
     return SetLastError(refusal), FALSE;
 }
 
 // Every section with its keys, as the profile functions read them.
-std::string profileValues(const char* path)
+std::wstring profileValues(const wchar_t* path)
 {
-    std::vector<char> names(1 << 16), keys(1 << 16);
-    GetPrivateProfileSectionNamesA(names.data(), static_cast<DWORD>(names.size()), path);
-    std::string values;
-    for (const char* name = names.data(); *name; name += std::strlen(name) + 1) {
-        const DWORD length = GetPrivateProfileSectionA(name, keys.data(), static_cast<DWORD>(keys.size()), path);
-        values.append(name).append(1, '\n').append(keys.data(), length).append(1, '\n');
+    std::vector<wchar_t> names(1 << 16), keys(1 << 16);
+    GetPrivateProfileSectionNamesW(names.data(), static_cast<DWORD>(names.size()), path);
+    std::wstring values;
+    for (const wchar_t* name = names.data(); *name; name += std::wcslen(name) + 1) {
+        const DWORD length = GetPrivateProfileSectionW(name, keys.data(), static_cast<DWORD>(keys.size()), path);
+        values.append(name).append(1, L'\n').append(keys.data(), length).append(1, L'\n');
     }
     return values;
 }
@@ -140,15 +159,15 @@ std::string profileValues(const char* path)
 // the first `allowed` ones.
 struct { int allowed, refused; bool inPlace; } windowsWrites = {};
 std::function<void()> midSave;  // a second save, made at the first write
-BOOL WINAPI windowsWritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR path)
+BOOL WINAPI windowsWritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR path)
 {
     if (midSave)
         std::exchange(midSave, nullptr)();
     if (section && windowsWrites.allowed-- <= 0 && windowsWrites.refused-- > 0)
         return SetLastError(ERROR_SHARING_VIOLATION), FALSE;
-    const BOOL written = realWritePrivateProfileStringA(section, key, value, path);
+    const BOOL written = realWritePrivateProfileStringW(section, key, value, path);
     if (windowsWrites.inPlace && profileValues(path) == firstValues)
-        driver::writeFileBytes(path, firstBytes);
+        driver::writeFileBytes(driver::utf8(path), firstBytes);
     return written;
 }
 
@@ -214,7 +233,7 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
                          : row.obstacle == SettingsHeldInPlace ? 1000 : 0, row.obstacle == InPlace};
         replaces = 0;
         firstBytes = row.old;
-        firstValues = profileValues(ini.c_str());
+        firstValues = profileValues(fromAnsi(ini).c_str());
         // A reader that lets others read and write, but not replace.
         HANDLE reader = row.obstacle == HeldThroughout
                             ? CreateFileA(ini.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -223,16 +242,16 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
         WallpaperList list, another;
         bool anotherWritten = false;
         if (row.obstacle == AnotherSave)
-            midSave = [&] { anotherWritten = save(ini, kChanged, fill(another, {"B"})); };
+            midSave = [&] { anotherWritten = save(ini, kChanged, fill(another, {L"B"})); };
         const DWORD start = GetTickCount();
         bool written;
         {
-            ImportRedirect<decltype(&MoveFileExA)> held(MoveFileExA_slot, heldMoveFileExA);
-            realMoveFileExA = held.original();
-            ImportRedirect<decltype(&WritePrivateProfileStringA)> profile(WritePrivateProfileStringA_slot,
-                                                                         windowsWritePrivateProfileStringA);
-            realWritePrivateProfileStringA = profile.original();
-            written = save(ini, kDefaults, fill(list, {"A", kGbk}));
+            ImportRedirect<decltype(&MoveFileExW)> held(MoveFileExW_slot, heldMoveFileExW);
+            realMoveFileExW = held.original();
+            ImportRedirect<decltype(&WritePrivateProfileStringW)> profile(WritePrivateProfileStringW_slot,
+                                                                         windowsWritePrivateProfileStringW);
+            realWritePrivateProfileStringW = profile.original();
+            written = save(ini, kDefaults, fill(list, {L"A", kGbkWide}));
         }
         const DWORD elapsed = GetTickCount() - start;
         if (reader != INVALID_HANDLE_VALUE)
@@ -251,15 +270,15 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
 
 // The registry counts a forgotten terminator itself, so the data size is
 // seen only at the call. A security program may refuse the write.
-IMPORT_SLOT(RegSetValueExA, 24);
-decltype(&RegSetValueExA) realRegSetValueExA = nullptr;
+IMPORT_SLOT(RegSetValueExW, 24);
+decltype(&RegSetValueExW) realRegSetValueExW = nullptr;
 DWORD sizePassed = 0;
 bool refuseRegistryWrites = false;
 
-LONG WINAPI recordingRegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size)
+LONG WINAPI recordingRegSetValueExW(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size)
 {
     sizePassed = size;
-    return refuseRegistryWrites ? ERROR_ACCESS_DENIED : realRegSetValueExA(key, name, reserved, type, data, size);
+    return refuseRegistryWrites ? ERROR_ACCESS_DENIED : realRegSetValueExW(key, name, reserved, type, data, size);
 }
 
 void CALLBACK pressOk(HWND, UINT, UINT_PTR timer, DWORD)
@@ -276,8 +295,8 @@ TEST(AutoRun, TheValueIsWrittenOrTheBoxShowsItIsNot)
     const char runKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
     appInstance = GetModuleHandleA(nullptr);
     RegDeleteKeyA(HKEY_CURRENT_USER, runKey);
-    ImportRedirect<decltype(&RegSetValueExA)> redirect(RegSetValueExA_slot, recordingRegSetValueExA);
-    realRegSetValueExA = redirect.original();
+    ImportRedirect<decltype(&RegSetValueExW)> redirect(RegSetValueExW_slot, recordingRegSetValueExW);
+    realRegSetValueExW = redirect.original();
     HWND owner = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);  // the main window
     for (bool refused : {false, true}) {
         SCOPED_TRACE(refused ? "refused" : "written");
@@ -291,7 +310,7 @@ TEST(AutoRun, TheValueIsWrittenOrTheBoxShowsItIsNot)
         const LONG read = RegGetValueA(HKEY_CURRENT_USER, runKey, "Tavrel", RRF_RT_REG_SZ, nullptr, value, &size);
         EXPECT_EQ(refused ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS, read);
         EXPECT_EQ(refused ? 0 : 1, showSettings.autoRun);
-        EXPECT_TRUE(refused || std::strlen(value) + 1 == sizePassed) << value << ": " << sizePassed << " bytes";
+        EXPECT_TRUE(refused || 2 * (std::strlen(value) + 1) == sizePassed) << value << ": " << sizePassed << " bytes";
     }
     DestroyWindow(owner);
     RegDeleteKeyValueA(HKEY_CURRENT_USER, runKey, "Tavrel");

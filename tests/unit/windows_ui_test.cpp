@@ -31,23 +31,23 @@ namespace {
 WNDPROC listBoxProc = nullptr;
 LRESULT CALLBACK overReportingListBox(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const LRESULT result = CallWindowProcA(listBoxProc, window, message, wParam, lParam);
+    const LRESULT result = CallWindowProcW(listBoxProc, window, message, wParam, lParam);
     return message == LB_GETTEXTLEN && result != LB_ERR ? 2 * result + 2 : result;
 }
 
 TEST(ListRows, ReadRightWhateverTheLengthReportedAndNoneOverrunsThePathBuffer)
 {
-    const std::string longPath = "C:\\" + std::string(252, 'p') + ".bmp";  // 259 bytes
-    HWND list = CreateWindowA("LISTBOX", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    const std::wstring longPath = L"C:\\\uc0ac\uc9c4" + std::wstring(250, 'p') + L".bmp";  // 259 characters, 사진
+    HWND list = CreateWindowW(L"LISTBOX", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     listBoxProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(overReportingListBox)));
-    for (const std::string& row : {longPath, longPath + "x"})
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
-    struct { char text[kPathSize]; char guard; } out = {{}, 'g'};
+        SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(overReportingListBox)));
+    for (const std::wstring& row : {longPath, longPath + L"x"})
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
+    struct { wchar_t text[kPathSize]; wchar_t guard; } out = {{}, L'g'};
     EXPECT_TRUE(readListRow(list, 0, out.text));
-    EXPECT_EQ(longPath, out.text);
+    EXPECT_TRUE(longPath == out.text);
     EXPECT_FALSE(readListRow(list, 1, out.text)) << "a row no path buffer holds";
-    EXPECT_EQ('g', out.guard);
+    EXPECT_EQ(L'g', out.guard);
     DestroyWindow(list);
 }
 
@@ -63,13 +63,13 @@ TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
     const HINSTANCE instance = appInstance = GetModuleHandleA(nullptr);
     driver::AppFolder folder("preview");
     driver::writeFileBytes(folder.path() + "\\p.bmp", driver::bmpBytes(640, 480, RGB(230, 40, 170), RGB(40, 200, 90)));
-    wallpaperList.append((folder.path() + "\\p.bmp").c_str());
+    const std::string picture = folder.path() + "\\p.bmp";
+    wallpaperList.append(std::wstring(picture.begin(), picture.end()).c_str());
     ImportRedirect<decltype(&GetDeviceCaps)> caps(GetDeviceCaps_slot, scaledCaps);
     SettingsDialogState state{nullptr, {1, 0, 0, 1, 0}, 0, nullptr, 0, 0, 0, 0};  // centred, the preview on
     activeSettingsDialog = &state;
-    HWND dialog = CreateDialogIndirectParamA(
-        instance, static_cast<LPCDLGTEMPLATEA>(localizedTemplate(instance, RT_DIALOG, IDD_SETTINGS)), nullptr,
-        settingsDialogProc, 0);
+    HWND dialog = CreateDialogIndirectParamW(instance, localizedDialog(instance, IDD_SETTINGS), nullptr,
+                                             settingsDialogProc, 0);
     ShowWindow(dialog, SW_SHOW), RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     const HDC dc = GetDC(GetDlgItem(dialog, IDC_PREVIEW_AREA));
     for (const auto& [x, y, want] : {std::tuple{40, 56, 0ul}, {48, 56, RGB(230, 40, 170)}, {111, 56, 0ul}, {60, 29, 0ul}})
@@ -81,7 +81,7 @@ TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
     EXPECT_EQ(std::string("12 hours"), label);
     DestroyWindow(dialog);
     activeSettingsDialog = nullptr;
-    HMENU menu = LoadMenuIndirectA(localizedTemplate(instance, RT_MENU, IDR_TRAYMENU));
+    HMENU menu = LoadMenuIndirectW(localizedMenu(instance, IDR_TRAYMENU));
     std::string items;
     for (int i = 0; i < GetMenuItemCount(GetSubMenu(menu, 0)); ++i) {
         char text[64] = {};
@@ -92,19 +92,19 @@ TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
     DestroyMenu(menu);
 }
 
-IMPORT_SLOT(Shell_NotifyIconA, 8);
-IMPORT_SLOT(LoadImageA, 24);
+IMPORT_SLOT(Shell_NotifyIconW, 8);
+IMPORT_SLOT(LoadImageW, 24);
 IMPORT_SLOT(DestroyIcon, 4);
 IMPORT_SLOT(GetProcAddress, 8);
-decltype(&Shell_NotifyIconA) realNotify = nullptr;
-decltype(&LoadImageA) realLoadImage = nullptr;
+decltype(&Shell_NotifyIconW) realNotify = nullptr;
+decltype(&LoadImageW) realLoadImage = nullptr;
 decltype(&GetProcAddress) realGetProcAddress = nullptr;
 int addsToRefuse = 2, adds = 0, deletes = 0;
 std::vector<std::string> iconLoads;
 HICON iconLoaded = nullptr, iconDestroyed = nullptr;
 std::tuple<HWND, UINT, DWORD> letThrough;
 
-BOOL WINAPI busyTaskbar(DWORD action, PNOTIFYICONDATAA data)
+BOOL WINAPI busyTaskbar(DWORD action, PNOTIFYICONDATAW data)
 {
     deletes += action == NIM_DELETE;
     if (action == NIM_ADD && (++adds, addsToRefuse > 0))
@@ -113,7 +113,7 @@ BOOL WINAPI busyTaskbar(DWORD action, PNOTIFYICONDATAA data)
 }
 
 // Each icon loaded: its size and whether it is shared.
-HANDLE WINAPI recordingLoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT flags)
+HANDLE WINAPI recordingLoadImageW(HINSTANCE instance, LPCWSTR name, UINT type, int cx, int cy, UINT flags)
 {
     HANDLE image = realLoadImage(instance, name, type, cx, cy, flags);
     if (type == IMAGE_ICON) {
@@ -144,9 +144,9 @@ FARPROC WINAPI lookingUp(HMODULE module, LPCSTR name)
 TEST(TrayIcon, RefusedAddsAreOfferedAgainAndTheCloseTakesTheIconAway)
 {
     appInstance = GetModuleHandleA(nullptr);
-    ImportRedirect<decltype(&Shell_NotifyIconA)> notify(Shell_NotifyIconA_slot, busyTaskbar);
+    ImportRedirect<decltype(&Shell_NotifyIconW)> notify(Shell_NotifyIconW_slot, busyTaskbar);
     realNotify = notify.original();
-    ImportRedirect<decltype(&LoadImageA)> images(LoadImageA_slot, recordingLoadImageA);
+    ImportRedirect<decltype(&LoadImageW)> images(LoadImageW_slot, recordingLoadImageW);
     realLoadImage = images.original();
     ImportRedirect<decltype(&DestroyIcon)> destroy(DestroyIcon_slot, recordingDestroyIcon);
     HWND window = nullptr;
@@ -169,7 +169,7 @@ TEST(TrayIcon, RefusedAddsAreOfferedAgainAndTheCloseTakesTheIconAway)
     EXPECT_EQ(4, adds) << "not added again after the taskbar restarted";
     // Closed, as Exit closes it: the icon is taken away (Windows would leave
     // it on the taskbar until the pointer passes over it).
-    profileFile.setPath("");  // nothing saved beside this test
+    profileFile.setPath(L"");  // nothing saved beside this test
     SendMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(1, deletes);
     const std::string small = std::to_string(GetSystemMetrics(SM_CXSMICON)) + "x" + std::to_string(GetSystemMetrics(SM_CYSMICON));

@@ -58,6 +58,29 @@ static std::string unixPathOf(const std::string& windowsPath)
     return result;
 }
 
+std::wstring wide(const std::string& utf8)
+{
+    std::wstring text(utf8.size() + 1, L'\0');
+    text.resize(static_cast<size_t>(std::max(
+        MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, text.data(), static_cast<int>(text.size())) - 1, 0)));
+    return text;
+}
+
+std::string utf8(const std::wstring& text)
+{
+    std::string bytes(text.size() * 3 + 1, '\0');
+    bytes.resize(static_cast<size_t>(std::max(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes.data(),
+                                                                  static_cast<int>(bytes.size()), nullptr, nullptr) - 1, 0)));
+    return bytes;
+}
+
+std::wstring longPath(const std::string& path)
+{
+    WCHAR shortForm[MAX_PATH] = {}, full[MAX_PATH] = {};
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, shortForm, MAX_PATH);
+    return GetLongPathNameW(shortForm, full, MAX_PATH) ? full : shortForm;
+}
+
 std::optional<std::string> readFileBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -158,9 +181,14 @@ Strings AppFolder::savedList() const
 Tavrel::Tavrel(const AppFolder& folder)
 {
     SetEnvironmentVariableA("TAVREL_STANDIN_LOG", (folder.path() + "\\standin.log").c_str());
+    // By its long name, as a user starts it: the program finds itself so.
+    std::wstring commandLine = L"\"" + longPath(folder.exe()) + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (start("\"" + folder.exe() + "\"", folder.path().c_str(), info))
-        process_ = info.hProcess, pid_ = info.dwProcessId;
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, longPath(folder.path()).c_str(),
+                       &startup, &info))
+        CloseHandle(info.hThread), process_ = info.hProcess, pid_ = info.dwProcessId;
     waitUntil([&] {
         const std::vector<HWND> found = windowsOf(pid_, "Tavrel", "TavrelClass");
         return (window_ = found.empty() ? nullptr : found[0]) != nullptr;
@@ -183,15 +211,13 @@ std::string Tavrel::currentDirectory() const
     PROCESS_BASIC_INFORMATION basic = {};
     PEB peb = {};
     WCHAR path[1024] = {};
-    char ansi[1024] = {};
     if (NtQueryInformationProcess(process_, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0 ||
         !ReadProcessMemory(process_, basic.PebBaseAddress, &peb, sizeof peb, nullptr) ||
         !ReadProcessMemory(process_, peb.ProcessParameters, &head, sizeof head, nullptr) ||
         !ReadProcessMemory(process_, head.currentDirectory.Buffer, path,
                            std::min<size_t>(head.currentDirectory.Length, sizeof path - 2), nullptr))
         return "";
-    WideCharToMultiByte(CP_ACP, 0, path, -1, ansi, sizeof ansi, nullptr, nullptr);
-    const std::string text = ansi;
+    const std::string text = utf8(path);
     return text.size() > 3 && text.back() == '\\' ? text.substr(0, text.size() - 1) : text;  // kept with one
 }
 
@@ -226,6 +252,67 @@ HWND openTrayMenu(const Tavrel& app)
     HWND menu = waitShown(app.pid(), kMenuClass);
     Sleep(300);
     return menu;
+}
+
+bool waitTooltip(const std::string& text, DWORD timeoutMs)
+{
+    const auto icon = waitForTrayIcon(true);
+    if (!icon)
+        return false;
+    runUnix("/usr/bin/xdotool mousemove " + std::to_string(icon->left + 8) + " " + std::to_string(icon->top + 8));
+    return waitUntil([&] {
+        WCHAR shown[128] = {};
+        for (HWND tip : windowsOf(0, "", "tooltips_class32"))  // Wine's taskbar's, asked for their texts
+            if (SendMessageTimeoutW(tip, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(shown), SMTO_NORMAL, 1000, nullptr) &&
+                utf8(shown) == text)
+                return true;
+        return false;
+    }, timeoutMs);
+}
+
+Strings rowsOf(HWND dialog, int id, UINT getCount, UINT getText)
+{
+    Strings rows;
+    for (LRESULT i = 0, n = SendDlgItemMessageW(dialog, id, getCount, 0, 0); i < n; ++i) {
+        WCHAR row[600] = {};
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(GetDlgItem(dialog, id), getText, i, reinterpret_cast<LPARAM>(row), SMTO_NORMAL, 5000,
+                            &ignored);
+        rows.push_back(utf8(row));
+    }
+    return rows;
+}
+
+static BOOL CALLBACK findEdit(HWND child, LPARAM found)  // the visible one, at any depth
+{
+    char name[32] = {};
+    GetClassNameA(child, name, sizeof name);
+    if (lstrcmpiA(name, "Edit") == 0 && IsWindowVisible(child))
+        *reinterpret_cast<HWND*>(found) = child;
+    return *reinterpret_cast<HWND*>(found) == nullptr;
+}
+
+Strings addThroughFileDialog(const Tavrel& app, HWND dialog, const Strings& typed)
+{
+    clickMiddle(GetDlgItem(dialog, 1007));  // Add
+    HWND fileDialog = nullptr, edit = nullptr;  // the program's other visible dialog; its one visible edit box
+    if (!waitUntil([&] {
+            for (HWND w : windowsOf(app.pid(), "", kDialogClass))
+                fileDialog = w != dialog && IsWindowVisible(w) ? w : fileDialog;
+            EnumChildWindows(fileDialog, findEdit, reinterpret_cast<LPARAM>(&edit));
+            return edit != nullptr;
+        }))
+        return {};
+    const Strings fileTypes = rowsOf(fileDialog, 0x470, CB_GETCOUNT, CB_GETLBTEXT);  // cmb1
+    for (const std::string& text : typed) {
+        clickMiddle(edit);
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide(text).c_str()), SMTO_NORMAL, 5000,
+                            &ignored);
+        xdotoolKey("Return");
+        Sleep(300);
+    }
+    return waitGone(fileDialog) ? fileTypes : Strings{};
 }
 
 std::string bmpBytes(int width, int height, COLORREF left, COLORREF right)  // 24 bits, two halves

@@ -15,6 +15,12 @@ constexpr WORD kSettings = 32771, kAbout = 32772, kExit = 32773, kNext = 32774, 
 constexpr const char *kDialogClass = "#32770", *kMenuClass = "#32768";
 constexpr const char* kSettingsTitle = "\xC9\xE8\xD6\xC3";  // 设置
 
+// UTF-8 and the wide form Windows' Unicode functions take.
+std::wstring wide(const std::string& utf8);
+std::string utf8(const std::wstring& text);
+// A path's long form, as a program started by it finds itself.
+std::wstring longPath(const std::string& path);
+
 std::optional<std::string> readFileBytes(const std::string& path);
 bool writeFileBytes(const std::string& path, const std::string& bytes);
 bool removeTree(const std::string& path);
@@ -62,7 +68,7 @@ public:
     Tavrel& operator=(const Tavrel&) = delete;
     HWND window() const { return window_; }
     DWORD pid() const { return pid_; }
-    std::string currentDirectory() const;  // as GetCurrentDirectory would give it
+    std::string currentDirectory() const;  // as GetCurrentDirectoryW would give it, in UTF-8
     void command(WORD id) const { PostMessageA(window_, WM_COMMAND, id, 0); }  // as the tray menu sends it
     void tick() const { PostMessageA(window_, WM_TIMER, 1000, 0); }             // the rotation timer
     std::optional<DWORD> waitExit(DWORD timeoutMs = 15000);                    // the exit code
@@ -90,6 +96,15 @@ bool waitGone(HWND window, DWORD timeoutMs = 10000);
 
 // The tray menu opened by a right click on the icon, painted; or null.
 HWND openTrayMenu(const Tavrel& app);
+// The pointer rested on the icon until Wine's taskbar shows this tooltip (UTF-8).
+bool waitTooltip(const std::string& text, DWORD timeoutMs = 3000);
+
+// The rows of a dialog's list or combo box in UTF-8 (Wine hands them across
+// processes as UTF-16 only).
+Strings rowsOf(HWND dialog, int id, UINT getCount = LB_GETCOUNT, UINT getText = LB_GETTEXT);
+// The settings dialog's Add button, then each text typed into the file-open
+// dialog's name box and Enter; the file types that dialog offered.
+Strings addThroughFileDialog(const Tavrel& app, HWND dialog, const Strings& typed);
 
 // Real input through the X server, at desktop coordinates or a window's middle.
 void xdotoolClick(int x, int y, int button = 1, int repeat = 1);
