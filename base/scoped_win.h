@@ -185,5 +185,5 @@ public:
     ScopedCurrentDirectory& operator=(const ScopedCurrentDirectory&) = delete;
 
 private:
-    wchar_t saved_[MAX_PATH];  // a name outside the code page would come back with '?' in ANSI
+    wchar_t saved_[MAX_PATH];
 };
