@@ -20,6 +20,7 @@
 #include "per_key_profile.h"
 #include "app/commands.h"
 #include "base/globals.h"
+#include "base/ui_language.h"
 #include "res/resource.h"
 #include "settings/autorun.h"
 #include "settings/filelist_section.h"
@@ -119,6 +120,40 @@ TEST(SettingsFile, OneReadAndOnePieceSaveMatchThePerKeyCalls)
         EXPECT_EQ(driver::readFileBytes(reference), driver::readFileBytes(candidate)) << row.name;
         EXPECT_STREQ(referenceList.current(), candidateList.current()) << row.name << ": the cursor moved";
     }
+    char name[MAX_PATH] = {};  // the last file, as an earlier version's ANSI calls read it
+    GetPrivateProfileStringA("FILELIST", "1", "", name, MAX_PATH, candidate.c_str());
+    EXPECT_EQ(kGbk, name) << "a name of the code page";
+    EXPECT_EQ(19u, GetPrivateProfileIntA("SETTINGS", "ALTETIME", 0, candidate.c_str()));
+}
+
+// Code page 65001 ("Beta: Use Unicode UTF-8", Windows 10 1903 and later) as
+// Windows answers it; Wine keeps its own. UTF-8 refuses the best-fit flag and
+// the used-default pointer, and has a form for every name: the file stays
+// ANSI, that is UTF-8. A Chinese user keeps the Chinese texts.
+IMPORT_SLOT(GetACP, 0);
+IMPORT_SLOT(WideCharToMultiByte, 32);
+decltype(&WideCharToMultiByte) realWideCharToMultiByte = nullptr;
+UINT WINAPI utf8CodePage() { return CP_UTF8; }
+int WINAPI windowsWideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH text, int length, LPSTR out, int size,
+                                      LPCCH fallback, LPBOOL usedFallback)
+{
+    codePage = codePage == CP_ACP ? CP_UTF8 : codePage;
+    if (codePage == CP_UTF8 && ((flags & WC_NO_BEST_FIT_CHARS) || fallback || usedFallback))
+        return SetLastError(ERROR_INVALID_PARAMETER), 0;
+    return realWideCharToMultiByte(codePage, flags, text, length, out, size, fallback, usedFallback);
+}
+
+TEST(SettingsFile, UnderCodePage65001NamesAreSavedInUtf8)
+{
+    ImportRedirect<decltype(&GetACP)> codePage(GetACP_slot, utf8CodePage);
+    ImportRedirect<decltype(&WideCharToMultiByte)> rules(WideCharToMultiByte_slot, windowsWideCharToMultiByte);
+    realWideCharToMultiByte = rules.original();
+    driver::AppFolder scratch("settings-utf8");
+    WallpaperList list;
+    EXPECT_TRUE(save(scratch.ini(), kDefaults, fill(list, {kHangul, kGbkWide})));
+    EXPECT_EQ(kDefaultsFile + "[FILELIST]\r\n0=" + driver::utf8(kHangul) + "\r\n1=" + driver::utf8(kGbkWide) + "\r\n",
+              driver::readFileBytes(scratch.ini()));
+    EXPECT_TRUE(chineseTexts()) << "the texts follow the display language, not the code page";
 }
 
 // Windows' answers where Wine's differ: Wine replaces a file another program

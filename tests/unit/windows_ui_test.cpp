@@ -57,6 +57,21 @@ int WINAPI scaledCaps(HDC dc, int i) { return i == DESKTOPHORZRES ? 1536 : i == 
 
 // English where the code page is not 936: the dialogs, the labels, the menu;
 // at 150 % a 640 x 480 picture centred takes 44..107 x 33..80 of the 152 x 114 preview (not 28..122 x 21..91).
+// Windows' file-open dialog may join a folder and a name into more than the
+// 259 characters a wallpaper path takes (Wine's refuses such a file).
+IMPORT_SLOT(GetOpenFileNameW, 4);
+IMPORT_SLOT(MessageBoxW, 16);
+const std::wstring kDeep = L"C:\\" + std::wstring(240, L'd');
+int messagesShown = 0;
+BOOL WINAPI longSelection(LPOPENFILENAMEW request)
+{
+    const std::wstring selection = kDeep + L'\0' + L"x.bmp" + L'\0' + std::wstring(30, L'n') + L".bmp" + L'\0' + L'\0';
+    selection.copy(request->lpstrFile, selection.size());
+    request->nFileOffset = static_cast<WORD>(kDeep.size() + 1);
+    return TRUE;
+}
+int WINAPI recordingMessageBox(HWND, LPCWSTR, LPCWSTR, UINT) { return ++messagesShown, IDOK; }
+
 TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
 {
     ASSERT_NE(936u, GetACP());
@@ -79,6 +94,15 @@ TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
     char label[32] = {};  // the caption: the English-locale end-to-end test finds the dialog by it
     SendDlgItemMessageA(dialog, IDC_INTERVAL, CB_GETLBTEXT, 19, reinterpret_cast<LPARAM>(label));
     EXPECT_EQ(std::string("12 hours"), label);
+    {
+        ImportRedirect<decltype(&GetOpenFileNameW)> open(GetOpenFileNameW_slot, longSelection);
+        ImportRedirect<decltype(&MessageBoxW)> told(MessageBoxW_slot, recordingMessageBox);
+        SendMessageW(dialog, WM_COMMAND, IDC_ADD, 0);
+    }
+    EXPECT_EQ(1, messagesShown) << "a path too long left out without a word";
+    wchar_t row[kPathSize] = {};
+    EXPECT_EQ(2, SendDlgItemMessageW(dialog, IDC_FILELIST, LB_GETCOUNT, 0, 0));
+    EXPECT_TRUE(readListRow(GetDlgItem(dialog, IDC_FILELIST), 1, row) && kDeep + L"\\x.bmp" == row);
     DestroyWindow(dialog);
     activeSettingsDialog = nullptr;
     HMENU menu = LoadMenuIndirectW(localizedMenu(instance, IDR_TRAYMENU));
