@@ -3,8 +3,14 @@
 // profile writes would have left it (which rewrite the whole file at every
 // key), in the file's own encoding and in time linear in the list.
 
+#include <string>
+
 class WallpaperList;
 
-// Appends "[section]" and the keys "0", "1", ... from the list's cursor round
-// (the cursor ends where it began). False unless all of it was written.
-bool appendListSection(const wchar_t* path, const wchar_t* section, WallpaperList& list);
+// "[section]" and the lines "0=...", "1=...", ... from the list's cursor round
+// (the cursor ends where it began), each as the per-key writes leave it.
+std::wstring listSectionText(const wchar_t* section, WallpaperList& list);
+
+// Appends the text on a line of its own, in the file's encoding. False
+// unless all of it was written.
+bool appendSection(const wchar_t* path, const std::wstring& text);

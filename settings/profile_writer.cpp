@@ -57,19 +57,10 @@ bool settingsReadBack(const wchar_t* path, const wchar_t* section, const Profile
     return true;
 }
 
-// A name without a form in the ANSI code page makes the file Unicode.
-bool listHasAnsiForm(WallpaperList& list)
-{
-    bool ansi = true;
-    for (int32_t i = 0, n = list.count(); i < n; ++i, list.advance())
-        ansi = ansi && hasAnsiForm(list.current());
-    return ansi;
-}
-
 // The steps give the copy, or the file itself, the bytes the per-key writes
 // would give it, in time linear in the list. False unless every step took.
 bool writeSteps(const wchar_t* target, const wchar_t* section, const ProfileSetting* settings, size_t settingCount,
-                const wchar_t* listSection, WallpaperList& list, bool inPlace)
+                const wchar_t* listSection, const std::wstring& listText, bool inPlace)
 {
     // The old list goes first, so that the other writes handle a small file.
     // While any of it is left nothing else is written: a new list after it
@@ -81,7 +72,7 @@ bool writeSteps(const wchar_t* target, const wchar_t* section, const ProfileSett
         const std::wstring text = std::to_wstring(static_cast<unsigned>(settings[i].value));
         written = profileWrite(section, settings[i].key, settings[i].removed() ? nullptr : text.c_str(), target);
     }
-    if (written && !inPlace && !list.isEmpty()) {
+    if (written && !inPlace && !listText.empty()) {
         // The first key written makes the platform rewrite the file in its
         // own layout even when nothing else changed; a key set and removed
         // does the same here. (Not in place, where a key left behind would
@@ -96,7 +87,7 @@ bool writeSteps(const wchar_t* target, const wchar_t* section, const ProfileSett
         return false;
     // In place the old list is gone by now: the new one is written whatever
     // else failed, so the file never goes without one.
-    const bool listWritten = list.isEmpty() || appendListSection(target, listSection, list);
+    const bool listWritten = listText.empty() || appendSection(target, listText);
     return written && listWritten;
 }
 
@@ -107,7 +98,9 @@ bool writeProfileAtOnce(const ProfileFile& file, const wchar_t* section, const P
 {
     if (!file.hasPath())
         return false;
-    const bool unicodeNeeded = !listHasAnsiForm(list);
+    // A name without a form in the ANSI code page makes the file Unicode.
+    const std::wstring listText = list.isEmpty() ? std::wstring() : listSectionText(listSection, list);
+    const bool unicodeNeeded = !hasAnsiForm(listText.c_str());
     const SaveLock lock(file.path());
     const bool alone = lock.held() || lock.nobodyElseCanLock();
     wchar_t copyPath[kPathSize];
@@ -115,7 +108,7 @@ bool writeProfileAtOnce(const ProfileFile& file, const wchar_t* section, const P
     if (copy == Copy::Failed)
         return false;
     if (copy == Copy::Made) {
-        if (!writeSteps(copyPath, section, settings, settingCount, listSection, list, false)) {
+        if (!writeSteps(copyPath, section, settings, settingCount, listSection, listText, false)) {
             DeleteFileW(copyPath);
             return false;
         }
@@ -127,5 +120,5 @@ bool writeProfileAtOnce(const ProfileFile& file, const wchar_t* section, const P
     // written in place, as the profile functions write it (and as Windows
     // redirects it for a program it virtualises).
     return keepInWindowsEncoding(file.path(), unicodeNeeded) &&
-           writeSteps(file.path(), section, settings, settingCount, listSection, list, true);
+           writeSteps(file.path(), section, settings, settingCount, listSection, listText, true);
 }
