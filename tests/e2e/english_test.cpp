@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 
@@ -59,6 +60,22 @@ TEST(English, ChineseNamesReachTheShellAndTheSettingsFile)
     driver::Tavrel again(folder);
     ASSERT_TRUE(folder.waitWallpapers(5));
     EXPECT_EQ(saved[1], folder.wallpapersSet().back()) << "the list saved beside the program";
+    // Each style button does what its label says: the next change comes in that style.
+    const std::pair<const char*, int> styles[] = {{"Tile", 1}, {"Center", 0}, {"Stretch", 2}, {"Fill", 4}, {"Fit", 3}};
+    for (const auto& [label, style] : styles) {
+        HWND dialog = again.open(driver::kSettings, "Settings"), button = FindWindowExA(dialog, nullptr, "Button", label);
+        driver::clickMiddle(button);
+        ASSERT_TRUE(driver::waitUntil([&] { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; })) << label;
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(driver::waitGone(dialog));
+        const size_t set = folder.wallpapersSet().size();
+        again.tick();
+        ASSERT_TRUE(folder.waitWallpapers(set + 1));
+        const driver::Strings calls = folder.standinCalls();
+        const auto options = std::find_if(calls.rbegin(), calls.rend(),
+                                          [](const std::string& call) { return call.rfind("SetWallpaperO", 0) == 0; });
+        EXPECT_EQ("SetWallpaperOptions dwSize=8 dwStyle=" + std::to_string(style) + " reserved=0", *options) << label;
+    }
 }
 
 }  // namespace
