@@ -16,6 +16,7 @@
 #include "base/globals.h"
 #include "base/ui_language.h"
 #include "res/resource.h"
+#include "rotation/wallpaper_applier.h"
 #include "rotation/wallpaper_list.h"
 #include "settings/profile_file.h"
 #include "driver.h"
@@ -175,6 +176,15 @@ TEST(TrayIcon, RefusedAddsAreOfferedAgainAndTheCloseTakesTheIconAway)
     const std::string small = std::to_string(GetSystemMetrics(SM_CXSMICON)) + "x" + std::to_string(GetSystemMetrics(SM_CYSMICON));
     EXPECT_EQ(std::vector<std::string>{small}, iconLoads);
     EXPECT_EQ(iconLoaded, iconDestroyed);
+}
+
+// The shell may answer S_FALSE to a change it made (the stand-in, told to, does).
+TEST(Applier, EverySuccessTheShellAnswersCountsAsDone)
+{
+    SetEnvironmentVariableA("TAVREL_STANDIN_ANSWER", "S_FALSE");
+    CoInitialize(nullptr);
+    EXPECT_TRUE(applyWallpaper("C:\\tavrel-e2e\\a.bmp", 2));
+    CoUninitialize();
 }
 
 }  // namespace
