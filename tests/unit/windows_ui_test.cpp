@@ -187,4 +187,35 @@ TEST(Applier, EverySuccessTheShellAnswersCountsAsDone)
     CoUninitialize();
 }
 
+IMPORT_SLOT(SetDllDirectoryW, 4);
+IMPORT_SLOT(FindWindowA, 8);
+bool windows8 = true;
+std::string started;  // the calls the start made, in order
+BOOL WINAPI recordSetDefault(DWORD flags) { return started += "SetDefaultDllDirectories " + std::to_string(flags), TRUE; }
+BOOL WINAPI recordSetDirectory(LPCWSTR path) { return started += path && !*path ? "SetDllDirectoryW \"\"" : "?", TRUE; }
+HWND WINAPI anotherInstance(LPCSTR, LPCSTR) { return started += ", FindWindowA", GetDesktopWindow(); }
+FARPROC WINAPI lookingUpOnWindows(HMODULE module, LPCSTR name)
+{
+    if (HIWORD(reinterpret_cast<ULONG_PTR>(name)) && std::strcmp(name, "SetDefaultDllDirectories") == 0)
+        return windows8 ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(recordSetDefault)) : nullptr;
+    return realGetProcAddress(module, name);
+}
+
+// The DLL search narrowed to System32 (2048) before any window or COM call
+// (another instance runs here: the start ends at the first); where Windows
+// lacks that (before 8, without its update), the current directory left out.
+TEST(Start, NarrowsTheDllSearchBeforeAnythingElse)
+{
+    ImportRedirect<decltype(&GetProcAddress)> lookup(GetProcAddress_slot, lookingUpOnWindows);
+    realGetProcAddress = lookup.original();
+    ImportRedirect<decltype(&SetDllDirectoryW)> directory(SetDllDirectoryW_slot, recordSetDirectory);
+    ImportRedirect<decltype(&FindWindowA)> find(FindWindowA_slot, anotherInstance);
+    for (const char* expected : {"SetDefaultDllDirectories 2048, FindWindowA", "SetDllDirectoryW \"\", FindWindowA"}) {
+        started.clear();
+        EXPECT_EQ(0, WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWNORMAL));
+        EXPECT_EQ(expected, started);
+        windows8 = false;
+    }
+}
+
 }  // namespace
