@@ -27,6 +27,9 @@ void openSettings(HWND window)
     SettingsDialogState state;
     activeSettingsDialog = &state;
     state.settings = showSettings;
+    // Turned off in Task Manager meanwhile: the box shows it.
+    if (autoRunTurnedOff())
+        state.settings.autoRun = 0;
 
     const INT_PTR result = DialogBoxIndirectParamA(
         appInstance, static_cast<LPCDLGTEMPLATEA>(localizedTemplate(appInstance, RT_DIALOG, IDD_SETTINGS)), window,

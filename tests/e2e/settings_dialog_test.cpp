@@ -15,6 +15,7 @@ namespace {
 
 using Strings = std::vector<std::string>;
 const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kApproved[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 // Control ids of the dialog.
 constexpr int kFileList = 1000, kPreview = 1004, kAdd = 1007, kRemove = 1008, kInterval = 1010, kTile = 1011,
               kCentre = 1012, kStretch = 1013, kSequential = 1014, kRandom = 1015, kAutoRun = 1016, kArea = 1018,
@@ -26,6 +27,14 @@ std::string runValue()
     char value[600] = {};
     DWORD size = sizeof value;
     return RegGetValueA(HKEY_CURRENT_USER, kRunKey, "Tavrel", RRF_RT_REG_SZ, nullptr, value, &size) ? "<none>" : value;
+}
+
+bool turnedOffInTaskManager()  // Windows skips the Run value while its mark's first byte is odd
+{
+    BYTE mark[64] = {};
+    DWORD size = sizeof mark;
+    RegGetValueA(HKEY_CURRENT_USER, kApproved, "Tavrel", RRF_RT_REG_BINARY, nullptr, mark, &size);
+    return mark[0] & 1;
 }
 
 // Wine hands list-box and combo-box rows across processes as UTF-16 only:
@@ -92,7 +101,12 @@ protected:
             driver::writeFileBytes(pics.back(), driver::bmpBytes(64, 48, RGB(20, 100, 0), RGB(250, 0, 0)));
         }
     }
-    void TearDown() override { RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Tavrel"), RegDeleteKeyA(HKEY_CURRENT_USER, kVista); }
+    void TearDown() override
+    {
+        for (const char* key : {kRunKey, kApproved})
+            RegDeleteKeyValueA(HKEY_CURRENT_USER, key, "Tavrel");
+        RegDeleteKeyA(HKEY_CURRENT_USER, kVista);
+    }
 
     // Starts the program; `run` is the Run value it finds (none when null).
     void start(const std::string& ini, const char* run = nullptr)
@@ -144,9 +158,11 @@ protected:
 };
 
 // Settings: stretch, in order, 5 minutes, no preview, start with Windows.
-// Cancel changes nothing; an OK without edits writes the Run value (quoted:
-// the folder has a space) and leaves the wallpaper; an OK after adding alone,
-// or after removing, rebuilds the list from the rows and changes at once in
+// Cancel changes nothing. Task Manager then turns the start off (the Run
+// value stays, a mark beside it): the box shows it off; ticked, OK writes the
+// Run value (quoted: the folder has a space), takes the mark away and leaves
+// the wallpaper; an OK after adding alone, or after removing, rebuilds the
+// list from the rows and changes at once in
 // the style and order in force before. Fit and fill reach the shell, also
 // after a restart; before Windows 7 both are stretched.
 TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
@@ -163,13 +179,19 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     ASSERT_TRUE(closeWith(dialog, IDCANCEL));
     EXPECT_EQ("marker", runValue());
 
+    struct { DWORD state; FILETIME when; } turnedOff = {3, {}};  // off, then when: 12 bytes, as Task Manager writes
+    GetSystemTimeAsFileTime(&turnedOff.when);
+    RegSetKeyValueA(HKEY_CURRENT_USER, kApproved, "Tavrel", REG_BINARY, &turnedOff, sizeof turnedOff);
     ASSERT_TRUE(dialog = openSettings());
     EXPECT_EQ(pick({1, 2, 3, 4, 0}), rowsOf(dialog, kFileList)) << "Cancel kept a removal";
-    expectControlsReflect(dialog, 2, 0, 7, 0, 1);
+    expectControlsReflect(dialog, 2, 0, 7, 0, 0);
+    driver::clickMiddle(GetDlgItem(dialog, kAutoRun));
+    ASSERT_TRUE(driver::waitUntil([&] { return checked(dialog, kAutoRun); }));
     ASSERT_TRUE(closeWith(dialog, IDOK));
     EXPECT_TRUE(driver::waitUntil([&] { return runValue() == "\"" + folder.exe() + "\""; }, 3000)) << runValue();
+    EXPECT_FALSE(turnedOffInTaskManager());
     Sleep(500);
-    EXPECT_EQ(1u, folder.wallpapersSet().size()) << "changed at an OK without edits";
+    EXPECT_EQ(1u, folder.wallpapersSet().size()) << "changed at an OK without list edits";
 
     ASSERT_TRUE(dialog = openSettings());
     addThroughFileDialog(dialog, {pics[5]});  // one file, as a full path
