@@ -27,15 +27,12 @@ Paths utf8(Paths paths)  // as the stand-in logs the program's code page 936 pat
     return paths;
 }
 
-size_t countCalls(const driver::AppFolder& folder, const std::string& prefix)
+bool waitForChanges(const driver::AppFolder& folder, long n)  // whole ones, ended with their last Release
 {
-    const Paths calls = folder.standinCalls();
-    return std::count_if(calls.begin(), calls.end(), [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
-}
-
-bool waitForChanges(const driver::AppFolder& folder, size_t n)  // whole ones, ended with their Release
-{
-    return driver::waitUntil([&] { return countCalls(folder, "Release") >= n; });
+    return driver::waitUntil([&] {
+        const Paths calls = folder.standinCalls();
+        return std::count(calls.begin(), calls.end(), "Release refs=0") >= n;
+    });
 }
 
 // The first picture at start, then one per posted tick (twelve hours between
