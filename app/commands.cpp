@@ -27,6 +27,9 @@ void openSettings(HWND window)
     SettingsDialogState state;
     activeSettingsDialog = &state;
     state.settings = showSettings;
+    // Turned off in Task Manager meanwhile: the box shows it.
+    if (autoRunTurnedOff())
+        state.settings.autoRun = 0;
 
     const INT_PTR result =
         DialogBoxIndirectParamW(appInstance, localizedDialog(appInstance, IDD_SETTINGS), window, settingsDialogProc, 0);

@@ -64,8 +64,10 @@ add_dependencies(tavrel_resources tavrel_images)
 add_executable(Tavrel WIN32 app/main.cpp $<TARGET_OBJECTS:tavrel_resources>)
 target_link_libraries(Tavrel PRIVATE tavrel_win)
 tavrel_target_defaults(Tavrel)
-# The shipped program carries no debug information.
-target_link_options(Tavrel PRIVATE -s)
+# The shipped program carries no debug information. It loads at any address
+# (ASLR), runs no code from its data (DEP), and needs no private Windows folder
+# on a Remote Desktop server (its INI file lies beside it, by full path).
+target_link_options(Tavrel PRIVATE -s -Wl,--dynamicbase,--nxcompat,--tsaware)
 set_target_properties(Tavrel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 # The default wallpapers lie beside the executable.

@@ -64,8 +64,8 @@ bool applyWallpaper(const wchar_t* path, int32_t showMode)
     if (!path)
         return false;
     ScopedCom<IActiveDesktop> desktop;
-    if (CoCreateInstance(CLSID_ActiveDesktop, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveDesktop,
-                         desktop.receiveVoid()) != S_OK ||
+    if (FAILED(CoCreateInstance(CLSID_ActiveDesktop, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveDesktop,
+                                desktop.receiveVoid())) ||
         !desktop)
         return false;
 
@@ -82,8 +82,9 @@ bool applyWallpaper(const wchar_t* path, int32_t showMode)
 
     {
         ScopedBstr widePath(pathToBstr(path));
-        if (!widePath || desktop->SetWallpaper(widePath.get(), 0) != S_OK)
+        if (!widePath || FAILED(desktop->SetWallpaper(widePath.get(), 0)))
             return false;
     }
-    return desktop->ApplyChanges(AD_APPLY_ALL) == S_OK;
+    // The shell may answer S_FALSE to a change it made.
+    return SUCCEEDED(desktop->ApplyChanges(AD_APPLY_ALL));
 }

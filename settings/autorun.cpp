@@ -12,6 +12,10 @@ namespace {
 
 const wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t kValueName[] = L"Tavrel";
+// Windows 8 and later keep here, under the same name, what Task Manager and
+// the Settings app made of a Run value: binary, its first byte odd when the
+// start was turned off (3, then the time of it), even when on (2).
+const wchar_t kApprovedKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 
 // The command the shell runs at logon. A path with a space is quoted: the
 // shell would otherwise try "C:\Program.exe" and the like first.
@@ -52,7 +56,22 @@ int32_t setAutoRun(int32_t enabled)
             RegSetValueExW(key.get(), kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(command),
                            static_cast<DWORD>((std::wcslen(command) + 1) * sizeof(wchar_t)));
     }
+    // Ticked again, the program starts at logon again; unticked, no mark is
+    // left behind. No mark counts as on.
+    ScopedRegKey approved;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kApprovedKey, 0, KEY_SET_VALUE, approved.receive()) == ERROR_SUCCESS)
+        RegDeleteValueW(approved.get(), kValueName);
     // What holds now, whatever the calls answered: a security program may
     // refuse the change, or undo it.
-    return runValuePresent() ? 1 : 0;
+    return runValuePresent() && !autoRunTurnedOff() ? 1 : 0;
+}
+
+bool autoRunTurnedOff()
+{
+    ScopedRegKey key;
+    BYTE mark[64];  // 12 bytes so far
+    DWORD type = 0, size = sizeof mark;
+    return RegOpenKeyExW(HKEY_CURRENT_USER, kApprovedKey, 0, KEY_QUERY_VALUE, key.receive()) == ERROR_SUCCESS &&
+           RegQueryValueExW(key.get(), kValueName, nullptr, &type, mark, &size) == ERROR_SUCCESS &&
+           type == REG_BINARY && size > 0 && (mark[0] & 1) != 0;
 }

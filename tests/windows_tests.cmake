@@ -14,6 +14,7 @@ foreach(name settings_file_test windows_ui_test)
                     LIBS tavrel_win tavrel_driver LABELS unit)
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop)
 endforeach()
+target_sources(windows_ui_test PRIVATE ${CMAKE_SOURCE_DIR}/app/main.cpp)  # its WinMain, called
 
 # End to end: the real Tavrel.exe in fresh folders of the prefix. They share
 # one desktop and one single-instance window title, so they run one at a time.

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 
@@ -24,7 +25,8 @@ std::set<std::string> asSet(const driver::Strings& paths) { return {paths.begin(
 // each reaching the shell, the tooltip and the list under its own name; one
 // more added through the real file-open dialog; the list saved beside the
 // program as UTF-16 (the ANSI calls of an earlier version still read its
-// settings and ASCII names), and read back at the next start.
+// settings), and read back at the next start. In English, each style button
+// then does what its label says.
 TEST(UnicodeNames, ReachTheShellTheListTheTooltipAndTheSettingsFile)
 {
     const bool chinese = GetACP() == 936;
@@ -83,6 +85,25 @@ TEST(UnicodeNames, ReachTheShellTheListTheTooltipAndTheSettingsFile)
     driver::Tavrel again(folder);
     ASSERT_TRUE(folder.waitWallpapers(10));
     EXPECT_EQ(savedList.at(0), folder.wallpapersSet().back()) << "the list saved beside the program";
+    if (chinese)
+        return;
+    // Each style button does what its label says: the next change comes in that style.
+    const std::pair<const char*, int> styles[] = {{"Tile", 1}, {"Center", 0}, {"Stretch", 2}, {"Fill", 4}, {"Fit", 3}};
+    for (const auto& [label, style] : styles) {
+        HWND dialog = again.open(driver::kSettings, "Settings");
+        HWND button = FindWindowExA(dialog, nullptr, "Button", label);
+        driver::clickMiddle(button);
+        ASSERT_TRUE(driver::waitUntil([&] { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; })) << label;
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(driver::waitGone(dialog));
+        const size_t set = folder.wallpapersSet().size();
+        again.tick();
+        ASSERT_TRUE(folder.waitWallpapers(set + 1));
+        const driver::Strings calls = folder.standinCalls();
+        const auto options = std::find_if(calls.rbegin(), calls.rend(),
+                                          [](const std::string& call) { return call.rfind("SetWallpaperO", 0) == 0; });
+        EXPECT_EQ("SetWallpaperOptions dwSize=8 dwStyle=" + std::to_string(style) + " reserved=0", *options) << label;
+    }
 }
 
 }  // namespace

@@ -15,6 +15,7 @@ namespace {
 
 using Strings = std::vector<std::string>;
 const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kApproved[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 // Control ids of the dialog.
 constexpr int kFileList = 1000, kPreview = 1004, kAdd = 1007, kRemove = 1008, kInterval = 1010, kTile = 1011,
               kCentre = 1012, kStretch = 1013, kSequential = 1014, kRandom = 1015, kAutoRun = 1016, kArea = 1018,
@@ -68,7 +69,11 @@ protected:
             driver::writeFileBytes(pics.back(), driver::bmpBytes(64, 48, RGB(20, 100, 0), RGB(250, 0, 0)));
         }
     }
-    void TearDown() override { RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Tavrel"), RegDeleteKeyA(HKEY_CURRENT_USER, kVista); }
+    void TearDown() override
+    {
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Tavrel");
+        RegDeleteKeyA(HKEY_CURRENT_USER, kApproved), RegDeleteKeyA(HKEY_CURRENT_USER, kVista);
+    }
 
     // Starts the program; `run` is the Run value it finds (none when null).
     void start(const std::string& ini, const char* run = nullptr)
@@ -104,9 +109,11 @@ protected:
 };
 
 // Settings: stretch, in order, 5 minutes, no preview, start with Windows.
-// Cancel changes nothing; an OK without edits writes the Run value (quoted:
-// the folder has a space) and leaves the wallpaper; an OK after adding alone,
-// or after removing, rebuilds the list from the rows and changes at once in
+// Cancel changes nothing. Task Manager then turns the start off (the Run
+// value stays, a mark beside it): the box shows it off; ticked, OK writes the
+// Run value (quoted: the folder has a space), takes the mark away and leaves
+// the wallpaper; an OK after adding alone, or after removing, rebuilds the
+// list from the rows and changes at once in
 // the style and order in force before. Fit and fill reach the shell, also
 // after a restart; before Windows 7 both are stretched.
 TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
@@ -123,13 +130,21 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     ASSERT_TRUE(closeWith(dialog, IDCANCEL));
     EXPECT_EQ("marker", runValue());
 
+    struct { DWORD state; FILETIME when; } turnedOff = {3, {}};  // off, then when: 12 bytes, as Task Manager writes
+    GetSystemTimeAsFileTime(&turnedOff.when);
+    RegSetKeyValueA(HKEY_CURRENT_USER, kApproved, "Tavrel", REG_BINARY, &turnedOff, sizeof turnedOff);
     ASSERT_TRUE(dialog = openSettings());
     EXPECT_EQ(pick({1, 2, 3, 4, 0}), rowsOf(dialog, kFileList)) << "Cancel kept a removal";
-    expectControlsReflect(dialog, 2, 0, 7, 0, 1);
+    expectControlsReflect(dialog, 2, 0, 7, 0, 0);
+    driver::clickMiddle(GetDlgItem(dialog, kAutoRun));
+    ASSERT_TRUE(driver::waitUntil([&] { return checked(dialog, kAutoRun); }));
     ASSERT_TRUE(closeWith(dialog, IDOK));
     EXPECT_TRUE(driver::waitUntil([&] { return runValue() == "\"" + folder.exe() + "\""; }, 3000)) << runValue();
+    DWORD size = sizeof turnedOff;  // the mark, if any: Windows skips the Run value while its first byte is odd
+    turnedOff = {}, RegGetValueA(HKEY_CURRENT_USER, kApproved, "Tavrel", RRF_RT_REG_BINARY, nullptr, &turnedOff, &size);
+    EXPECT_EQ(0u, turnedOff.state & 1) << "still turned off";
     Sleep(500);
-    EXPECT_EQ(1u, folder.wallpapersSet().size()) << "changed at an OK without edits";
+    EXPECT_EQ(1u, folder.wallpapersSet().size()) << "changed at an OK without list edits";
 
     ASSERT_TRUE(dialog = openSettings());
     addThroughFileDialog(dialog, {pics[5]});  // one file, as a full path

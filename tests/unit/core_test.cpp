@@ -66,18 +66,21 @@ TEST(WallpaperList, RandomPickNeverRepeatsAndReachesEveryPicture)
     }
 }
 
-// Each row lasts what its label says (5秒, 1分钟, 1小时, ...).
-TEST(IntervalTable, EveryRowLastsWhatItsLabelSays)
+// Each row lasts what its labels say (5秒 and 5 seconds, 1分钟 and 1 minute, ...).
+TEST(IntervalTable, EveryRowLastsWhatItsLabelsSay)
 {
     const char* const labels[kIntervalCount] = {"5s",  "15s", "30s", "45s", "1m",  "2m", "3m", "5m", "10m", "15m",
                                                 "20m", "25m", "30m", "45m", "1h", "2h", "3h", "5h", "8h",  "12h"};
-    const std::pair<std::wstring, int> units[] = {{L"\u79d2", 1}, {L"\u5206\u949f", 60}, {L"\u5c0f\u65f6", 3600}};
+    const struct { std::wstring chinese, english; int seconds; } units[] = {
+        {L"\u79d2", L" second", 1}, {L"\u5206\u949f", L" minute", 60}, {L"\u5c0f\u65f6", L" hour", 3600}};
     for (int row = 0; row < kIntervalCount; ++row) {
         const std::string label = labels[row];
         const auto& unit = units[std::string("smh").find(label.back())];
         const int number = std::stoi(label);
-        EXPECT_EQ(std::to_wstring(number) + unit.first, kIntervalTable[row].label) << "row " << row;
-        EXPECT_EQ(number * unit.second, kIntervalTable[row].seconds) << "row " << row;
+        EXPECT_EQ(std::to_wstring(number) + unit.chinese, kIntervalTable[row].label) << "row " << row;
+        EXPECT_EQ(std::to_wstring(number) + unit.english + (number == 1 ? L"" : L"s"), kIntervalTable[row].englishLabel)
+            << "row " << row;
+        EXPECT_EQ(number * unit.seconds, kIntervalTable[row].seconds) << "row " << row;
     }
 }
 

@@ -16,6 +16,7 @@
 #include "base/globals.h"
 #include "base/ui_language.h"
 #include "res/resource.h"
+#include "rotation/wallpaper_applier.h"
 #include "rotation/wallpaper_list.h"
 #include "settings/profile_file.h"
 #include "driver.h"
@@ -199,6 +200,46 @@ TEST(TrayIcon, RefusedAddsAreOfferedAgainAndTheCloseTakesTheIconAway)
     const std::string small = std::to_string(GetSystemMetrics(SM_CXSMICON)) + "x" + std::to_string(GetSystemMetrics(SM_CYSMICON));
     EXPECT_EQ(std::vector<std::string>{small}, iconLoads);
     EXPECT_EQ(iconLoaded, iconDestroyed);
+}
+
+// The shell may answer S_FALSE to a change it made (the stand-in, told to, does).
+TEST(Applier, EverySuccessTheShellAnswersCountsAsDone)
+{
+    SetEnvironmentVariableA("TAVREL_STANDIN_ANSWER", "S_FALSE");
+    CoInitialize(nullptr);
+    EXPECT_TRUE(applyWallpaper(L"C:\\tavrel-e2e\\a.bmp", 2));
+    CoUninitialize();
+}
+
+IMPORT_SLOT(SetDllDirectoryW, 4);
+IMPORT_SLOT(FindWindowW, 8);
+bool windows8 = true;
+std::string started;  // the calls the start made, in order
+BOOL WINAPI recordSetDefault(DWORD flags) { return started += "SetDefaultDllDirectories " + std::to_string(flags), TRUE; }
+BOOL WINAPI recordSetDirectory(LPCWSTR path) { return started += path && !*path ? "SetDllDirectoryW \"\"" : "?", TRUE; }
+HWND WINAPI anotherInstance(LPCWSTR, LPCWSTR) { return started += ", FindWindowW", GetDesktopWindow(); }
+FARPROC WINAPI lookingUpOnWindows(HMODULE module, LPCSTR name)
+{
+    if (HIWORD(reinterpret_cast<ULONG_PTR>(name)) && std::strcmp(name, "SetDefaultDllDirectories") == 0)
+        return windows8 ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(recordSetDefault)) : nullptr;
+    return realGetProcAddress(module, name);
+}
+
+// The DLL search narrowed to System32 (2048) before any window or COM call
+// (another instance runs here: the start ends at the first); where Windows
+// lacks that (before 8, without its update), the current directory left out.
+TEST(Start, NarrowsTheDllSearchBeforeAnythingElse)
+{
+    ImportRedirect<decltype(&GetProcAddress)> lookup(GetProcAddress_slot, lookingUpOnWindows);
+    realGetProcAddress = lookup.original();
+    ImportRedirect<decltype(&SetDllDirectoryW)> directory(SetDllDirectoryW_slot, recordSetDirectory);
+    ImportRedirect<decltype(&FindWindowW)> find(FindWindowW_slot, anotherInstance);
+    for (const char* expected : {"SetDefaultDllDirectories 2048, FindWindowW", "SetDllDirectoryW \"\", FindWindowW"}) {
+        started.clear();
+        EXPECT_EQ(0, WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWNORMAL));
+        EXPECT_EQ(expected, started);
+        windows8 = false;
+    }
 }
 
 }  // namespace

@@ -91,6 +91,12 @@ std::string format(const char* fmt, ...) {
     return buf;
 }
 
+// What a setter answers when it succeeds: S_OK, or S_FALSE (also a success)
+// where a test asks for it, as Windows' shell may answer.
+HRESULT success() {
+    return env_var(L"TAVREL_STANDIN_ANSWER") == L"S_FALSE" ? S_FALSE : S_OK;
+}
+
 std::wstring output_bmp_path() {
     std::wstring path = env_var(L"TAVREL_STANDIN_BMP");
     if (!path.empty()) return path;
@@ -265,7 +271,7 @@ public:
     STDMETHODIMP ApplyChanges(DWORD flags) override {
         bool drawn = !wallpaper_.empty() && draw_wallpaper(wallpaper_, style_);
         log_line(format("ApplyChanges flags=%lu drawn=%d", flags, drawn ? 1 : 0));
-        return S_OK;
+        return success();
     }
     STDMETHODIMP GetWallpaper(PWSTR buf, UINT cch, DWORD) override {
         if (!buf || cch == 0) return E_INVALIDARG;
@@ -276,7 +282,7 @@ public:
         log_line(format("SetWallpaper reserved=%lu path=", reserved) + to_utf8(path));
         if (!path) return E_INVALIDARG;
         wallpaper_ = path;
-        return S_OK;
+        return success();
     }
     STDMETHODIMP GetWallpaperOptions(LPWALLPAPEROPT opt, DWORD) override {
         if (!opt) return E_INVALIDARG;
@@ -291,7 +297,7 @@ public:
         log_line(format("SetWallpaperOptions dwSize=%lu dwStyle=%lu reserved=%lu",
                         opt->dwSize, opt->dwStyle, reserved));
         style_ = opt->dwStyle;
-        return S_OK;
+        return success();
     }
     STDMETHODIMP SetDesktopItemOptions(LPCCOMPONENTSOPT opt, DWORD reserved) override {
         if (!opt) {
@@ -302,7 +308,7 @@ public:
         log_line(format("SetDesktopItemOptions dwSize=%lu fEnableComponents=%d "
                         "fActiveDesktop=%d reserved=%lu",
                         opt->dwSize, opt->fEnableComponents, opt->fActiveDesktop, reserved));
-        return S_OK;
+        return success();
     }
 
     // Everything else is as absent as in Wine's own object; logged so that
