@@ -15,18 +15,6 @@ namespace {
 
 using Paths = std::vector<std::string>;
 
-Paths utf8(Paths paths)  // as the stand-in logs the program's code page 936 paths
-{
-    for (std::string& path : paths) {
-        WCHAR wide[600] = {};
-        char out[1200] = {};
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, 600);
-        WideCharToMultiByte(CP_UTF8, 0, wide, -1, out, sizeof out, nullptr, nullptr);
-        path = out;
-    }
-    return paths;
-}
-
 bool waitForChanges(const driver::AppFolder& folder, long n)  // whole ones, ended with their last Release
 {
     return driver::waitUntil([&] {
@@ -63,11 +51,12 @@ TEST(Rotation, FirstWallpaperAtStartThenOnePerTick)
             app.tick();
         ASSERT_TRUE(waitForChanges(folder, 4));
         Paths expected;  // every call of each change, in order (no such file is drawn)
-        for (const std::string& path : utf8(pick(row.shown)))
+        for (const std::string& path : pick(row.shown))  // as the stand-in logs them, in UTF-8
             expected.insert(expected.end(),
                             {"Create", "SetDesktopItemOptions dwSize=12 fEnableComponents=1 fActiveDesktop=1 reserved=0",
                              std::string("SetWallpaperOptions dwSize=8 ") + row.style + "reserved=0",
-                             "SetWallpaper reserved=0 path=" + path, "ApplyChanges flags=7 drawn=0", "Release refs=0"});
+                             "SetWallpaper reserved=0 path=" + driver::utf8(driver::longPath(path)),
+                             "ApplyChanges flags=7 drawn=0", "Release refs=0"});
         EXPECT_EQ(expected, folder.standinCalls());
         ASSERT_EQ(0u, app.exit().value_or(99));
         EXPECT_EQ(pick(row.saved), folder.savedList());

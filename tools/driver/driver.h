@@ -18,7 +18,8 @@ constexpr const char* kSettingsTitle = "\xC9\xE8\xD6\xC3";  // 设置
 // UTF-8 and the wide form Windows' Unicode functions take.
 std::wstring wide(const std::string& utf8);
 std::string utf8(const std::wstring& text);
-// A path's long form, as a program started by it finds itself.
+// A path in the code page, in its long form (as a program started by it finds
+// itself), or widened as it is where nothing is there.
 std::wstring longPath(const std::string& path);
 
 std::optional<std::string> readFileBytes(const std::string& path);
