@@ -37,6 +37,18 @@ HICON trayIconImage(HWND window)
     return icon;
 }
 
+// The notification area of Windows 7 to 10 takes '&' in a tooltip as a
+// mnemonic prefix ("Tom & Jerry" reads "Tom  Jerry"); Windows 11 (build
+// 22000) shows it as typed. The manifest's Windows 10 entry, which covers 11,
+// lets this call see the real build.
+bool shellTakesPrefixes()
+{
+    OSVERSIONINFOEXA windows11 = {};
+    windows11.dwOSVersionInfoSize = sizeof windows11;
+    windows11.dwBuildNumber = 22000;
+    return !VerifyVersionInfoA(&windows11, VER_BUILDNUMBER, VerSetConditionMask(0, VER_BUILDNUMBER, VER_GREATER_EQUAL));
+}
+
 bool notifyIcon(DWORD action, HWND window)
 {
     NOTIFYICONDATAA data = {};
@@ -47,7 +59,7 @@ bool notifyIcon(DWORD action, HWND window)
     data.uCallbackMessage = WM_TRAYNOTIFY;
     data.hIcon = trayIconImage(window);
     trayTipText(data.szTip, kMainWindowTitle, shownWallpaper,
-                [](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; });
+                [](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }, shellTakesPrefixes());
     return Shell_NotifyIconA(action, &data) != FALSE;
 }
 
