@@ -21,41 +21,27 @@ void closeDialog(HWND dialog, int button = IDCANCEL)
     EXPECT_TRUE(driver::waitGone(dialog));
 }
 
-// The middle of the menu's item `row` (0: 下一张壁纸, 1: 暂停更换, then a
-// separator, 2: 设置, 3: 关于; 18 pixels each under a 2-pixel top, a separator 9;
-// -1: 退出, the last).
-LONG rowMiddle(const RECT& menu, int row) { return row < 0 ? menu.bottom - 10 : menu.top + 11 + 18 * row + (row >= 2 ? 9 : 0); }
-
-// Next and Pause as the open menu draws them: "N" and "P" where some of the
-// text has the menu's text colour, "-" where none (greyed); "*" after a check
-// mark, which has that colour too.
-std::string nextAndPauseLook(HWND menu)
-{
-    RECT box = {};
-    GetWindowRect(menu, &box);
-    const driver::Screenshot shot = driver::captureScreen();
-    std::string look;
-    for (int row : {0, 1}) {
-        bool enabled = false, mark = false;  // from the text; from the column before it
-        for (LONG y = rowMiddle(box, row) - 8; y <= rowMiddle(box, row) + 8; ++y)
-            for (LONG x = box.left + 2; x < box.right - 2; ++x)
-                (x < box.left + 18 ? mark : enabled) |= shot.at(x, y) == GetSysColor(COLOR_MENUTEXT);
-        look += std::string(1, enabled ? "NP"[row] : '-') + (mark ? "*" : "");
-    }
-    return look;
-}
-
-// Clicks the menu's item `row`; the dialog titled `title` that it opens. The
-// look of Next and Pause before the click goes to `look`, when given.
+// Clicks the menu's item `row` (0: 下一张壁纸, 1: 暂停更换, then a separator,
+// 2: 设置, 3: 关于; 18 pixels each under a 2-pixel top, a separator 9; -1: 退出,
+// the last); the dialog titled `title` that it opens. Before the click `look`,
+// when given, takes Next and Pause as drawn: "N" and "P" where some of the text
+// has the menu's text colour, "-" where none (greyed); "*" after a check mark.
 HWND chooseFromMenu(const driver::Tavrel& app, int row, const char* title = nullptr, std::string* look = nullptr)
 {
     RECT box = {};
     HWND menu = driver::openTrayMenu(app);
     if (!menu || !GetWindowRect(menu, &box))
         return nullptr;
-    if (look)
-        *look = nextAndPauseLook(menu);
-    driver::xdotoolClick(box.left + 20, rowMiddle(box, row));
+    const auto middle = [&](int item) { return item < 0 ? box.bottom - 10 : box.top + 11 + 18 * item + (item >= 2 ? 9 : 0); };
+    const driver::Screenshot shot = look ? driver::captureScreen() : driver::Screenshot();
+    for (int item = 0; look && item < 2; ++item) {
+        bool enabled = false, mark = false;  // from the text; from the column before it, in the same colour
+        for (LONG y = middle(item) - 8; y <= middle(item) + 8; ++y)
+            for (LONG x = box.left + 2; x < box.right - 2; ++x)
+                (x < box.left + 18 ? mark : enabled) |= shot.at(x, y) == GetSysColor(COLOR_MENUTEXT);
+        *look = (item ? *look : "") + std::string(1, enabled ? "NP"[item] : '-') + (mark ? "*" : "");
+    }
+    driver::xdotoolClick(box.left + 20, middle(row));
     HWND dialog = title ? driver::waitShown(app.pid(), driver::kDialogClass, title) : nullptr;
     Sleep(300);
     return dialog;
