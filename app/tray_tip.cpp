@@ -13,7 +13,7 @@ const char* nextCharacter(const char* at, IsLeadByte isLeadByte)
 
 }  // namespace
 
-void trayTipText(char* out, const char* title, const char* path, IsLeadByte isLeadByte)
+void trayTipText(char* out, const char* title, const char* path, IsLeadByte isLeadByte, bool doubleAmpersands)
 {
     // The name after the last backslash; in code page 936 the second byte of
     // a character may be 0x5C too.
@@ -22,20 +22,22 @@ void trayTipText(char* out, const char* title, const char* path, IsLeadByte isLe
         if (*at == '\\')
             name = at + 1;
     }
-    std::string tip = title;
-    if (*name)
-        tip = tip + " - " + name;
+    const std::string text = *name ? std::string(title) + " - " + name : std::string(title);
+    // Whole characters (an escaped '&' is one), and where the last one that
+    // leaves room for "..." ends.
+    std::string tip;
+    size_t cut = 0;
+    for (const char* at = text.c_str(); *at;) {
+        const char* next = nextCharacter(at, isLeadByte);
+        if (*at == '&' && doubleAmpersands)
+            tip += '&';
+        tip.append(at, next);
+        if (tip.size() <= kTrayTipSize - 1 - 3)
+            cut = tip.size();
+        at = next;
+    }
     if (tip.size() >= kTrayTipSize) {
-        const size_t room = kTrayTipSize - 1 - 3;  // for "..."
-        size_t end = 0;
-        for (const char* at = tip.c_str(); *at;) {
-            const char* next = nextCharacter(at, isLeadByte);
-            if (static_cast<size_t>(next - tip.c_str()) > room)
-                break;
-            end = static_cast<size_t>(next - tip.c_str());
-            at = next;
-        }
-        tip.resize(end);
+        tip.resize(cut);
         tip += "...";
     }
     std::memcpy(out, tip.c_str(), tip.size() + 1);

@@ -152,24 +152,29 @@ TEST(PreviewGeometry, RenderCallsOfEveryStyle)
 
 }  // namespace
 
-// The tooltip in code page 936, whose second bytes may be 0x5C (a backslash).
+// The tooltip in code page 936, whose second bytes may be 0x5C (a backslash),
+// for a shell that takes '&' as a prefix, unless the row says otherwise.
 TEST(TrayTip, NamesThePictureWithinTheFieldAndCutsWholeCharacters)
 {
     const auto gbkLead = [](unsigned char byte) { return byte >= 0x81 && byte != 0xFF; };
     std::string han30, han25;  // 30 and 25 times 图 (0xCD 0xBC)
     for (int i = 0; i < 30; ++i)
         han30 += "\xCD\xBC", han25 += i < 25 ? "\xCD\xBC" : "";
-    const struct { const char* name; std::string path, expected; } rows[] = {
+    const struct { const char* name; std::string path, expected; bool prefixes = true; } rows[] = {
         {"nothing shown yet", "", "Tavrel"},
         {"the name after the last backslash", "C:\\pics\\sunset.bmp", "Tavrel - sunset.bmp"},
         {"a second byte 0x5C is no backslash", "D:\\\xD5\x5C.jpg", "Tavrel - \xD5\x5C.jpg"},
         {"63 bytes fit", "C:\\" + std::string(54, 'a'), "Tavrel - " + std::string(54, 'a')},
         {"cut, 60 bytes and the dots", "C:\\" + std::string(55, 'a'), "Tavrel - " + std::string(51, 'a') + "..."},
         {"cut before a character that does not fit whole", "C:\\" + han30, "Tavrel - " + han25 + "..."},
+        {"an ampersand doubled, shown as one", "C:\\Tom & Jerry.jpg", "Tavrel - Tom && Jerry.jpg"},
+        {"as typed where it is no prefix", "C:\\Tom & Jerry.jpg", "Tavrel - Tom & Jerry.jpg", false},
+        {"the doubled one counted and never parted by the cut", "C:\\" + std::string(50, 'a') + "&bbb",
+         "Tavrel - " + std::string(50, 'a') + "..."},
     };
     for (const auto& row : rows) {
         char tip[kTrayTipSize];  // the sanitizers see a write past it
-        trayTipText(tip, "Tavrel", row.path.c_str(), gbkLead);
+        trayTipText(tip, "Tavrel", row.path.c_str(), gbkLead, row.prefixes);
         EXPECT_EQ(row.expected, tip) << row.name;
     }
 }
