@@ -22,33 +22,43 @@ static_assert(NOTIFYICONDATAW_V1_SIZE == 152, "first NOTIFYICONDATAW version");
 // How often an icon the shell refused is offered again.
 constexpr UINT kTrayRetryMs = 2000;
 
-// The notification area shows small icons: the 16 x 16 image, not the
-// 32 x 32 one shrunk. Not shared: a shared load answers with the image
-// cached first (the window class's 32 x 32 one) whatever the size asked.
-// The hidden main window keeps it as its small icon until the icon goes.
+// The notification area's small icon, in the screen's pixels. Scaled above
+// 100 %, Windows 8.1 and later tell a program that is not DPI-aware the
+// metrics of a 100 % screen (16 here) and the shell would stretch that image;
+// the desktop's true width against the metrics' gives the scale (24 at 150 %).
+int smallIconSize()
+{
+    const int metric = GetSystemMetrics(SM_CXSMICON), screen = GetSystemMetrics(SM_CXSCREEN);
+    ScopedGetDC dc(nullptr);
+    const int desktop = dc ? GetDeviceCaps(dc.get(), DESKTOPHORZRES) : 0;
+    return desktop > screen && screen > 0 ? MulDiv(metric, desktop, screen) : metric;
+}
+
+// Loaded at that size (the icon has 16, 20, 24 and 32 pixel images), not
+// shared: a shared load answers with the image cached first (the window
+// class's 32 x 32 one) whatever the size asked. The hidden main window keeps
+// it as its small icon until the icon goes.
 HICON trayIconImage(HWND window)
 {
     HICON icon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
     if (!icon) {
-        icon = static_cast<HICON>(LoadImageW(appInstance, MAKEINTRESOURCEW(IDI_MAIN), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+        const int size = smallIconSize();
+        icon = static_cast<HICON>(LoadImageW(appInstance, MAKEINTRESOURCEW(IDI_MAIN), IMAGE_ICON, size, size, 0));
         SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     }
     return icon;
 }
 
-// The notification area of Windows 7 to 10 takes '&' as a mnemonic prefix;
-// Windows 11 (build 22000) shows it as typed.
-bool ampersandIsMnemonic()
+// The notification area of Windows 7 to 10 takes '&' in a tooltip as a
+// mnemonic prefix ("Tom & Jerry" reads "Tom  Jerry"); Windows 11 (build
+// 22000) shows it as typed. The manifest's Windows 10 entry, which covers 11,
+// lets this call see the real build.
+bool shellTakesPrefixes()
 {
     OSVERSIONINFOEXW windows11 = {};
     windows11.dwOSVersionInfoSize = sizeof windows11;
-    windows11.dwMajorVersion = 10;
     windows11.dwBuildNumber = 22000;
-    DWORDLONG conditions = 0;
-    conditions = VerSetConditionMask(conditions, VER_MAJORVERSION, VER_GREATER_EQUAL);
-    conditions = VerSetConditionMask(conditions, VER_BUILDNUMBER, VER_GREATER_EQUAL);
-    return !VerifyVersionInfoW(&windows11, VER_MAJORVERSION | VER_BUILDNUMBER, conditions);
+    return !VerifyVersionInfoW(&windows11, VER_BUILDNUMBER, VerSetConditionMask(0, VER_BUILDNUMBER, VER_GREATER_EQUAL));
 }
 
 bool notifyIcon(DWORD action, HWND window)
@@ -60,7 +70,7 @@ bool notifyIcon(DWORD action, HWND window)
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = WM_TRAYNOTIFY;
     data.hIcon = trayIconImage(window);
-    trayTipText(data.szTip, kMainWindowTitle, shownWallpaper, ampersandIsMnemonic());
+    trayTipText(data.szTip, kMainWindowTitle, shownWallpaper, shellTakesPrefixes());
     return Shell_NotifyIconW(action, &data) != FALSE;
 }
 

@@ -125,8 +125,11 @@ def write(path, data):
 
 # ---------------------------------------------------------------- icon
 
-def icon_pixels_32():
-    """Two photos, one tilted behind the other: pictures that take turns."""
+def icon_pixels(size):
+    """Two photos, one tilted behind the other: pictures that take turns.
+
+    Drawn on a 32-unit square at any size of 20 or more (a scaled-up screen
+    shows the tray's small icon at 20, 24 or 32 pixels)."""
     outline = (40, 44, 58)
     ang = math.radians(-13)
     ca, sa = math.cos(ang), math.sin(ang)
@@ -167,13 +170,14 @@ def icon_pixels_32():
 
     px = []
     n = 4
-    for py in range(32):
+    unit = 32 / size
+    for py in range(size):
         row = []
-        for pxl in range(32):
+        for pxl in range(size):
             got = []
             for j in range(n):
                 for i in range(n):
-                    x, y = pxl + (i + 0.5) / n, py + (j + 0.5) / n
+                    x, y = (pxl + (i + 0.5) / n) * unit, (py + (j + 0.5) / n) * unit
                     c = front(x, y) or back(x, y)
                     if c:
                         got.append(c)
@@ -244,7 +248,8 @@ def ico_image(px):
 
 
 def make_icon():
-    images = [(32, ico_image(icon_pixels_32())), (16, ico_image(icon_pixels_16()))]
+    images = [(size, ico_image(icon_pixels(size))) for size in (32, 24, 20)]
+    images.append((16, ico_image(icon_pixels_16())))
     head = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     entries, blobs = b"", b""

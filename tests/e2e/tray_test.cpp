@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "driver.h"
 
@@ -21,18 +22,52 @@ void closeDialog(HWND dialog, int button = IDCANCEL)
 }
 
 // Clicks the menu's item `row` (0: 下一张壁纸, 1: 暂停更换, then a separator,
-// 2: 设置, 3: 关于; 19 pixels each under an 11-pixel top, a separator 9;
-// -1: 退出, the last); the dialog titled `title` that it opens.
-HWND chooseFromMenu(const driver::Tavrel& app, int row, const char* title = nullptr)
+// 2: 设置, 3: 关于; 18 pixels each under a 2-pixel top, a separator 9; -1: 退出,
+// the last); the dialog titled `title` that it opens. Before the click `look`,
+// when given, takes Next and Pause as drawn: "N" and "P" where some of the text
+// has the menu's text colour, "-" where none (greyed); "*" after a check mark.
+HWND chooseFromMenu(const driver::Tavrel& app, int row, const char* title = nullptr, std::string* look = nullptr)
 {
     RECT box = {};
     HWND menu = driver::openTrayMenu(app);
     if (!menu || !GetWindowRect(menu, &box))
         return nullptr;
-    driver::xdotoolClick(box.left + 20, row < 0 ? box.bottom - 10 : box.top + 11 + 19 * row + (row >= 2 ? 9 : 0));
+    const auto middle = [&](int item) { return item < 0 ? box.bottom - 10 : box.top + 11 + 18 * item + (item >= 2 ? 9 : 0); };
+    const driver::Screenshot shot = look ? driver::captureScreen() : driver::Screenshot();
+    for (int item = 0; look && item < 2; ++item) {
+        bool enabled = false, mark = false;  // from the text; from the column before it, in the same colour
+        for (LONG y = middle(item) - 8; y <= middle(item) + 8; ++y)
+            for (LONG x = box.left + 2; x < box.right - 2; ++x)
+                (x < box.left + 18 ? mark : enabled) |= shot.at(x, y) == GetSysColor(COLOR_MENUTEXT);
+        *look = (item ? *look : "") + std::string(1, enabled ? "NP"[item] : '-') + (mark ? "*" : "");
+    }
+    driver::xdotoolClick(box.left + 20, middle(row));
     HWND dialog = title ? driver::waitShown(app.pid(), driver::kDialogClass, title) : nullptr;
     Sleep(300);
     return dialog;
+}
+
+// With the pointer resting on the icon, Wine's taskbar shows `text` for it.
+bool tooltipReads(const std::string& text)
+{
+    const auto icon = driver::waitForTrayIcon(true);
+    driver::runUnix("/usr/bin/xdotool mousemove " + std::to_string(icon->left + 8) + " " + std::to_string(icon->top + 8));
+    return driver::waitUntil([&] {
+        char shown[128] = {};
+        for (HWND tip : driver::windowsOf(0, "", "tooltips_class32"))  // the taskbar's, asked for their texts
+            if (SendMessageTimeoutA(tip, WM_GETTEXT, sizeof shown, (LPARAM)shown, SMTO_NORMAL, 1000, nullptr) && text == shown)
+                return true;
+        return false;
+    }, 3000);
+}
+
+// Settings opened, its row `row` removed, OK.
+void removeRowWithOk(const driver::Tavrel& app, int row)
+{
+    HWND settings = app.open(driver::kSettings, driver::kSettingsTitle);
+    SendDlgItemMessageA(settings, 1000, LB_SETCURSEL, row, 0);
+    SendMessageA(settings, WM_COMMAND, 1008, 0);  // Remove
+    closeDialog(settings, IDOK);
 }
 
 // The change `count` comes `seconds` after `since`, which then moves to it.
@@ -96,8 +131,10 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
         app.command(waits);
     Sleep(5500);
     EXPECT_EQ(4u, folder.wallpapersSet().size()) << "changed while the settings dialog was open";
-    HWND about = chooseFromMenu(app, 3, "");
+    std::string look;
+    HWND about = chooseFromMenu(app, 3, "", &look);
     ASSERT_NE(nullptr, about) << "关于 opened no About box over the settings dialog";
+    EXPECT_EQ("--", look) << "Next and Pause not greyed while a dialog holds the rotation";
     for (WORD again : {driver::kSettings, driver::kAbout})
         app.command(again);
     Sleep(700);
@@ -124,48 +161,45 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
 
 // Every 5 s, in order. Next changes at once, the next change a full period
 // later; Pause holds over periods, an OK that rebuilt the list and a restart, where
-// Next still changes once; chosen again, a full period later.
+// Next still changes once; chosen again, a full period later. The tooltip names
+// the picture shown (none after a paused start); Pause is checked while paused.
 TEST(Tray, NextAndPause)
 {
     driver::AppFolder folder("tray-pause");
     folder.writeIni(driver::iniText(2, 0, 0, 0, 0, {"C:\\a.bmp", "C:\\b.bmp", "C:\\c.bmp"}));
+    std::string look;
     {
         driver::Tavrel app(folder);
         ASSERT_TRUE(folder.waitWallpapers(1));
-        chooseFromMenu(app, 0);
+        EXPECT_TRUE(tooltipReads("Tavrel - a.bmp")) << "the tooltip after the start";
+        chooseFromMenu(app, 0, nullptr, &look);
+        EXPECT_EQ("NP", look);
         ULONGLONG last = GetTickCount64() - 300;  // the click, before the menu's last wait
         changeAfter(folder, 2, last, 0);
-        const auto icon = driver::waitForTrayIcon(true);  // the pointer rests on it
-        driver::runUnix("/usr/bin/xdotool mousemove " + std::to_string(icon->left + 8) + " " + std::to_string(icon->top + 8));
-        EXPECT_TRUE(driver::waitUntil([] {
-            char text[128] = {};
-            for (HWND tip : driver::windowsOf(0, "", "tooltips_class32"))  // Wine's taskbar's, asked for their texts
-                if (SendMessageTimeoutA(tip, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_NORMAL, 1000, nullptr) &&
-                    std::string(text) == "Tavrel - b.bmp")
-                    return true;
-            return false;
-        }, 3000)) << "the tooltip names the picture shown, before the next change";
+        EXPECT_TRUE(tooltipReads("Tavrel - b.bmp")) << "the tooltip after Next, before the next change";
         changeAfter(folder, 3, last, 5);
         chooseFromMenu(app, 1);
-        HWND settings = app.open(driver::kSettings, driver::kSettingsTitle);
-        SendDlgItemMessageA(settings, 1000, LB_SETCURSEL, 0, 0);
-        SendMessageA(settings, WM_COMMAND, 1008, 0);  // a row removed: OK would change the picture at once
-        closeDialog(settings, IDOK);
+        removeRowWithOk(app, 0);  // OK would change the picture at once
         Sleep(6000);
         app.command(driver::kNext);
         Sleep(6000);
         EXPECT_EQ(4u, folder.wallpapersSet().size()) << "paused, only Next changes";
         ASSERT_EQ(0u, app.exit().value_or(99));
     }
-    driver::Tavrel app(folder);
+    driver::Tavrel app(folder);  // its list: c, b
     Sleep(6000);
     EXPECT_EQ(4u, folder.wallpapersSet().size()) << "the pause ended with the restart";
-    ULONGLONG last = GetTickCount64();
-    app.command(driver::kPause);
+    EXPECT_TRUE(tooltipReads("Tavrel")) << "the tooltip after a paused start";
+    chooseFromMenu(app, 1, nullptr, &look);
+    EXPECT_EQ("NP*", look);
+    ULONGLONG last = GetTickCount64() - 300;
     changeAfter(folder, 5, last, 5);
+    removeRowWithOk(app, 1);  // c: b is shown at once
+    ASSERT_TRUE(folder.waitWallpapers(6, 3000));
+    EXPECT_TRUE(tooltipReads("Tavrel - b.bmp")) << "the tooltip after an OK that changed the list";
 }
 
-// Each row opens the box anew, its texts inside its picture at 120 dpi (125 %
+// Each row opens the box anew, its texts placed on its picture at 120 dpi (125 %
 // on Windows 7, which Wine reads at a program's start); the last is left open for Exit.
 TEST(About, TakesItsPicturesSizeWithItsTextsAndClosesOnAClickEnterAndEscapeOnly)
 {
@@ -174,17 +208,28 @@ TEST(About, TakesItsPicturesSizeWithItsTextsAndClosesOnAClickEnterAndEscapeOnly)
     RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &dpi120, sizeof dpi120);
     driver::Tavrel app(folder);
     RegDeleteKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels");
+    // In the template's order, each across the box, its middle where the template's 158 units put it.
+    const std::pair<std::string, int> texts[] = {{"Tavrel " TAVREL_TEST_VERSION, 109},
+        {"\xB0\xE6\xC8\xA8\xCB\xF9\xD3\xD0 (C) 2026 Tavrel \xBF\xAA\xB7\xA2\xD7\xE9", 141},
+        {"\xB6\xA8\xCA\xB1\xB8\xFC\xBB\xBB\xD7\xC0\xC3\xE6\xB1\xDA\xD6\xBD\xB5\xC4\xCD\xD0\xC5\xCC\xD0\xA1\xB9\xA4\xBE\xDF", 126}};
     const struct { const char* name; const char* key; } rows[] = {  // no key: a click on the version text
         {"click", nullptr}, {"Enter", "Return"}, {"Escape", "Escape"}, {"Exit while open", nullptr}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         HWND about = app.open(driver::kAbout, "");
         ASSERT_NE(nullptr, about);
-        RECT placed = {}, r = {}, inside = {};
+        RECT placed = {}, r = {};
         GetWindowRect(about, &placed);
         EXPECT_EQ(std::make_pair(420L, 240L), std::make_pair(placed.right - placed.left, placed.bottom - placed.top));
-        for (HWND text = GetWindow(about, GW_CHILD); text; text = GetWindow(text, GW_HWNDNEXT))
-            EXPECT_TRUE(GetWindowRect(text, &r) && IntersectRect(&inside, &r, &placed) && EqualRect(&inside, &r));
+        size_t i = 0;
+        for (HWND text = GetWindow(about, GW_CHILD); text; text = GetWindow(text, GW_HWNDNEXT), ++i) {
+            char shown[64] = {};
+            ASSERT_LT(i, std::size(texts));
+            GetWindowTextA(text, shown, sizeof shown), GetWindowRect(text, &r);
+            EXPECT_EQ(texts[i].first, shown);
+            EXPECT_EQ(std::make_pair(placed.left + 1, placed.right - 1), std::make_pair(r.left, r.right)) << shown;
+            EXPECT_NEAR(texts[i].second * 238.0 / 158, (r.top + r.bottom) / 2 - placed.top - 1, 1.5) << shown;
+        }
         if (&row == rows)
             driver::captureScreen().save("about_dialog");
         if (&row == std::end(rows) - 1) {  // carried out inside the box's own loop

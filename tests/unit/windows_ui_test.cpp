@@ -121,6 +121,7 @@ IMPORT_SLOT(Shell_NotifyIconW, 8);
 IMPORT_SLOT(LoadImageW, 24);
 IMPORT_SLOT(DestroyIcon, 4);
 IMPORT_SLOT(GetProcAddress, 8);
+IMPORT_SLOT(VerifyVersionInfoW, 16);
 decltype(&Shell_NotifyIconW) realNotify = nullptr;
 decltype(&LoadImageW) realLoadImage = nullptr;
 decltype(&GetProcAddress) realGetProcAddress = nullptr;
@@ -128,10 +129,13 @@ int addsToRefuse = 2, adds = 0, deletes = 0;
 std::vector<std::string> iconLoads;
 HICON iconLoaded = nullptr, iconDestroyed = nullptr;
 std::tuple<HWND, UINT, DWORD> letThrough;
+DWORD windowsBuild = 19045;  // Windows 10 22H2
+std::wstring tipSent;
 
 BOOL WINAPI busyTaskbar(DWORD action, PNOTIFYICONDATAW data)
 {
     deletes += action == NIM_DELETE;
+    tipSent = data->szTip;
     if (action == NIM_ADD && (++adds, addsToRefuse > 0))
         return --addsToRefuse, FALSE;
     return realNotify(action, data);
@@ -146,6 +150,12 @@ HANDLE WINAPI recordingLoadImageW(HINSTANCE instance, LPCWSTR name, UINT type, i
         iconLoaded = static_cast<HICON>(image);
     }
     return image;
+}
+
+// A Windows of that build, asked whether it is at least some build.
+BOOL WINAPI windowsOfBuild(LPOSVERSIONINFOEXW wanted, DWORD type, DWORDLONG)
+{
+    return type == VER_BUILDNUMBER && windowsBuild >= wanted->dwBuildNumber;
 }
 
 BOOL WINAPI recordingDestroyIcon(HICON icon) { return iconDestroyed = icon, TRUE; }
@@ -163,9 +173,11 @@ FARPROC WINAPI lookingUp(HMODULE module, LPCSTR name)
     return realGetProcAddress(module, name);
 }
 
-// Also: the tray shows the 16 x 16 image (a shared load would answer with
-// the 32 x 32 one), destroyed after the icon went; an elevated program lets
-// the restarted shell's broadcast through.
+// Also: at 150 % the tray's image is loaded at 24 x 24, the size it is shown
+// (not the 16 the metrics tell, nor shared, which would answer with the 32 x 32
+// one), and destroyed after the icon went; an elevated program lets
+// the restarted shell's broadcast through; the tooltip's '&' is doubled for
+// Windows 10's notification area and left alone for Windows 11's.
 TEST(TrayIcon, RefusedAddsAreOfferedAgainAndTheCloseTakesTheIconAway)
 {
     appInstance = GetModuleHandleA(nullptr);
@@ -174,6 +186,9 @@ TEST(TrayIcon, RefusedAddsAreOfferedAgainAndTheCloseTakesTheIconAway)
     ImportRedirect<decltype(&LoadImageW)> images(LoadImageW_slot, recordingLoadImageW);
     realLoadImage = images.original();
     ImportRedirect<decltype(&DestroyIcon)> destroy(DestroyIcon_slot, recordingDestroyIcon);
+    ImportRedirect<decltype(&VerifyVersionInfoW)> version(VerifyVersionInfoW_slot, windowsOfBuild);
+    ImportRedirect<decltype(&GetDeviceCaps)> caps(GetDeviceCaps_slot, scaledCaps);
+    std::wcscpy(shownWallpaper, L"C:\\Tom & Jerry.bmp");
     HWND window = nullptr;
     {
         ImportRedirect<decltype(&GetProcAddress)> lookup(GetProcAddress_slot, lookingUp);
@@ -190,15 +205,17 @@ TEST(TrayIcon, RefusedAddsAreOfferedAgainAndTheCloseTakesTheIconAway)
     }
     EXPECT_EQ(std::make_tuple(window, RegisterWindowMessageA("TaskbarCreated"), DWORD{1}), letThrough);  // MSGFLT_ALLOW
     EXPECT_FALSE(KillTimer(window, IDT_TRAY_RETRY)) << "the retry timer runs on after the icon was taken";
+    EXPECT_TRUE(L"Tavrel - Tom && Jerry.bmp" == tipSent);
+    windowsBuild = 22000;
     SendMessageA(window, RegisterWindowMessageA("TaskbarCreated"), 0, 0);  // a restarted shell forgot it
     EXPECT_EQ(4, adds) << "not added again after the taskbar restarted";
+    EXPECT_TRUE(L"Tavrel - Tom & Jerry.bmp" == tipSent);
     // Closed, as Exit closes it: the icon is taken away (Windows would leave
     // it on the taskbar until the pointer passes over it).
     profileFile.setPath(L"");  // nothing saved beside this test
     SendMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(1, deletes);
-    const std::string small = std::to_string(GetSystemMetrics(SM_CXSMICON)) + "x" + std::to_string(GetSystemMetrics(SM_CYSMICON));
-    EXPECT_EQ(std::vector<std::string>{small}, iconLoads);
+    EXPECT_EQ(std::vector<std::string>{"24x24"}, iconLoads);
     EXPECT_EQ(iconLoaded, iconDestroyed);
 }
 
