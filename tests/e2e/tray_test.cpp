@@ -47,20 +47,6 @@ HWND chooseFromMenu(const driver::Tavrel& app, int row, const char* title = null
     return dialog;
 }
 
-// With the pointer resting on the icon, Wine's taskbar shows `text` for it.
-bool tooltipReads(const std::string& text)
-{
-    const auto icon = driver::waitForTrayIcon(true);
-    driver::runUnix("/usr/bin/xdotool mousemove " + std::to_string(icon->left + 8) + " " + std::to_string(icon->top + 8));
-    return driver::waitUntil([&] {
-        char shown[128] = {};
-        for (HWND tip : driver::windowsOf(0, "", "tooltips_class32"))  // the taskbar's, asked for their texts
-            if (SendMessageTimeoutA(tip, WM_GETTEXT, sizeof shown, (LPARAM)shown, SMTO_NORMAL, 1000, nullptr) && text == shown)
-                return true;
-        return false;
-    }, 3000);
-}
-
 // Settings opened, its row `row` removed, OK.
 void removeRowWithOk(const driver::Tavrel& app, int row)
 {
@@ -171,12 +157,12 @@ TEST(Tray, NextAndPause)
     {
         driver::Tavrel app(folder);
         ASSERT_TRUE(folder.waitWallpapers(1));
-        EXPECT_TRUE(tooltipReads("Tavrel - a.bmp")) << "the tooltip after the start";
+        EXPECT_TRUE(driver::waitTooltip("Tavrel - a.bmp")) << "the tooltip after the start";
         chooseFromMenu(app, 0, nullptr, &look);
         EXPECT_EQ("NP", look);
         ULONGLONG last = GetTickCount64() - 300;  // the click, before the menu's last wait
         changeAfter(folder, 2, last, 0);
-        EXPECT_TRUE(tooltipReads("Tavrel - b.bmp")) << "the tooltip after Next, before the next change";
+        EXPECT_TRUE(driver::waitTooltip("Tavrel - b.bmp")) << "the tooltip after Next, before the next change";
         changeAfter(folder, 3, last, 5);
         chooseFromMenu(app, 1);
         removeRowWithOk(app, 0);  // OK would change the picture at once
@@ -189,14 +175,14 @@ TEST(Tray, NextAndPause)
     driver::Tavrel app(folder);  // its list: c, b
     Sleep(6000);
     EXPECT_EQ(4u, folder.wallpapersSet().size()) << "the pause ended with the restart";
-    EXPECT_TRUE(tooltipReads("Tavrel")) << "the tooltip after a paused start";
+    EXPECT_TRUE(driver::waitTooltip("Tavrel")) << "the tooltip after a paused start";
     chooseFromMenu(app, 1, nullptr, &look);
     EXPECT_EQ("NP*", look);
     ULONGLONG last = GetTickCount64() - 300;
     changeAfter(folder, 5, last, 5);
     removeRowWithOk(app, 1);  // c: b is shown at once
     ASSERT_TRUE(folder.waitWallpapers(6, 3000));
-    EXPECT_TRUE(tooltipReads("Tavrel - b.bmp")) << "the tooltip after an OK that changed the list";
+    EXPECT_TRUE(driver::waitTooltip("Tavrel - b.bmp")) << "the tooltip after an OK that changed the list";
 }
 
 // Each row opens the box anew, its texts placed on its picture at 120 dpi (125 %
