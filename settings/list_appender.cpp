@@ -37,7 +37,7 @@ bool inspect(HANDLE file, IniEncoding& encoding, bool& lastLineOpen)
     unsigned char head[3] = {};
     DWORD got = 0;
     LARGE_INTEGER size;
-    if (!ReadFile(file, head, sizeof head, &got, nullptr) || !GetFileSizeEx(file, &size))
+    if (!readFromFile(file, head, sizeof head, &got) || !GetFileSizeEx(file, &size))
         return false;
     encoding = encodingOf(head, got);
     const bool wide = encoding == IniEncoding::Utf16Le;
@@ -48,7 +48,7 @@ bool inspect(HANDLE file, IniEncoding& encoding, bool& lastLineOpen)
         LARGE_INTEGER last;
         last.QuadPart = size.QuadPart - unit;
         unsigned char tail[2] = {};
-        if (!SetFilePointerEx(file, last, nullptr, FILE_BEGIN) || !ReadFile(file, tail, unit, &got, nullptr) ||
+        if (!SetFilePointerEx(file, last, nullptr, FILE_BEGIN) || !readFromFile(file, tail, unit, &got) ||
             got != unit)
             return false;
         lastLineOpen = (wide ? tail[0] | tail[1] << 8 : tail[0]) != '\n';

@@ -104,7 +104,9 @@ bool writeProfileAtOnce(const ProfileFile& file, const wchar_t* section, const P
     const SaveLock lock(file.path());
     const bool alone = lock.held() || lock.nobodyElseCanLock();
     wchar_t copyPath[kPathSize];
-    const Copy copy = alone ? startCopy(file.path(), unicodeNeeded, copyPath) : Copy::Failed;
+    const Copy copy = !alone                   ? Copy::Failed
+                      : isLinked(file.path()) ? Copy::NotMade
+                                              : startCopy(file.path(), unicodeNeeded, copyPath);
     if (copy == Copy::Failed)
         return false;
     if (copy == Copy::Made) {
@@ -116,8 +118,8 @@ bool writeProfileAtOnce(const ProfileFile& file, const wchar_t* section, const P
             return true;
         DeleteFileW(copyPath);
     }
-    // No copy beside the file, or none can take its place: the file is
-    // written in place, as the profile functions write it (and as Windows
+    // A link, no copy beside the file, or none can take its place: the file
+    // is written in place, as the profile functions write it (and as Windows
     // redirects it for a program it virtualises).
     return keepInWindowsEncoding(file.path(), unicodeNeeded) &&
            writeSteps(file.path(), section, settings, settingCount, listSection, listText, true);

@@ -6,6 +6,8 @@
 
 namespace {
 
+bool lockFileThere(const wchar_t* name) { return GetFileAttributesW(name) != INVALID_FILE_ATTRIBUTES; }
+
 bool readWholeFile(const wchar_t* path, std::string& bytes)
 {
     ScopedHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -18,7 +20,7 @@ bool readWholeFile(const wchar_t* path, std::string& bytes)
     bytes.resize(static_cast<size_t>(size.QuadPart));
     DWORD got = 0;
     return bytes.empty() ||
-           (ReadFile(file.get(), &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size());
+           (readFromFile(file.get(), &bytes[0], static_cast<DWORD>(bytes.size()), &got) && got == bytes.size());
 }
 
 // The copy and the lock are named after the file, never in the 8.3 shape:
@@ -28,7 +30,26 @@ bool besideFile(const wchar_t* path, const wchar_t* suffix, wchar_t (&out)[kPath
     return copyText(out, kPathSize, path) && appendText(out, kPathSize, suffix);
 }
 
+// While another program has the file open, Windows refuses to replace it
+// (ReplaceFile leaves both files as they were where it cannot remove the old).
+bool refusesReplace(DWORD error)
+{
+    return isBriefRefusal(error) || error == ERROR_ACCESS_DENIED || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
+}
+
+bool moveCopyToFile(const wchar_t* copyPath, const wchar_t* path)
+{
+    return retriedWhileHeld(
+        [&] { return MoveFileExW(copyPath, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE; },
+        refusesReplace);
+}
+
 }  // namespace
+
+bool readFromFile(HANDLE file, void* to, DWORD size, DWORD* got)
+{
+    return retriedWhileHeld([&] { return ReadFile(file, to, size, got, nullptr) != FALSE; });
+}
 
 bool writeAll(HANDLE file, const void* data, size_t size)
 {
@@ -36,7 +57,8 @@ bool writeAll(HANDLE file, const void* data, size_t size)
     while (size > 0) {
         const DWORD chunk = size > 0x100000 ? 0x100000 : static_cast<DWORD>(size);
         DWORD written = 0;
-        if (!WriteFile(file, at, chunk, &written, nullptr) || written != chunk)
+        if (!retriedWhileHeld([&] { return WriteFile(file, at, chunk, &written, nullptr) != FALSE; }) ||
+            written != chunk)
             return false;
         at += chunk;
         size -= chunk;
@@ -80,11 +102,15 @@ SaveLock::SaveLock(const wchar_t* path)
         // Left by a save on a system that went down: it has no holder.
         if (error == ERROR_FILE_EXISTS && DeleteFileW(name))
             continue;
-        if (attempt == kWaits)
+        // Worth a wait only while another save's lock is there: a folder
+        // that takes no new files (Program Files, a write-protected stick,
+        // Controlled folder access, which notifies the user at each try)
+        // refuses every time.
+        if (attempt == kWaits || !lockFileThere(name))
             break;
         Sleep(kWait);
     }
-    unlockedAlone_ = GetFileAttributesW(name) == INVALID_FILE_ATTRIBUTES;
+    unlockedAlone_ = !lockFileThere(name);
 }
 
 SaveLock::~SaveLock()
@@ -116,10 +142,27 @@ Copy startCopy(const wchar_t* path, bool unicodeNeeded, wchar_t (&copyPath)[kPat
     return Copy::Failed;
 }
 
-// While another program has the file open, Windows refuses to replace it.
+// ReplaceFile keeps what the user set on the file (its permissions,
+// attributes and streams), where a move makes a new file of the copy. The
+// copy is moved where there is no file to replace (the first save, or one
+// ReplaceFile moved away without putting the copy in its place) or the file
+// system has no ReplaceFile.
 bool replaceWithCopy(const wchar_t* copyPath, const wchar_t* path)
 {
-    return retriedWhileHeld(
-        [&] { return MoveFileExW(copyPath, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE; },
-        [](DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED; });
+    DWORD error = ERROR_SUCCESS;
+    const auto replace = [&] {
+        return ReplaceFileW(path, copyPath, nullptr, 0, nullptr, nullptr) || (error = GetLastError(), false);
+    };
+    return retriedWhileHeld(replace, refusesReplace) || (!refusesReplace(error) && moveCopyToFile(copyPath, path));
+}
+
+bool isLinked(const wchar_t* path)
+{
+    const DWORD attributes = GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return true;
+    ScopedHandle file(CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    return file.valid() && GetFileInformationByHandle(file.get(), &info) && info.nNumberOfLinks > 1;
 }

@@ -9,6 +9,8 @@
 
 #include "base/path_text.h"
 
+// Reads and writes that wait out a brief hold, as a byte-range lock.
+bool readFromFile(HANDLE file, void* to, DWORD size, DWORD* got);
 bool writeAll(HANDLE file, const void* data, size_t size);
 
 // The old file's bytes, none when there is no file. A folder or a read-only
@@ -46,5 +48,11 @@ enum class Copy { Made, NotMade, Failed };
 // be written whole is removed again.
 Copy startCopy(const wchar_t* path, bool unicodeNeeded, wchar_t (&copyPath)[kPathSize]);
 
-// The copy takes the file's place; false (the copy left) when it cannot.
+// The copy takes the file's place, keeping what was set on the file; false
+// (the copy left) when it cannot.
 bool replaceWithCopy(const wchar_t* copyPath, const wchar_t* path);
+
+// A symbolic link (or another reparse point), or a file with other names (hard
+// links): a new file in its place would part the name from the data the
+// others show, so it is written in place.
+bool isLinked(const wchar_t* path);
