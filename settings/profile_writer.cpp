@@ -22,17 +22,19 @@ enum class Encoding { Ansi, Utf16Le };
 bool isProfileSpace(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r') || c == 0x1a; }
 
 // Scanners, indexers and sync clients open a file right after it changed,
-// and Windows refuses writes and replaces meanwhile. They let go soon; a
+// and backup programs lock a byte range of it; Windows refuses writes,
+// reads of a locked range and replaces meanwhile. They let go soon; a
 // logoff must not wait long.
 constexpr DWORD kRefusalWaits[] = {10, 20, 40, 80, 150, 300};
 
 bool isBriefRefusal(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
 
-// One profile write, tried again while the file is briefly held.
-bool profileWrite(const char* section, const char* key, const char* value, const char* path)
+// One step on the file, tried again while the file is briefly held.
+template <typename Step>
+bool waitingOutHolders(Step step)
 {
     for (size_t attempt = 0;; ++attempt) {
-        if (WritePrivateProfileStringA(section, key, value, path))
+        if (step())
             return true;
         if (!isBriefRefusal(GetLastError()) || attempt == sizeof kRefusalWaits / sizeof kRefusalWaits[0])
             return false;
@@ -40,10 +42,20 @@ bool profileWrite(const char* section, const char* key, const char* value, const
     }
 }
 
+bool profileWrite(const char* section, const char* key, const char* value, const char* path)
+{
+    return waitingOutHolders([&] { return WritePrivateProfileStringA(section, key, value, path) != FALSE; });
+}
+
 bool fileExists(const char* path, DWORD* attributes)
 {
     *attributes = GetFileAttributesA(path);
     return *attributes != INVALID_FILE_ATTRIBUTES;
+}
+
+bool readFromFile(HANDLE file, void* to, DWORD size, DWORD* got)
+{
+    return waitingOutHolders([&] { return ReadFile(file, to, size, got, nullptr) != FALSE; });
 }
 
 bool readWholeFile(const char* path, std::string& bytes)
@@ -58,7 +70,7 @@ bool readWholeFile(const char* path, std::string& bytes)
     bytes.resize(static_cast<size_t>(size.QuadPart));
     DWORD got = 0;
     return bytes.empty() ||
-           (ReadFile(file.get(), &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size());
+           (readFromFile(file.get(), &bytes[0], static_cast<DWORD>(bytes.size()), &got) && got == bytes.size());
 }
 
 bool writeAll(HANDLE file, const void* data, size_t size)
@@ -67,7 +79,8 @@ bool writeAll(HANDLE file, const void* data, size_t size)
     while (size > 0) {
         const DWORD chunk = size > 0x100000 ? 0x100000 : static_cast<DWORD>(size);
         DWORD written = 0;
-        if (!WriteFile(file, at, chunk, &written, nullptr) || written != chunk)
+        if (!waitingOutHolders([&] { return WriteFile(file, at, chunk, &written, nullptr) != FALSE; }) ||
+            written != chunk)
             return false;
         at += chunk;
         size -= chunk;
@@ -181,7 +194,7 @@ private:
         unsigned char head[3] = {};
         DWORD got = 0;
         LARGE_INTEGER size;
-        if (!ReadFile(file_.get(), head, sizeof head, &got, nullptr) || !GetFileSizeEx(file_.get(), &size))
+        if (!readFromFile(file_.get(), head, sizeof head, &got) || !GetFileSizeEx(file_.get(), &size))
             return false;
         encoding_ = encodingOf(head, got);
         const bool wide = encoding_ == Encoding::Utf16Le;
@@ -192,7 +205,7 @@ private:
             last.QuadPart = size.QuadPart - unit;
             unsigned char tail[2] = {};
             if (!SetFilePointerEx(file_.get(), last, nullptr, FILE_BEGIN) ||
-                !ReadFile(file_.get(), tail, unit, &got, nullptr) || got != unit)
+                !readFromFile(file_.get(), tail, unit, &got) || got != unit)
                 return false;
             const unsigned lastChar = wide ? tail[0] | tail[1] << 8 : tail[0];
             lastLineOpen_ = lastChar != '\n';

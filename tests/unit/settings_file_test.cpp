@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <optional>
@@ -135,6 +136,36 @@ std::string profileValues(const char* path)
     return values;
 }
 
+// A backup or sync program's byte-range lock on the file `name` for 200 ms
+// from `since` (or from the platform's hand-back of that file): Windows
+// refuses writes to the range and, unless the lock is shared, reads; Wine
+// refuses neither. Timed by the process's own clock: Wine's tick count is
+// kept by its server, which lags on a busy machine.
+IMPORT_SLOT(ReadFile, 20);
+IMPORT_SLOT(WriteFile, 20);
+decltype(&ReadFile) realReadFile = nullptr;
+decltype(&WriteFile) realWriteFile = nullptr;
+using Clock = std::chrono::steady_clock;
+struct { std::string name; bool shared, fromHandBack; Clock::time_point since; } byteLock;
+
+bool lockRefuses(HANDLE file, bool write)
+{
+    char name[MAX_PATH] = "";
+    GetFinalPathNameByHandleA(file, name, sizeof name, 0);
+    return (write || !byteLock.shared) && Clock::now() - byteLock.since < std::chrono::milliseconds(200) &&
+           name == "\\\\?\\" + byteLock.name;
+}
+BOOL WINAPI lockedReadFile(HANDLE file, LPVOID to, DWORD size, LPDWORD got, LPOVERLAPPED overlapped)
+{
+    return lockRefuses(file, false) ? SetLastError(ERROR_LOCK_VIOLATION), FALSE
+                                    : realReadFile(file, to, size, got, overlapped);
+}
+BOOL WINAPI lockedWriteFile(HANDLE file, LPCVOID from, DWORD size, LPDWORD written, LPOVERLAPPED overlapped)
+{
+    return lockRefuses(file, true) ? SetLastError(ERROR_LOCK_VIOLATION), FALSE
+                                   : realWriteFile(file, from, size, written, overlapped);
+}
+
 // Windows edits the file in place: writes that leave every value as it was
 // leave its bytes as they were. Or a holder refuses `refused` writes after
 // the first `allowed` ones.
@@ -144,6 +175,8 @@ BOOL WINAPI windowsWritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR
 {
     if (midSave)
         std::exchange(midSave, nullptr)();
+    if (!section && byteLock.fromHandBack && byteLock.name == path)
+        byteLock.since = Clock::now();
     if (section && windowsWrites.allowed-- <= 0 && windowsWrites.refused-- > 0)
         return SetLastError(ERROR_SHARING_VIOLATION), FALSE;
     const BOOL written = realWritePrivateProfileStringA(section, key, value, path);
@@ -170,7 +203,7 @@ int entriesIn(const std::string& folder)  // "." and ".." aside
 TEST(SettingsFile, SavePastWhatStandsInTheWay)
 {
     enum Obstacle { None, ReadOnlyFile, CopyNameIsAFolder, HeldAWhile, HeldThroughout, WritesHeldAWhile,
-                    ListRemovalHeld, SettingsHeldInPlace, InPlace, AnotherSave };
+                    ListRemovalHeld, SettingsHeldInPlace, InPlace, AnotherSave, FileLocked, CopyLocked };
     const std::string old = "[SETTINGS]\r\nSHOWMODE=2\r\n[FILELIST]\r\n0=old\r\n[KEEP]\r\nk=v\r\n";
     const std::string list = "[FILELIST]\r\n0=A\r\n1=" + kGbk + "\r\n", saved = kDefaultsFile + "[KEEP]\r\nk=v\r\n" + list;
     const std::string handEdited = kDefaultsFile + "[KEEP]\r\nk=v";  // no line end after the last line
@@ -194,6 +227,8 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
          "[SETTINGS]\r\nSHOWMODE=2\r\n[KEEP]\r\nk=v\r\n" + list, 0},
         {"edited in place, last line open: list kept", InPlace, handEdited, handEdited + "\r\n" + list, 1},
         {"another save meanwhile: this one whole", AnotherSave, old, saved, 1},
+        {"the file locked a moment by a backup: saved", FileLocked, old, saved, 1},
+        {"the copy locked a moment, shared, by a sync client: saved", CopyLocked, old, saved, 1},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -224,7 +259,9 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
         bool anotherWritten = false;
         if (row.obstacle == AnotherSave)
             midSave = [&] { anotherWritten = save(ini, kChanged, fill(another, {"B"})); };
-        const DWORD start = GetTickCount();
+        const Clock::time_point start = Clock::now();
+        byteLock = {row.obstacle == CopyLocked ? ini + ".saving" : ini, row.obstacle == CopyLocked,
+                    row.obstacle == CopyLocked, row.obstacle == FileLocked ? start : Clock::time_point()};
         bool written;
         {
             ImportRedirect<decltype(&MoveFileExA)> held(MoveFileExA_slot, heldMoveFileExA);
@@ -232,9 +269,12 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
             ImportRedirect<decltype(&WritePrivateProfileStringA)> profile(WritePrivateProfileStringA_slot,
                                                                          windowsWritePrivateProfileStringA);
             realWritePrivateProfileStringA = profile.original();
+            ImportRedirect<decltype(&ReadFile)> reads(ReadFile_slot, lockedReadFile);
+            ImportRedirect<decltype(&WriteFile)> writes(WriteFile_slot, lockedWriteFile);
+            realReadFile = reads.original(), realWriteFile = writes.original();
             written = save(ini, kDefaults, fill(list, {"A", kGbk}));
         }
-        const DWORD elapsed = GetTickCount() - start;
+        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
         if (reader != INVALID_HANDLE_VALUE)
             CloseHandle(reader);
 
@@ -245,7 +285,7 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
                   entriesIn(scratch.path())) << "a copy left behind";
         EXPECT_TRUE(row.replaces < 0 || row.replaces == replaces) << replaces << " replaces";
         EXPECT_FALSE(anotherWritten) << "the other save did not wait";
-        EXPECT_LT(elapsed, row.obstacle == AnotherSave ? 3500u : 1500u) << "a logoff waits for the save";
+        EXPECT_LT(elapsed, row.obstacle == AnotherSave ? 3500 : 1500) << "a logoff waits for the save";
     }
 }
 
