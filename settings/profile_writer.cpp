@@ -410,13 +410,17 @@ public:
             // Left by a save on a system that went down: it has no holder.
             if (error == ERROR_FILE_EXISTS && DeleteFileA(name))
                 continue;
-            if (attempt == kWaits)
+            // Worth a wait only while another save's lock is there: a folder
+            // that takes no new files (Program Files, a write-protected
+            // stick, Controlled folder access, which notifies the user at
+            // each try) refuses every time.
+            if (attempt == kWaits || !lockFileThere(name))
                 break;
             Sleep(kWait);
         }
         // No file can be made there at all: then no other save can lock out
         // this one either, and only the file itself is written.
-        unlockedAlone_ = GetFileAttributesA(name) == INVALID_FILE_ATTRIBUTES;
+        unlockedAlone_ = !lockFileThere(name);
     }
     ~SaveLock()
     {
@@ -430,6 +434,8 @@ public:
     bool nobodyElseCanLock() const { return unlockedAlone_; }
 
 private:
+    static bool lockFileThere(const char* name) { return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES; }
+
     static constexpr size_t kWaits = 40;
     static constexpr DWORD kWait = 50;
     HANDLE lock_ = INVALID_HANDLE_VALUE;

@@ -166,6 +166,20 @@ BOOL WINAPI lockedWriteFile(HANDLE file, LPCVOID from, DWORD size, LPDWORD writt
                                    : realWriteFile(file, from, size, written, overlapped);
 }
 
+// A folder that takes no new files, though the file in it may change.
+IMPORT_SLOT(CreateFileA, 28);
+decltype(&CreateFileA) realCreateFileA = nullptr;
+int newFilesRefused = -1;  // counted from 0 where the folder refuses them
+
+HANDLE WINAPI folderCreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                DWORD disposition, DWORD flags, HANDLE templateFile)
+{
+    if (newFilesRefused < 0 || disposition != CREATE_NEW)
+        return realCreateFileA(name, access, share, security, disposition, flags, templateFile);
+    ++newFilesRefused;
+    return SetLastError(ERROR_ACCESS_DENIED), INVALID_HANDLE_VALUE;
+}
+
 // Windows edits the file in place: writes that leave every value as it was
 // leave its bytes as they were. Or a holder refuses `refused` writes after
 // the first `allowed` ones.
@@ -203,7 +217,7 @@ int entriesIn(const std::string& folder)  // "." and ".." aside
 TEST(SettingsFile, SavePastWhatStandsInTheWay)
 {
     enum Obstacle { None, ReadOnlyFile, CopyNameIsAFolder, HeldAWhile, HeldThroughout, WritesHeldAWhile,
-                    ListRemovalHeld, SettingsHeldInPlace, InPlace, AnotherSave, FileLocked, CopyLocked };
+                    ListRemovalHeld, SettingsHeldInPlace, InPlace, AnotherSave, FileLocked, CopyLocked, NoNewFiles };
     const std::string old = "[SETTINGS]\r\nSHOWMODE=2\r\n[FILELIST]\r\n0=old\r\n[KEEP]\r\nk=v\r\n";
     const std::string list = "[FILELIST]\r\n0=A\r\n1=" + kGbk + "\r\n", saved = kDefaultsFile + "[KEEP]\r\nk=v\r\n" + list;
     const std::string handEdited = kDefaultsFile + "[KEEP]\r\nk=v";  // no line end after the last line
@@ -229,6 +243,7 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
         {"another save meanwhile: this one whole", AnotherSave, old, saved, 1},
         {"the file locked a moment by a backup: saved", FileLocked, old, saved, 1},
         {"the copy locked a moment, shared, by a sync client: saved", CopyLocked, old, saved, 1},
+        {"a folder that takes no new files: written in place at once", NoNewFiles, old, saved, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -248,6 +263,7 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
                          row.obstacle == WritesHeldAWhile ? 3 : row.obstacle == ListRemovalHeld ? 7
                          : row.obstacle == SettingsHeldInPlace ? 1000 : 0, row.obstacle == InPlace};
         replaces = 0;
+        newFilesRefused = row.obstacle == NoNewFiles ? 0 : -1;
         firstBytes = row.old;
         firstValues = profileValues(ini.c_str());
         // A reader that lets others read and write, but not replace.
@@ -272,6 +288,8 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
             ImportRedirect<decltype(&ReadFile)> reads(ReadFile_slot, lockedReadFile);
             ImportRedirect<decltype(&WriteFile)> writes(WriteFile_slot, lockedWriteFile);
             realReadFile = reads.original(), realWriteFile = writes.original();
+            ImportRedirect<decltype(&CreateFileA)> creations(CreateFileA_slot, folderCreateFileA);
+            realCreateFileA = creations.original();
             written = save(ini, kDefaults, fill(list, {"A", kGbk}));
         }
         const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
@@ -285,6 +303,7 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
                   entriesIn(scratch.path())) << "a copy left behind";
         EXPECT_TRUE(row.replaces < 0 || row.replaces == replaces) << replaces << " replaces";
         EXPECT_FALSE(anotherWritten) << "the other save did not wait";
+        EXPECT_EQ(row.obstacle == NoNewFiles ? 2 : -1, newFilesRefused) << "the lock and the copy tried once each";
         EXPECT_LT(elapsed, row.obstacle == AnotherSave ? 3500 : 1500) << "a logoff waits for the save";
     }
 }
