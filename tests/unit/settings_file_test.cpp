@@ -217,7 +217,8 @@ int entriesIn(const std::string& folder)  // "." and ".." aside
 TEST(SettingsFile, SavePastWhatStandsInTheWay)
 {
     enum Obstacle { None, ReadOnlyFile, CopyNameIsAFolder, HeldAWhile, HeldThroughout, WritesHeldAWhile,
-                    ListRemovalHeld, SettingsHeldInPlace, InPlace, AnotherSave, FileLocked, CopyLocked, NoNewFiles };
+                    ListRemovalHeld, SettingsHeldInPlace, InPlace, AnotherSave, FileLocked, CopyLocked, NoNewFiles,
+                    StaleLock };
     const std::string old = "[SETTINGS]\r\nSHOWMODE=2\r\n[FILELIST]\r\n0=old\r\n[KEEP]\r\nk=v\r\n";
     const std::string list = "[FILELIST]\r\n0=A\r\n1=" + kGbk + "\r\n", saved = kDefaultsFile + "[KEEP]\r\nk=v\r\n" + list;
     const std::string handEdited = kDefaultsFile + "[KEEP]\r\nk=v";  // no line end after the last line
@@ -244,6 +245,7 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
         {"the file locked a moment by a backup: saved", FileLocked, old, saved, 1},
         {"the copy locked a moment, shared, by a sync client: saved", CopyLocked, old, saved, 1},
         {"a folder that takes no new files: written in place at once", NoNewFiles, old, saved, 0},
+        {"a lock left by a save on a system that went down: saved", StaleLock, old, saved, 1},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -257,6 +259,8 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
             CreateDirectoryA((ini + ".saving").c_str(), nullptr);
         if (row.obstacle == CopyNameIsAFolder)
             CreateDirectoryA((scratch.path() + "\\Tavrel.new").c_str(), nullptr);
+        if (row.obstacle == StaleLock)
+            driver::writeFileBytes(ini + ".lock", "");
         refusals = row.obstacle == HeldAWhile ? 3 : row.obstacle == HeldThroughout ? -1 : 0;
         refusal = row.obstacle == HeldAWhile ? ERROR_SHARING_VIOLATION : ERROR_ACCESS_DENIED;
         windowsWrites = {row.obstacle == SettingsHeldInPlace ? 1 : 0,
