@@ -31,12 +31,12 @@ bool isBriefRefusal(DWORD error) { return error == ERROR_SHARING_VIOLATION || er
 
 // One step on the file, tried again while the file is briefly held.
 template <typename Step>
-bool waitingOutHolders(Step step)
+bool waitingOutHolders(Step step, bool (*held)(DWORD) = isBriefRefusal)
 {
     for (size_t attempt = 0;; ++attempt) {
         if (step())
             return true;
-        if (!isBriefRefusal(GetLastError()) || attempt == sizeof kRefusalWaits / sizeof kRefusalWaits[0])
+        if (!held(GetLastError()) || attempt == sizeof kRefusalWaits / sizeof kRefusalWaits[0])
             return false;
         Sleep(kRefusalWaits[attempt]);
     }
@@ -470,18 +470,46 @@ Copy startCopy(const char* path, char (&copyPath)[kPathSize])
     return Copy::Failed;
 }
 
-// While another program has the file open, Windows refuses to replace it.
+// While another program has the file open, Windows refuses to replace it
+// (ReplaceFile leaves both files as they were where it cannot remove the old).
+bool refusesReplace(DWORD error)
+{
+    return isBriefRefusal(error) || error == ERROR_ACCESS_DENIED || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
+}
+
+bool moveCopyToFile(const char* copyPath, const char* path)
+{
+    return waitingOutHolders(
+        [&] { return MoveFileExA(copyPath, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE; },
+        refusesReplace);
+}
+
+// ReplaceFile keeps what the user set on the file (its permissions,
+// attributes and streams), where a move makes a new file of the copy. The
+// copy is moved where there is no file to replace (the first save, or one
+// ReplaceFile moved away without putting the copy in its place) or the
+// file system has no ReplaceFile.
 bool replaceWithCopy(const char* copyPath, const char* path)
 {
-    for (size_t attempt = 0;; ++attempt) {
-        if (MoveFileExA(copyPath, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return true;
-        const DWORD error = GetLastError();
-        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) ||
-            attempt == sizeof kRefusalWaits / sizeof kRefusalWaits[0])
-            return false;
-        Sleep(kRefusalWaits[attempt]);
-    }
+    DWORD error = ERROR_SUCCESS;
+    const auto replace = [&] {
+        return ReplaceFileA(path, copyPath, nullptr, 0, nullptr, nullptr) || (error = GetLastError(), false);
+    };
+    return waitingOutHolders(replace, refusesReplace) || (!refusesReplace(error) && moveCopyToFile(copyPath, path));
+}
+
+// A symbolic link (or another reparse point), or a file with other names (hard
+// links): a new file in its place would part the name from the data the
+// others show, so it is written in place.
+bool isLinked(const char* path)
+{
+    DWORD attributes;
+    if (fileExists(path, &attributes) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return true;
+    ScopedHandle file(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    return file.valid() && GetFileInformationByHandle(file.get(), &info) && info.nNumberOfLinks > 1;
 }
 
 }  // namespace
@@ -494,7 +522,7 @@ bool writeProfileAtOnce(const ProfileFile& file, const char* section, const Prof
     const SaveLock lock(file.path());
     const bool alone = lock.held() || lock.nobodyElseCanLock();
     char copyPath[kPathSize];
-    const Copy copy = alone ? startCopy(file.path(), copyPath) : Copy::Failed;
+    const Copy copy = !alone ? Copy::Failed : isLinked(file.path()) ? Copy::NotMade : startCopy(file.path(), copyPath);
     if (copy == Copy::Failed)
         return false;
     if (copy == Copy::Made) {
@@ -506,8 +534,8 @@ bool writeProfileAtOnce(const ProfileFile& file, const char* section, const Prof
             return true;
         DeleteFileA(copyPath);
     }
-    // No copy beside the file, or none can take its place: the file is
-    // written in place, as the profile functions write it (and as Windows
+    // A link, no copy beside the file, or none can take its place: the file
+    // is written in place, as the profile functions write it (and as Windows
     // redirects it for a program it virtualises).
     return keepInWindowsEncoding(file.path()) &&
            writeSteps(file.path(), section, settings, settingCount, listSection, list, true);

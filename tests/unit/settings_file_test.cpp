@@ -104,23 +104,38 @@ TEST(SettingsFile, OneReadAndOnePieceSaveMatchThePerKeyCalls)
     }
 }
 
-// Windows' answers where Wine's differ: Wine replaces a file another program
-// holds open, and rewrites the whole file at every profile write.
-IMPORT_SLOT(MoveFileExA, 12);
+// Windows' answers where Wine's differ: where another program holds the file
+// open, and for its links and attributes; Wine rewrites the whole file at
+// every profile write.
+IMPORT_SLOT(ReplaceFileA, 24);
 IMPORT_SLOT(WritePrivateProfileStringA, 16);
-decltype(&MoveFileExA) realMoveFileExA = nullptr;
+IMPORT_SLOT(GetFileAttributesA, 4);
+decltype(&ReplaceFileA) realReplaceFileA = nullptr;
 decltype(&WritePrivateProfileStringA) realWritePrivateProfileStringA = nullptr;
+decltype(&GetFileAttributesA) realGetFileAttributesA = nullptr;
 int refusals = 0;  // replaces still to refuse; -1: every one
 DWORD refusal = 0;
 int replaces = 0;
-std::string firstBytes, firstValues;
+std::string firstBytes, firstValues, symbolicLink;
 
-BOOL WINAPI heldMoveFileExA(LPCSTR from, LPCSTR to, DWORD flags)
+// Windows' ReplaceFile gives the copy the replaced file's attributes, and
+// may fail to put the copy in place of the file it moved away.
+BOOL WINAPI windowsReplaceFileA(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, DWORD flags, LPVOID, LPVOID)
 {
+    const DWORD attributes = realGetFileAttributesA(replaced);
     if (++replaces, refusals == 0)
-        return realMoveFileExA(from, to, flags);
+        return realReplaceFileA(replaced, replacement, backup, flags, nullptr, nullptr) &&
+               SetFileAttributesA(replaced, attributes);
     refusals -= refusals > 0;
+    if (refusal == ERROR_UNABLE_TO_MOVE_REPLACEMENT)
+        DeleteFileA(replaced);
     return SetLastError(refusal), FALSE;
+}
+
+// Wine shows a symbolic link as the file it points to.
+DWORD WINAPI windowsGetFileAttributesA(LPCSTR name)
+{
+    return realGetFileAttributesA(name) | (symbolicLink == name ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
 }
 
 // Every section with its keys, as the profile functions read them.
@@ -218,7 +233,7 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
 {
     enum Obstacle { None, ReadOnlyFile, CopyNameIsAFolder, HeldAWhile, HeldThroughout, WritesHeldAWhile,
                     ListRemovalHeld, SettingsHeldInPlace, InPlace, AnotherSave, FileLocked, CopyLocked, NoNewFiles,
-                    StaleLock };
+                    StaleLock, Hidden, SymbolicLink, HardLink, CopyNotMovedIn };
     const std::string old = "[SETTINGS]\r\nSHOWMODE=2\r\n[FILELIST]\r\n0=old\r\n[KEEP]\r\nk=v\r\n";
     const std::string list = "[FILELIST]\r\n0=A\r\n1=" + kGbk + "\r\n", saved = kDefaultsFile + "[KEEP]\r\nk=v\r\n" + list;
     const std::string handEdited = kDefaultsFile + "[KEEP]\r\nk=v";  // no line end after the last line
@@ -246,6 +261,10 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
         {"the copy locked a moment, shared, by a sync client: saved", CopyLocked, old, saved, 1},
         {"a folder that takes no new files: written in place at once", NoNewFiles, old, saved, 0},
         {"a lock left by a save on a system that went down: saved", StaleLock, old, saved, 1},
+        {"hidden by the user: replaced, still hidden", Hidden, old, saved, 1},
+        {"a symbolic link: its target written, the link kept", SymbolicLink, old, saved, 0},
+        {"a hard link: written for both names", HardLink, old, saved, 0},
+        {"moved away, the copy not put in its place: moved there", CopyNotMovedIn, old, saved, 1},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -261,8 +280,19 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
             CreateDirectoryA((scratch.path() + "\\Tavrel.new").c_str(), nullptr);
         if (row.obstacle == StaleLock)
             driver::writeFileBytes(ini + ".lock", "");
-        refusals = row.obstacle == HeldAWhile ? 3 : row.obstacle == HeldThroughout ? -1 : 0;
-        refusal = row.obstacle == HeldAWhile ? ERROR_SHARING_VIOLATION : ERROR_ACCESS_DENIED;
+        if (row.obstacle == Hidden)
+            SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_HIDDEN);
+        const std::string linked = scratch.path() + "\\linked.ini";
+        if (row.obstacle == HardLink)
+            CreateHardLinkA(linked.c_str(), ini.c_str(), nullptr);
+        if (row.obstacle == SymbolicLink)
+            driver::runUnix("cd '" + driver::unixPathOf(scratch.path()) +
+                            "' && mv Tavrel.ini linked.ini && ln -s linked.ini Tavrel.ini");
+        symbolicLink = row.obstacle == SymbolicLink ? ini : "";
+        refusals = row.obstacle == HeldAWhile ? 3
+                   : row.obstacle == HeldThroughout ? -1 : row.obstacle == CopyNotMovedIn;
+        refusal = row.obstacle == HeldAWhile ? ERROR_SHARING_VIOLATION
+                  : row.obstacle == CopyNotMovedIn ? ERROR_UNABLE_TO_MOVE_REPLACEMENT : ERROR_ACCESS_DENIED;
         windowsWrites = {row.obstacle == SettingsHeldInPlace ? 1 : 0,
                          row.obstacle == WritesHeldAWhile ? 3 : row.obstacle == ListRemovalHeld ? 7
                          : row.obstacle == SettingsHeldInPlace ? 1000 : 0, row.obstacle == InPlace};
@@ -284,8 +314,11 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
                     row.obstacle == CopyLocked, row.obstacle == FileLocked ? start : Clock::time_point()};
         bool written;
         {
-            ImportRedirect<decltype(&MoveFileExA)> held(MoveFileExA_slot, heldMoveFileExA);
-            realMoveFileExA = held.original();
+            ImportRedirect<decltype(&ReplaceFileA)> held(ReplaceFileA_slot, windowsReplaceFileA);
+            realReplaceFileA = held.original();
+            ImportRedirect<decltype(&GetFileAttributesA)> attributes(GetFileAttributesA_slot,
+                                                                     windowsGetFileAttributesA);
+            realGetFileAttributesA = attributes.original();
             ImportRedirect<decltype(&WritePrivateProfileStringA)> profile(WritePrivateProfileStringA_slot,
                                                                          windowsWritePrivateProfileStringA);
             realWritePrivateProfileStringA = profile.original();
@@ -303,7 +336,10 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
         EXPECT_EQ(row.expected != row.old && row.obstacle != SettingsHeldInPlace, written);
         EXPECT_EQ(row.expected, driver::readFileBytes(ini).value_or("<none>"));
         EXPECT_EQ("the user's", driver::readFileBytes(userFile).value_or("<none>"));
-        EXPECT_EQ(row.obstacle == CopyNameIsAFolder ? 4 : row.obstacle == SettingsHeldInPlace ? 3 : 2,
+        const bool twoNames = row.obstacle == SymbolicLink || row.obstacle == HardLink;
+        EXPECT_TRUE(!twoNames || row.expected == driver::readFileBytes(linked)) << "the other name";
+        EXPECT_EQ(row.obstacle == Hidden, (GetFileAttributesA(ini.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0);
+        EXPECT_EQ(row.obstacle == CopyNameIsAFolder ? 4 : row.obstacle == SettingsHeldInPlace || twoNames ? 3 : 2,
                   entriesIn(scratch.path())) << "a copy left behind";
         EXPECT_TRUE(row.replaces < 0 || row.replaces == replaces) << replaces << " replaces";
         EXPECT_FALSE(anotherWritten) << "the other save did not wait";
