@@ -151,34 +151,34 @@ std::string profileValues(const char* path)
     return values;
 }
 
-// A backup or sync program's byte-range lock on the file `name` for 200 ms
-// from `since` (or from the platform's hand-back of that file): Windows
-// refuses writes to the range and, unless the lock is shared, reads; Wine
-// refuses neither. Timed by the process's own clock: Wine's tick count is
-// kept by its server, which lags on a busy machine.
+// A backup or sync program's byte-range lock on the file `name`, taken as
+// the program first reads it, for 200 ms: Windows refuses writes to the
+// range and, unless the lock is shared, reads; Wine refuses neither. Timed
+// by the process's own clock: Wine's tick count is kept by its server,
+// which lags on a busy machine.
 IMPORT_SLOT(ReadFile, 20);
 IMPORT_SLOT(WriteFile, 20);
 decltype(&ReadFile) realReadFile = nullptr;
 decltype(&WriteFile) realWriteFile = nullptr;
 using Clock = std::chrono::steady_clock;
-struct { std::string name; bool shared, fromHandBack; Clock::time_point since; } byteLock;
+struct { std::string name; bool shared; Clock::time_point since = {}; } byteLock;
 
 bool lockRefuses(HANDLE file, bool write)
 {
     char name[MAX_PATH] = "";
-    GetFinalPathNameByHandleA(file, name, sizeof name, 0);
-    return (write || !byteLock.shared) && Clock::now() - byteLock.since < std::chrono::milliseconds(200) &&
-           name == "\\\\?\\" + byteLock.name;
+    if (!GetFinalPathNameByHandleA(file, name, sizeof name, 0) || name != "\\\\?\\" + byteLock.name)
+        return false;
+    if (!write && byteLock.since == Clock::time_point())
+        byteLock.since = Clock::now();
+    return (write || !byteLock.shared) && Clock::now() - byteLock.since < std::chrono::milliseconds(200);
 }
-BOOL WINAPI lockedReadFile(HANDLE file, LPVOID to, DWORD size, LPDWORD got, LPOVERLAPPED overlapped)
+BOOL WINAPI lockedReadFile(HANDLE file, LPVOID to, DWORD size, LPDWORD got, LPOVERLAPPED o)
 {
-    return lockRefuses(file, false) ? SetLastError(ERROR_LOCK_VIOLATION), FALSE
-                                    : realReadFile(file, to, size, got, overlapped);
+    return lockRefuses(file, false) ? SetLastError(ERROR_LOCK_VIOLATION), FALSE : realReadFile(file, to, size, got, o);
 }
-BOOL WINAPI lockedWriteFile(HANDLE file, LPCVOID from, DWORD size, LPDWORD written, LPOVERLAPPED overlapped)
+BOOL WINAPI lockedWriteFile(HANDLE file, LPCVOID from, DWORD size, LPDWORD put, LPOVERLAPPED o)
 {
-    return lockRefuses(file, true) ? SetLastError(ERROR_LOCK_VIOLATION), FALSE
-                                   : realWriteFile(file, from, size, written, overlapped);
+    return lockRefuses(file, true) ? SetLastError(ERROR_LOCK_VIOLATION), FALSE : realWriteFile(file, from, size, put, o);
 }
 
 // A folder that takes no new files, though the file in it may change.
@@ -191,8 +191,7 @@ HANDLE WINAPI folderCreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURI
 {
     if (newFilesRefused < 0 || disposition != CREATE_NEW)
         return realCreateFileA(name, access, share, security, disposition, flags, templateFile);
-    ++newFilesRefused;
-    return SetLastError(ERROR_ACCESS_DENIED), INVALID_HANDLE_VALUE;
+    return ++newFilesRefused, SetLastError(ERROR_ACCESS_DENIED), INVALID_HANDLE_VALUE;
 }
 
 // Windows edits the file in place: writes that leave every value as it was
@@ -204,8 +203,6 @@ BOOL WINAPI windowsWritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR
 {
     if (midSave)
         std::exchange(midSave, nullptr)();
-    if (!section && byteLock.fromHandBack && byteLock.name == path)
-        byteLock.since = Clock::now();
     if (section && windowsWrites.allowed-- <= 0 && windowsWrites.refused-- > 0)
         return SetLastError(ERROR_SHARING_VIOLATION), FALSE;
     const BOOL written = realWritePrivateProfileStringA(section, key, value, path);
@@ -310,8 +307,8 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
         if (row.obstacle == AnotherSave)
             midSave = [&] { anotherWritten = save(ini, kChanged, fill(another, {"B"})); };
         const Clock::time_point start = Clock::now();
-        byteLock = {row.obstacle == CopyLocked ? ini + ".saving" : ini, row.obstacle == CopyLocked,
-                    row.obstacle == CopyLocked, row.obstacle == FileLocked ? start : Clock::time_point()};
+        byteLock = {row.obstacle == FileLocked ? ini : row.obstacle == CopyLocked ? ini + ".saving" : "",
+                    row.obstacle == CopyLocked};
         bool written;
         {
             ImportRedirect<decltype(&ReplaceFileA)> held(ReplaceFileA_slot, windowsReplaceFileA);
