@@ -224,8 +224,9 @@ int entriesIn(const std::string& folder)  // "." and ".." aside
 
 // Whatever stands in the way, the next start reads the new list or the old
 // one whole, never a mix nor none; a user's file that looks like a copy's
-// short name (Tavrel~1.new) stays. Another user's instance saving the same
-// file meanwhile waits its turn (in vain here, inside this save).
+// short name (Tavrel~1.new) stays, and so do the file's attributes and
+// links. Another user's instance saving the same file meanwhile waits its
+// turn (in vain here, inside this save).
 TEST(SettingsFile, SavePastWhatStandsInTheWay)
 {
     enum Obstacle { None, ReadOnlyFile, CopyNameIsAFolder, HeldAWhile, HeldThroughout, WritesHeldAWhile,
