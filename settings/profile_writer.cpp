@@ -22,28 +22,40 @@ enum class Encoding { Ansi, Utf16Le };
 bool isProfileSpace(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r') || c == 0x1a; }
 
 // Scanners, indexers and sync clients open a file right after it changed,
-// and Windows refuses writes and replaces meanwhile. They let go soon; a
+// and backup programs lock a byte range of it; Windows refuses writes,
+// reads of a locked range and replaces meanwhile. They let go soon; a
 // logoff must not wait long.
 constexpr DWORD kRefusalWaits[] = {10, 20, 40, 80, 150, 300};
 
 bool isBriefRefusal(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
 
-// One profile write, tried again while the file is briefly held.
-bool profileWrite(const char* section, const char* key, const char* value, const char* path)
+// One step on the file, tried again while the file is briefly held.
+template <typename Step>
+bool waitingOutHolders(Step step, bool (*held)(DWORD) = isBriefRefusal)
 {
     for (size_t attempt = 0;; ++attempt) {
-        if (WritePrivateProfileStringA(section, key, value, path))
+        if (step())
             return true;
-        if (!isBriefRefusal(GetLastError()) || attempt == sizeof kRefusalWaits / sizeof kRefusalWaits[0])
+        if (!held(GetLastError()) || attempt == sizeof kRefusalWaits / sizeof kRefusalWaits[0])
             return false;
         Sleep(kRefusalWaits[attempt]);
     }
+}
+
+bool profileWrite(const char* section, const char* key, const char* value, const char* path)
+{
+    return waitingOutHolders([&] { return WritePrivateProfileStringA(section, key, value, path) != FALSE; });
 }
 
 bool fileExists(const char* path, DWORD* attributes)
 {
     *attributes = GetFileAttributesA(path);
     return *attributes != INVALID_FILE_ATTRIBUTES;
+}
+
+bool readFromFile(HANDLE file, void* to, DWORD size, DWORD* got)
+{
+    return waitingOutHolders([&] { return ReadFile(file, to, size, got, nullptr) != FALSE; });
 }
 
 bool readWholeFile(const char* path, std::string& bytes)
@@ -58,7 +70,7 @@ bool readWholeFile(const char* path, std::string& bytes)
     bytes.resize(static_cast<size_t>(size.QuadPart));
     DWORD got = 0;
     return bytes.empty() ||
-           (ReadFile(file.get(), &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr) && got == bytes.size());
+           (readFromFile(file.get(), &bytes[0], static_cast<DWORD>(bytes.size()), &got) && got == bytes.size());
 }
 
 bool writeAll(HANDLE file, const void* data, size_t size)
@@ -67,7 +79,8 @@ bool writeAll(HANDLE file, const void* data, size_t size)
     while (size > 0) {
         const DWORD chunk = size > 0x100000 ? 0x100000 : static_cast<DWORD>(size);
         DWORD written = 0;
-        if (!WriteFile(file, at, chunk, &written, nullptr) || written != chunk)
+        if (!waitingOutHolders([&] { return WriteFile(file, at, chunk, &written, nullptr) != FALSE; }) ||
+            written != chunk)
             return false;
         at += chunk;
         size -= chunk;
@@ -181,7 +194,7 @@ private:
         unsigned char head[3] = {};
         DWORD got = 0;
         LARGE_INTEGER size;
-        if (!ReadFile(file_.get(), head, sizeof head, &got, nullptr) || !GetFileSizeEx(file_.get(), &size))
+        if (!readFromFile(file_.get(), head, sizeof head, &got) || !GetFileSizeEx(file_.get(), &size))
             return false;
         encoding_ = encodingOf(head, got);
         const bool wide = encoding_ == Encoding::Utf16Le;
@@ -192,7 +205,7 @@ private:
             last.QuadPart = size.QuadPart - unit;
             unsigned char tail[2] = {};
             if (!SetFilePointerEx(file_.get(), last, nullptr, FILE_BEGIN) ||
-                !ReadFile(file_.get(), tail, unit, &got, nullptr) || got != unit)
+                !readFromFile(file_.get(), tail, unit, &got) || got != unit)
                 return false;
             const unsigned lastChar = wide ? tail[0] | tail[1] << 8 : tail[0];
             lastLineOpen_ = lastChar != '\n';
@@ -397,13 +410,17 @@ public:
             // Left by a save on a system that went down: it has no holder.
             if (error == ERROR_FILE_EXISTS && DeleteFileA(name))
                 continue;
-            if (attempt == kWaits)
+            // Worth a wait only while another save's lock is there: a folder
+            // that takes no new files (Program Files, a write-protected
+            // stick, Controlled folder access, which notifies the user at
+            // each try) refuses every time.
+            if (attempt == kWaits || !lockFileThere(name))
                 break;
             Sleep(kWait);
         }
         // No file can be made there at all: then no other save can lock out
         // this one either, and only the file itself is written.
-        unlockedAlone_ = GetFileAttributesA(name) == INVALID_FILE_ATTRIBUTES;
+        unlockedAlone_ = !lockFileThere(name);
     }
     ~SaveLock()
     {
@@ -417,6 +434,8 @@ public:
     bool nobodyElseCanLock() const { return unlockedAlone_; }
 
 private:
+    static bool lockFileThere(const char* name) { return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES; }
+
     static constexpr size_t kWaits = 40;
     static constexpr DWORD kWait = 50;
     HANDLE lock_ = INVALID_HANDLE_VALUE;
@@ -451,18 +470,46 @@ Copy startCopy(const char* path, char (&copyPath)[kPathSize])
     return Copy::Failed;
 }
 
-// While another program has the file open, Windows refuses to replace it.
+// While another program has the file open, Windows refuses to replace it
+// (ReplaceFile leaves both files as they were where it cannot remove the old).
+bool refusesReplace(DWORD error)
+{
+    return isBriefRefusal(error) || error == ERROR_ACCESS_DENIED || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
+}
+
+bool moveCopyToFile(const char* copyPath, const char* path)
+{
+    return waitingOutHolders(
+        [&] { return MoveFileExA(copyPath, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE; },
+        refusesReplace);
+}
+
+// ReplaceFile keeps what the user set on the file (its permissions,
+// attributes and streams), where a move makes a new file of the copy. The
+// copy is moved where there is no file to replace (the first save, or one
+// ReplaceFile moved away without putting the copy in its place) or the
+// file system has no ReplaceFile.
 bool replaceWithCopy(const char* copyPath, const char* path)
 {
-    for (size_t attempt = 0;; ++attempt) {
-        if (MoveFileExA(copyPath, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return true;
-        const DWORD error = GetLastError();
-        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) ||
-            attempt == sizeof kRefusalWaits / sizeof kRefusalWaits[0])
-            return false;
-        Sleep(kRefusalWaits[attempt]);
-    }
+    DWORD error = ERROR_SUCCESS;
+    const auto replace = [&] {
+        return ReplaceFileA(path, copyPath, nullptr, 0, nullptr, nullptr) || (error = GetLastError(), false);
+    };
+    return waitingOutHolders(replace, refusesReplace) || (!refusesReplace(error) && moveCopyToFile(copyPath, path));
+}
+
+// A symbolic link (or another reparse point), or a file with other names (hard
+// links): a new file in its place would part the name from the data the
+// others show, so it is written in place.
+bool isLinked(const char* path)
+{
+    DWORD attributes;
+    if (fileExists(path, &attributes) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return true;
+    ScopedHandle file(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    return file.valid() && GetFileInformationByHandle(file.get(), &info) && info.nNumberOfLinks > 1;
 }
 
 }  // namespace
@@ -475,7 +522,7 @@ bool writeProfileAtOnce(const ProfileFile& file, const char* section, const Prof
     const SaveLock lock(file.path());
     const bool alone = lock.held() || lock.nobodyElseCanLock();
     char copyPath[kPathSize];
-    const Copy copy = alone ? startCopy(file.path(), copyPath) : Copy::Failed;
+    const Copy copy = !alone ? Copy::Failed : isLinked(file.path()) ? Copy::NotMade : startCopy(file.path(), copyPath);
     if (copy == Copy::Failed)
         return false;
     if (copy == Copy::Made) {
@@ -487,8 +534,8 @@ bool writeProfileAtOnce(const ProfileFile& file, const char* section, const Prof
             return true;
         DeleteFileA(copyPath);
     }
-    // No copy beside the file, or none can take its place: the file is
-    // written in place, as the profile functions write it (and as Windows
+    // A link, no copy beside the file, or none can take its place: the file
+    // is written in place, as the profile functions write it (and as Windows
     // redirects it for a program it virtualises).
     return keepInWindowsEncoding(file.path()) &&
            writeSteps(file.path(), section, settings, settingCount, listSection, list, true);

@@ -1,9 +1,10 @@
 #pragma once
 // Writes the settings file in one piece and in linear time. The changes go
 // to a copy beside the file ("Tavrel.ini.saving"), which then takes the
-// file's place in one step: a process ended at any moment leaves the old
-// file or the new one, and a failed write leaves the old file as it was.
-// Where no copy can be made beside the file, or none can take its place
+// file's place in one step, with what was set on the file (permissions,
+// attributes): a process ended at any moment leaves the old file or the new
+// one, and a failed write leaves the old file as it was. Where the file is
+// a link, no copy can be made beside it, or none can take its place
 // (another program holds the file open), the same changes go to the file
 // itself, as the platform's own profile writes would make them; the new list
 // is then written even when other writes failed. Two saves of one file take
