@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstring>
 #include <cwchar>
 #include <functional>
@@ -156,24 +157,39 @@ TEST(SettingsFile, UnderCodePage65001NamesAreSavedInUtf8)
     EXPECT_TRUE(chineseTexts()) << "the texts follow the display language, not the code page";
 }
 
-// Windows' answers where Wine's differ: Wine replaces a file another program
-// holds open, and rewrites the whole file at every profile write.
-IMPORT_SLOT(MoveFileExW, 12);
+// Windows' answers where Wine's differ: where another program holds the file
+// open, and for its links and attributes; Wine rewrites the whole file at
+// every profile write.
+IMPORT_SLOT(ReplaceFileW, 24);
 IMPORT_SLOT(WritePrivateProfileStringW, 16);
-decltype(&MoveFileExW) realMoveFileExW = nullptr;
+IMPORT_SLOT(GetFileAttributesW, 4);
+decltype(&ReplaceFileW) realReplaceFileW = nullptr;
 decltype(&WritePrivateProfileStringW) realWritePrivateProfileStringW = nullptr;
+decltype(&GetFileAttributesW) realGetFileAttributesW = nullptr;
 int refusals = 0;  // replaces still to refuse; -1: every one
 DWORD refusal = 0;
 int replaces = 0;
 std::string firstBytes;
-std::wstring firstValues;
+std::wstring firstValues, symbolicLink;
 
-BOOL WINAPI heldMoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags)
+// Windows' ReplaceFile gives the copy the replaced file's attributes, and
+// may fail to put the copy in place of the file it moved away.
+BOOL WINAPI windowsReplaceFileW(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID, LPVOID)
 {
+    const DWORD attributes = realGetFileAttributesW(replaced);
     if (++replaces, refusals == 0)
-        return realMoveFileExW(from, to, flags);
+        return realReplaceFileW(replaced, replacement, backup, flags, nullptr, nullptr) &&
+               SetFileAttributesW(replaced, attributes);
     refusals -= refusals > 0;
+    if (refusal == ERROR_UNABLE_TO_MOVE_REPLACEMENT)
+        DeleteFileW(replaced);
     return SetLastError(refusal), FALSE;
+}
+
+// Wine shows a symbolic link as the file it points to.
+DWORD WINAPI windowsGetFileAttributesW(LPCWSTR name)
+{
+    return realGetFileAttributesW(name) | (symbolicLink == name ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
 }
 
 // Every section with its keys, as the profile functions read them.
@@ -187,6 +203,49 @@ std::wstring profileValues(const wchar_t* path)
         values.append(name).append(1, L'\n').append(keys.data(), length).append(1, L'\n');
     }
     return values;
+}
+
+// A backup or sync program's byte-range lock on the file `name`, taken as
+// the program first reads it, for 200 ms: Windows refuses writes to the
+// range and, unless the lock is shared, reads; Wine refuses neither. Timed
+// by the process's own clock: Wine's tick count is kept by its server,
+// which lags on a busy machine.
+IMPORT_SLOT(ReadFile, 20);
+IMPORT_SLOT(WriteFile, 20);
+decltype(&ReadFile) realReadFile = nullptr;
+decltype(&WriteFile) realWriteFile = nullptr;
+using Clock = std::chrono::steady_clock;
+struct { std::string name; bool shared; Clock::time_point since = {}; } byteLock;
+
+bool lockRefuses(HANDLE file, bool write)
+{
+    char name[MAX_PATH] = "";
+    if (!GetFinalPathNameByHandleA(file, name, sizeof name, 0) || name != "\\\\?\\" + byteLock.name)
+        return false;
+    if (!write && byteLock.since == Clock::time_point())
+        byteLock.since = Clock::now();
+    return (write || !byteLock.shared) && Clock::now() - byteLock.since < std::chrono::milliseconds(200);
+}
+BOOL WINAPI lockedReadFile(HANDLE file, LPVOID to, DWORD size, LPDWORD got, LPOVERLAPPED o)
+{
+    return lockRefuses(file, false) ? SetLastError(ERROR_LOCK_VIOLATION), FALSE : realReadFile(file, to, size, got, o);
+}
+BOOL WINAPI lockedWriteFile(HANDLE file, LPCVOID from, DWORD size, LPDWORD put, LPOVERLAPPED o)
+{
+    return lockRefuses(file, true) ? SetLastError(ERROR_LOCK_VIOLATION), FALSE : realWriteFile(file, from, size, put, o);
+}
+
+// A folder that takes no new files, though the file in it may change.
+IMPORT_SLOT(CreateFileW, 28);
+decltype(&CreateFileW) realCreateFileW = nullptr;
+int newFilesRefused = -1;  // counted from 0 where the folder refuses them
+
+HANDLE WINAPI folderCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                DWORD disposition, DWORD flags, HANDLE templateFile)
+{
+    if (newFilesRefused < 0 || disposition != CREATE_NEW)
+        return realCreateFileW(name, access, share, security, disposition, flags, templateFile);
+    return ++newFilesRefused, SetLastError(ERROR_ACCESS_DENIED), INVALID_HANDLE_VALUE;
 }
 
 // Windows edits the file in place: writes that leave every value as it was
@@ -219,12 +278,14 @@ int entriesIn(const std::string& folder)  // "." and ".." aside
 
 // Whatever stands in the way, the next start reads the new list or the old
 // one whole, never a mix nor none; a user's file that looks like a copy's
-// short name (Tavrel~1.new) stays. Another user's instance saving the same
-// file meanwhile waits its turn (in vain here, inside this save).
+// short name (Tavrel~1.new) stays, and so do the file's attributes and
+// links. Another user's instance saving the same file meanwhile waits its
+// turn (in vain here, inside this save).
 TEST(SettingsFile, SavePastWhatStandsInTheWay)
 {
     enum Obstacle { None, ReadOnlyFile, CopyNameIsAFolder, HeldAWhile, HeldThroughout, WritesHeldAWhile,
-                    ListRemovalHeld, SettingsHeldInPlace, InPlace, AnotherSave };
+                    ListRemovalHeld, SettingsHeldInPlace, InPlace, AnotherSave, FileLocked, CopyLocked, NoNewFiles,
+                    StaleLock, Hidden, SymbolicLink, HardLink, CopyNotMovedIn };
     const std::string old = "[SETTINGS]\r\nSHOWMODE=2\r\n[FILELIST]\r\n0=old\r\n[KEEP]\r\nk=v\r\n";
     const std::string list = "[FILELIST]\r\n0=A\r\n1=" + kGbk + "\r\n", saved = kDefaultsFile + "[KEEP]\r\nk=v\r\n" + list;
     const std::string handEdited = kDefaultsFile + "[KEEP]\r\nk=v";  // no line end after the last line
@@ -248,6 +309,14 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
          "[SETTINGS]\r\nSHOWMODE=2\r\n[KEEP]\r\nk=v\r\n" + list, 0},
         {"edited in place, last line open: list kept", InPlace, handEdited, handEdited + "\r\n" + list, 1},
         {"another save meanwhile: this one whole", AnotherSave, old, saved, 1},
+        {"the file locked a moment by a backup: saved", FileLocked, old, saved, 1},
+        {"the copy locked a moment, shared, by a sync client: saved", CopyLocked, old, saved, 1},
+        {"a folder that takes no new files: written in place at once", NoNewFiles, old, saved, 0},
+        {"a lock left by a save on a system that went down: saved", StaleLock, old, saved, 1},
+        {"hidden by the user: replaced, still hidden", Hidden, old, saved, 1},
+        {"a symbolic link: its target written, the link kept", SymbolicLink, old, saved, 0},
+        {"a hard link: written for both names", HardLink, old, saved, 0},
+        {"moved away, the copy not put in its place: moved there", CopyNotMovedIn, old, saved, 1},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -261,12 +330,26 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
             CreateDirectoryA((ini + ".saving").c_str(), nullptr);
         if (row.obstacle == CopyNameIsAFolder)
             CreateDirectoryA((scratch.path() + "\\Tavrel.new").c_str(), nullptr);
-        refusals = row.obstacle == HeldAWhile ? 3 : row.obstacle == HeldThroughout ? -1 : 0;
-        refusal = row.obstacle == HeldAWhile ? ERROR_SHARING_VIOLATION : ERROR_ACCESS_DENIED;
+        if (row.obstacle == StaleLock)
+            driver::writeFileBytes(ini + ".lock", "");
+        if (row.obstacle == Hidden)
+            SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_HIDDEN);
+        const std::string linked = scratch.path() + "\\linked.ini";
+        if (row.obstacle == HardLink)
+            CreateHardLinkA(linked.c_str(), ini.c_str(), nullptr);
+        if (row.obstacle == SymbolicLink)
+            driver::runUnix("cd '" + driver::unixPathOf(scratch.path()) +
+                            "' && mv Tavrel.ini linked.ini && ln -s linked.ini Tavrel.ini");
+        symbolicLink = row.obstacle == SymbolicLink ? fromAnsi(ini) : L"";
+        refusals = row.obstacle == HeldAWhile ? 3
+                   : row.obstacle == HeldThroughout ? -1 : row.obstacle == CopyNotMovedIn;
+        refusal = row.obstacle == HeldAWhile ? ERROR_SHARING_VIOLATION
+                  : row.obstacle == CopyNotMovedIn ? ERROR_UNABLE_TO_MOVE_REPLACEMENT : ERROR_ACCESS_DENIED;
         windowsWrites = {row.obstacle == SettingsHeldInPlace ? 1 : 0,
                          row.obstacle == WritesHeldAWhile ? 3 : row.obstacle == ListRemovalHeld ? 7
                          : row.obstacle == SettingsHeldInPlace ? 1000 : 0, row.obstacle == InPlace};
         replaces = 0;
+        newFilesRefused = row.obstacle == NoNewFiles ? 0 : -1;
         firstBytes = row.old;
         firstValues = profileValues(fromAnsi(ini).c_str());
         // A reader that lets others read and write, but not replace.
@@ -278,28 +361,42 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
         bool anotherWritten = false;
         if (row.obstacle == AnotherSave)
             midSave = [&] { anotherWritten = save(ini, kChanged, fill(another, {L"B"})); };
-        const DWORD start = GetTickCount();
+        const Clock::time_point start = Clock::now();
+        byteLock = {row.obstacle == FileLocked ? ini : row.obstacle == CopyLocked ? ini + ".saving" : "",
+                    row.obstacle == CopyLocked};
         bool written;
         {
-            ImportRedirect<decltype(&MoveFileExW)> held(MoveFileExW_slot, heldMoveFileExW);
-            realMoveFileExW = held.original();
+            ImportRedirect<decltype(&ReplaceFileW)> held(ReplaceFileW_slot, windowsReplaceFileW);
+            realReplaceFileW = held.original();
+            ImportRedirect<decltype(&GetFileAttributesW)> attributes(GetFileAttributesW_slot,
+                                                                     windowsGetFileAttributesW);
+            realGetFileAttributesW = attributes.original();
             ImportRedirect<decltype(&WritePrivateProfileStringW)> profile(WritePrivateProfileStringW_slot,
                                                                          windowsWritePrivateProfileStringW);
             realWritePrivateProfileStringW = profile.original();
+            ImportRedirect<decltype(&ReadFile)> reads(ReadFile_slot, lockedReadFile);
+            ImportRedirect<decltype(&WriteFile)> writes(WriteFile_slot, lockedWriteFile);
+            realReadFile = reads.original(), realWriteFile = writes.original();
+            ImportRedirect<decltype(&CreateFileW)> creations(CreateFileW_slot, folderCreateFileW);
+            realCreateFileW = creations.original();
             written = save(ini, kDefaults, fill(list, {L"A", kGbkWide}));
         }
-        const DWORD elapsed = GetTickCount() - start;
+        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
         if (reader != INVALID_HANDLE_VALUE)
             CloseHandle(reader);
 
         EXPECT_EQ(row.expected != row.old && row.obstacle != SettingsHeldInPlace, written);
         EXPECT_EQ(row.expected, driver::readFileBytes(ini).value_or("<none>"));
         EXPECT_EQ("the user's", driver::readFileBytes(userFile).value_or("<none>"));
-        EXPECT_EQ(row.obstacle == CopyNameIsAFolder ? 4 : row.obstacle == SettingsHeldInPlace ? 3 : 2,
+        const bool twoNames = row.obstacle == SymbolicLink || row.obstacle == HardLink;
+        EXPECT_TRUE(!twoNames || row.expected == driver::readFileBytes(linked)) << "the other name";
+        EXPECT_EQ(row.obstacle == Hidden, (GetFileAttributesA(ini.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0);
+        EXPECT_EQ(row.obstacle == CopyNameIsAFolder ? 4 : row.obstacle == SettingsHeldInPlace || twoNames ? 3 : 2,
                   entriesIn(scratch.path())) << "a copy left behind";
         EXPECT_TRUE(row.replaces < 0 || row.replaces == replaces) << replaces << " replaces";
         EXPECT_FALSE(anotherWritten) << "the other save did not wait";
-        EXPECT_LT(elapsed, row.obstacle == AnotherSave ? 3500u : 1500u) << "a logoff waits for the save";
+        EXPECT_EQ(row.obstacle == NoNewFiles ? 2 : -1, newFilesRefused) << "the lock and the copy tried once each";
+        EXPECT_LT(elapsed, row.obstacle == AnotherSave ? 3500 : 1500) << "a logoff waits for the save";
     }
 }
 

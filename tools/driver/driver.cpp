@@ -45,7 +45,7 @@ bool start(std::string commandLine, const char* folder, PROCESS_INFORMATION& inf
 }  // namespace
 
 // Through Wine's drives.
-static std::string unixPathOf(const std::string& windowsPath)
+std::string unixPathOf(const std::string& windowsPath)
 {
     using ToUnix = char*(CDECL*)(const WCHAR*);
     static const auto toUnix = reinterpret_cast<ToUnix>(

@@ -29,6 +29,7 @@ bool removeTree(const std::string& path);
 bool convertToPng(const std::string& from, const std::string& to);
 // A command line run by /bin/sh on Linux; its exit code, or nothing on time-out.
 std::optional<DWORD> runUnix(const std::string& commandLine, DWORD timeoutMs = 10000);
+std::string unixPathOf(const std::string& windowsPath);  // through Wine's drives
 
 template <typename Predicate>
 bool waitUntil(Predicate done, DWORD timeoutMs = 10000, DWORD stepMs = 50)
