@@ -233,15 +233,16 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
 
 // A 640 x 480 picture, left half pink and right half green, in each style;
 // points in area coordinates (152 x 114). Its name is Chinese, as the
-// default folder's are. Then a 256 x 64 PNG, halved the same way, added
-// through the file-open dialog, filling and fitting, and set at OK.
+// default folder's are. Then a 256 x 64 PNG, halved the same way under an
+// amber top quarter, added through the file-open dialog, filling and
+// fitting, and set at OK.
 TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
 {
-    const COLORREF left = RGB(230, 40, 170), right = RGB(40, 200, 90), black = 0, outline = RGB(52, 54, 62),
-                   rim = RGB(232, 233, 236);
+    const COLORREF left = RGB(230, 40, 170), right = RGB(40, 200, 90), band = RGB(250, 190, 30), black = 0,
+                   outline = RGB(52, 54, 62), rim = RGB(232, 233, 236);
     const std::string picture = folder.path() + "\\\xCD\xBC\xC6\xAC-640x480.bmp", png = folder.path() + "\\wide.png";  // 图片
     driver::writeFileBytes(picture, driver::bmpBytes(640, 480, left, right));
-    driver::writeFileBytes(png + ".bmp", driver::bmpBytes(256, 64, left, right));
+    driver::writeFileBytes(png + ".bmp", driver::bmpBytes(256, 64, left, right, band));
     ASSERT_TRUE(driver::convertToPng(png + ".bmp", png));
     start(driver::iniText(3, 0, 12, 1, 0, {picture}));
     HWND dialog = nullptr;
@@ -257,9 +258,10 @@ TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
         // Tiles 95 x 71 from the corner, each split in the middle.
         {"tile", kTile, {{{3, 3}, left}, {{46, 40}, left}, {{49, 40}, right}, {{93, 40}, right}, {{96, 40}, left},
                          {{144, 40}, right}, {{20, 75}, left}, {{70, 110}, right}, {{110, 110}, left}}},
-        // The PNG from here: its middle third over the area; all of it over 38..75; split in the middle.
-        {"fill", kFill, {{{3, 3}, left}, {{73, 57}, left}, {{79, 57}, right}, {{148, 110}, right}}},
-        {"fit", kFit, {{{3, 40}, left}, {{73, 57}, left}, {{79, 57}, right}, {{148, 73}, right},
+        // The PNG from here: its middle third over the area, the band over 0..28; all of it over 38..75, the
+        // band over 38..47; split in the middle.
+        {"fill", kFill, {{{3, 3}, band}, {{73, 57}, left}, {{79, 57}, right}, {{148, 110}, right}}},
+        {"fit", kFit, {{{3, 40}, band}, {{73, 57}, left}, {{79, 57}, right}, {{148, 73}, right},
                        {{75, 35}, black}, {{75, 79}, black}}},
         // Around the area, the monitor picture's rim: its screen colour fills the area and no more.
         {"no-preview", kPreview,

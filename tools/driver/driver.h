@@ -80,7 +80,8 @@ private:
 // A settings file with the five options and, unless empty, the list.
 std::string iniText(int showMode, int showOrder, int alteTime, int preview, int autoRun, const Strings& files = {});
 std::string fileListSection(const Strings& files);
-std::string bmpBytes(int width, int height, COLORREF left, COLORREF right);  // 24 bits, two halves
+// 24 bits, two halves; the top quarter one colour across, when one is given (real pictures differ top to bottom).
+std::string bmpBytes(int width, int height, COLORREF left, COLORREF right, COLORREF topBand = CLR_INVALID);
 
 // Top-level windows of a process (0: any) whose title and class match ("": any); the
 // first visible one of that class and (unless null) exact title, or null on time-out.
