@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -121,6 +124,8 @@ protected:
         }));
         fileTypes = rowsOf(fileDialog, 0x470, CB_GETCOUNT, CB_GETLBTEXT);  // cmb1
         for (const std::string& text : typed) {
+            listed = SendMessageA(FindWindowExA(FindWindowExA(fileDialog, nullptr, "SHELLDLL_DefView", nullptr),
+                                                nullptr, WC_LISTVIEWA, nullptr), LVM_GETITEMCOUNT, 0, 0);
             driver::clickMiddle(edit);
             DWORD_PTR ignored = 0;
             SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 5000, &ignored);
@@ -140,6 +145,7 @@ protected:
 
     driver::AppFolder folder{"settings dialog", true};  // a space, as in "Program Files"
     Strings pics, fileTypes;  // the file-open dialog's, last opened
+    LRESULT listed = -1;      // the files it listed when the last text was typed
     std::optional<driver::Tavrel> app;  // ends before the folder goes
 };
 
@@ -240,15 +246,17 @@ TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
 {
     const COLORREF left = RGB(230, 40, 170), right = RGB(40, 200, 90), band = RGB(250, 190, 30), black = 0,
                    outline = RGB(52, 54, 62), rim = RGB(232, 233, 236);
-    const std::string picture = folder.path() + "\\\xCD\xBC\xC6\xAC-640x480.bmp", png = folder.path() + "\\wide.png";  // 图片
+    const std::string picture = folder.path() + "\\\xCD\xBC\xC6\xAC-640x480.bmp", png = folder.path() + "\\png\\wide.png";  // 图片
     driver::writeFileBytes(picture, driver::bmpBytes(640, 480, left, right));
-    driver::writeFileBytes(png + ".bmp", driver::bmpBytes(256, 64, left, right, band));
-    ASSERT_TRUE(driver::convertToPng(png + ".bmp", png));
+    driver::writeFileBytes(folder.path() + "\\wide.bmp", driver::bmpBytes(256, 64, left, right, band));
+    CreateDirectoryA((folder.path() + "\\png").c_str(), nullptr);
+    ASSERT_TRUE(driver::convertToPng(folder.path() + "\\wide.bmp", png));
     start(driver::iniText(3, 0, 12, 1, 0, {picture}));
     HWND dialog = nullptr;
     ASSERT_TRUE(dialog = openSettings());
     EXPECT_TRUE(checked(dialog, kFit)) << "the style read";
-    addThroughFileDialog(dialog, {png});
+    addThroughFileDialog(dialog, {folder.path() + "\\png", "wide.png"});
+    EXPECT_EQ(1, listed) << "the first file type, All Pictures, lists PNG files";
     EXPECT_EQ("PNG file(*.png)", fileTypes.at(6)) << "the last of the file types offered";
     const struct { const char* name; int button; std::vector<std::pair<POINT, COLORREF>> points; } rows[] = {
         // The picture covers 28..122 x 21..91, split at 28 + 47.
