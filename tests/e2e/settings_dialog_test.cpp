@@ -215,16 +215,22 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     EXPECT_EQ(pics[2], folder.wallpapersSet().back());
     EXPECT_TRUE(styleSent(logged, 3)) << "fit";
 
-    // Every row removed: OK sets nothing, no list is saved, and the next
-    // start takes the default folder's pictures.
+    // Every row removed, the preview on: the last removal leaves it black at
+    // once; OK sets nothing, no list is saved, and the next start takes the
+    // default folder's pictures.
     ASSERT_TRUE(dialog = openSettings());
+    driver::clickMiddle(GetDlgItem(dialog, kPreview));
     for (int rows = 7; rows > 0; --rows)
         removeRow(dialog, 0);
+    RECT area = {};
+    GetWindowRect(GetDlgItem(dialog, kArea), &area);
+    Sleep(300);
+    EXPECT_EQ(0u, driver::captureScreen().at((area.left + area.right) / 2, (area.top + area.bottom) / 2));
     ASSERT_TRUE(closeWith(dialog, IDOK));
     Sleep(500);
     EXPECT_EQ(3u, folder.wallpapersSet().size()) << "set a picture at OK with no list";
     ASSERT_TRUE(app->exit().has_value());
-    EXPECT_EQ(driver::iniText(4, 1, 8, 0, 0), folder.readIni());
+    EXPECT_EQ(driver::iniText(4, 1, 8, 1, 0), folder.readIni());
     for (const char* version : {"", "vista"}) {  // "": as the prefix is set
         if (*version)
             RegSetKeyValueA(HKEY_CURRENT_USER, kVista, "Version", REG_SZ, version, lstrlenA(version) + 1);
