@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <olectl.h>
 #include <shellapi.h>
 
 #include <cstring>
@@ -55,15 +56,24 @@ IMPORT_SLOT(GetDeviceCaps, 8);  // as at 150 % on Windows 8.1 and later: Wine's 
 const auto realDeviceCaps = GetDeviceCaps_slot;  // read before any redirection
 int WINAPI scaledCaps(HDC dc, int i) { return i == DESKTOPHORZRES ? 1536 : i == DESKTOPVERTRES ? 1152 : realDeviceCaps(dc, i); }
 
+IMPORT_SLOT(OleLoadPicturePath, 24);
+HRESULT WINAPI loaderOfWindows(LPOLESTR, LPUNKNOWN, DWORD, OLE_COLOR, REFIID, LPVOID* picture)
+{
+    return *picture = nullptr, CTL_E_INVALIDPICTURE;  // it reads no PNG (Wine's does)
+}
+
 // English where the code page is not 936: the dialogs, the labels, the menu;
-// at 150 % a 640 x 480 picture centred takes 44..107 x 33..80 of the 152 x 114 preview (not 28..122 x 21..91).
+// at 150 % a 640 x 480 PNG centred takes 44..107 x 33..80 of the 152 x 114 preview (not 28..122 x 21..91).
 TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
 {
     ASSERT_NE(936u, GetACP());
     const HINSTANCE instance = appInstance = GetModuleHandleA(nullptr);
     driver::AppFolder folder("preview");
     driver::writeFileBytes(folder.path() + "\\p.bmp", driver::bmpBytes(640, 480, RGB(230, 40, 170), RGB(40, 200, 90)));
-    wallpaperList.append((folder.path() + "\\p.bmp").c_str());
+    ASSERT_TRUE(driver::convertToPng(folder.path() + "\\p.bmp", folder.path() + "\\p.png"));
+    wallpaperList.append((folder.path() + "\\p.png").c_str());
+    CoInitialize(nullptr);
+    ImportRedirect<decltype(&OleLoadPicturePath)> ole(OleLoadPicturePath_slot, loaderOfWindows);
     ImportRedirect<decltype(&GetDeviceCaps)> caps(GetDeviceCaps_slot, scaledCaps);
     SettingsDialogState state{nullptr, {1, 0, 0, 1, 0}, 0, nullptr, 0, 0, 0, 0};  // centred, the preview on
     activeSettingsDialog = &state;
