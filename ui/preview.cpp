@@ -37,26 +37,26 @@ void moveControlToRect(HWND control, const RECT& rect)
     MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
 }
 
-// The screen in the physical pixels that the shell draws the wallpaper in.
-// Above 100 % Windows 8.1 and later give a DPI-unaware program scaled
-// metrics, but the desktop resolution of the screen's DC unscaled; where that
-// is not reported (0, or less than the metrics), the metrics are the pixels.
-SIZE physicalScreenSize()
+// The primary monitor in the physical pixels that the shell draws the
+// wallpaper in: its display mode, which DPI scaling leaves alone (a
+// DPI-unaware program's metrics are scaled above 100 %, and the desktop
+// resolution spans every monitor). The metrics where no mode is reported.
+SIZE primaryScreenSize()
 {
-    SIZE size = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    ScopedGetDC screen(nullptr);
-    if (screen) {
-        const SIZE desktop = {GetDeviceCaps(screen.get(), DESKTOPHORZRES),
-                              GetDeviceCaps(screen.get(), DESKTOPVERTRES)};
-        if (desktop.cx >= size.cx && desktop.cy >= size.cy)
-            size = desktop;
-    }
-    return size;
+    MONITORINFOEXA monitor = {};
+    monitor.cbSize = sizeof monitor;
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    if (GetMonitorInfoA(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor) &&
+        EnumDisplaySettingsA(monitor.szDevice, ENUM_CURRENT_SETTINGS, &mode) && mode.dmPelsWidth > 0 &&
+        mode.dmPelsHeight > 0)
+        return {static_cast<LONG>(mode.dmPelsWidth), static_cast<LONG>(mode.dmPelsHeight)};
+    return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
 void drawPicture(const SettingsDialogState& state, HDC dc, const RECT& client)
 {
-    const SIZE screen = physicalScreenSize();
+    const SIZE screen = primaryScreenSize();
     PreviewInput input = {};
     input.showMode = state.settings.showMode;
     input.areaLeft = client.left;

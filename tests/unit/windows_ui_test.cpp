@@ -52,9 +52,18 @@ TEST(ListRows, ReadRightWhateverTheLengthReportedAndNoneOverrunsThePathBuffer)
     DestroyWindow(list);
 }
 
-IMPORT_SLOT(GetDeviceCaps, 8);  // as at 150 % on Windows 8.1 and later: Wine's metrics and 96 dpi, a physical size
+// As at 150 % on Windows 8.1 and later, two monitors side by side: Wine's metrics and 96 dpi, a physical
+// display mode, and a desktop resolution spanning both.
+IMPORT_SLOT(GetDeviceCaps, 8);
+IMPORT_SLOT(EnumDisplaySettingsA, 12);
 const auto realDeviceCaps = GetDeviceCaps_slot;  // read before any redirection
-int WINAPI scaledCaps(HDC dc, int i) { return i == DESKTOPHORZRES ? 1536 : i == DESKTOPVERTRES ? 1152 : realDeviceCaps(dc, i); }
+const auto realDisplaySettings = EnumDisplaySettingsA_slot;
+int WINAPI scaledCaps(HDC dc, int i) { return i == DESKTOPHORZRES ? 3072 : i == DESKTOPVERTRES ? 1152 : realDeviceCaps(dc, i); }
+BOOL WINAPI physicalMode(LPCSTR device, DWORD mode, DEVMODEA* out)
+{
+    const BOOL read = realDisplaySettings(device, mode, out);
+    return out->dmPelsWidth = 1536, out->dmPelsHeight = 1152, read;
+}
 
 IMPORT_SLOT(OleLoadPicturePath, 24);
 HRESULT WINAPI loaderOfWindows(LPOLESTR, LPUNKNOWN, DWORD, OLE_COLOR, REFIID, LPVOID* picture)
@@ -75,6 +84,7 @@ TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
     CoInitialize(nullptr);
     ImportRedirect<decltype(&OleLoadPicturePath)> ole(OleLoadPicturePath_slot, loaderOfWindows);
     ImportRedirect<decltype(&GetDeviceCaps)> caps(GetDeviceCaps_slot, scaledCaps);
+    ImportRedirect<decltype(&EnumDisplaySettingsA)> modes(EnumDisplaySettingsA_slot, physicalMode);
     SettingsDialogState state{nullptr, {1, 0, 0, 1, 0}, 0, nullptr, 0, 0, 0, 0};  // centred, the preview on
     activeSettingsDialog = &state;
     HWND dialog = CreateDialogIndirectParamA(
