@@ -94,6 +94,11 @@ TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
     const HDC dc = GetDC(GetDlgItem(dialog, IDC_PREVIEW_AREA));
     for (const auto& [x, y, want] : {std::tuple{40, 56, 0ul}, {48, 56, RGB(230, 40, 170)}, {111, 56, 0ul}, {60, 29, 0ul}})
         EXPECT_EQ(want, GetPixel(dc, x, y)) << "at " << x << "," << y;
+    OLE_HANDLE kept = 0;  // at the size that fills the area, what the preview needs at most, not the file's
+    BITMAP bitmap = {};
+    ASSERT_TRUE(state.picture && SUCCEEDED(state.picture->get_Handle(&kept)));
+    GetObjectA(reinterpret_cast<HGDIOBJ>(static_cast<UINT_PTR>(kept)), sizeof bitmap, &bitmap);
+    EXPECT_EQ(std::make_pair(152L, 114L), std::make_pair(bitmap.bmWidth, bitmap.bmHeight));
     ReleaseDC(GetDlgItem(dialog, IDC_PREVIEW_AREA), dc);
     wallpaperList.clear();
     char label[32] = {};  // the caption: the English-locale end-to-end test finds the dialog by it
