@@ -13,6 +13,8 @@ namespace {
 
 // The monitor bitmap's flat screen: 152 x 114 pixels at (16, 17).
 constexpr RECT kScreenInBitmap = {16, 17, 168, 131};
+// Longer than the key repeat's usual 33 ms, short enough to seem at once.
+constexpr UINT kSettleMs = 100;
 
 HWND dialogControl(const SettingsDialogState& state, int id) { return GetDlgItem(state.dialogWindow, id); }
 
@@ -146,8 +148,16 @@ bool layoutPreview(SettingsDialogState& state)
     return true;
 }
 
+void selectionMoved(SettingsDialogState& state)
+{
+    releasePicture(state);
+    redrawPreview(state);
+    SetTimer(state.dialogWindow, IDT_PREVIEW_SETTLED, kSettleMs, nullptr);  // restarted by every move
+}
+
 void showSelected(SettingsDialogState& state)
 {
+    KillTimer(state.dialogWindow, IDT_PREVIEW_SETTLED);
     HWND list = dialogControl(state, IDC_FILELIST);
     const LRESULT row = SendMessageA(list, LB_GETCURSEL, 0, 0);
     if (row == LB_ERR)

@@ -9,6 +9,12 @@ struct SettingsDialogState;
 // Loads the monitor bitmap into its control and places the preview area over
 // its screen; false when the bitmap is missing.
 bool layoutPreview(SettingsDialogState& state);
+// The selection moved: the picture shown goes at once, and the selected
+// row's is loaded when no move has followed for a moment (the timer
+// IDT_PREVIEW_SETTLED), so that a key held through a folder of photos
+// decodes none of those it passes.
+void selectionMoved(SettingsDialogState& state);
+constexpr UINT_PTR IDT_PREVIEW_SETTLED = 1;
 // Loads the selected row's picture and redraws; nothing when none is selected.
 void showSelected(SettingsDialogState& state);
 void redrawPreview(const SettingsDialogState& state);
