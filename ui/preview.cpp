@@ -13,7 +13,7 @@ namespace {
 
 // The monitor bitmap's flat screen: 152 x 114 pixels at (16, 17).
 constexpr RECT kScreenInBitmap = {16, 17, 168, 131};
-// Longer than the key repeat's usual 33 ms, short enough to seem at once.
+// Longer than a held key's usual 33 ms between repeats, short enough to seem at once.
 constexpr UINT kSettleMs = 100;
 
 HWND dialogControl(const SettingsDialogState& state, int id) { return GetDlgItem(state.dialogWindow, id); }
@@ -150,14 +150,29 @@ bool layoutPreview(SettingsDialogState& state)
 
 void selectionMoved(SettingsDialogState& state)
 {
-    releasePicture(state);
-    redrawPreview(state);
-    SetTimer(state.dialogWindow, IDT_PREVIEW_SETTLED, kSettleMs, nullptr);  // restarted by every move
+    // The timer runs from the last move: KillTimer tells whether one came
+    // within the keyboard's repeat delay.
+    if (KillTimer(state.dialogWindow, IDT_PREVIEW_SETTLED)) {
+        releasePicture(state);
+        redrawPreview(state);
+        SetTimer(state.dialogWindow, IDT_PREVIEW_SETTLED, kSettleMs, nullptr);
+        return;
+    }
+    showSelected(state);
+    int repeatDelay = 1;  // 0 to 3: about 250 ms to 1 s before a held key repeats
+    SystemParametersInfoA(SPI_GETKEYBOARDDELAY, 0, &repeatDelay, 0);
+    SetTimer(state.dialogWindow, IDT_PREVIEW_SETTLED, (repeatDelay + 1) * 250 + kSettleMs, nullptr);
+}
+
+void selectionSettled(SettingsDialogState& state)
+{
+    KillTimer(state.dialogWindow, IDT_PREVIEW_SETTLED);
+    if (!state.picture)
+        showSelected(state);
 }
 
 void showSelected(SettingsDialogState& state)
 {
-    KillTimer(state.dialogWindow, IDT_PREVIEW_SETTLED);
     HWND list = dialogControl(state, IDC_FILELIST);
     const LRESULT row = SendMessageA(list, LB_GETCURSEL, 0, 0);
     if (row == LB_ERR)

@@ -90,7 +90,7 @@ INT_PTR SettingsDialogState::handleSettingsMessage(HWND window, UINT message, WP
     case WM_TIMER:
         if (wParam != IDT_PREVIEW_SETTLED)
             return FALSE;
-        showSelected(*this);
+        selectionSettled(*this);
         return TRUE;
     case WM_INITDIALOG:
         return initSettingsDialog();
