@@ -54,7 +54,8 @@ void centre(const PreviewInput& in, std::vector<RenderCall>& calls)
     const int32_t hy0 = scale(in.himetricHeight, v.picture0, in.pictureHeight);
     const int32_t hy1 = scale(in.himetricHeight, v.picture1, in.pictureHeight);
 
-    calls.push_back({px0, py0, px1 - px0, py1 - py0, hx0, hy1 - hy0, hx1 - hx0, hy0 - hy1});
+    // Render's vertical source axis runs upward from the bottom edge.
+    calls.push_back({px0, py0, px1 - px0, py1 - py0, hx0, in.himetricHeight - hy0, hx1 - hx0, hy0 - hy1});
 }
 
 // One direction of the picture scaled to `scaled` pixels and centred on the
@@ -107,7 +108,7 @@ void tile(const PreviewInput& in, std::vector<RenderCall>& calls)
             const int32_t cy = std::min(y + th, in.areaHeight) - y;
             const int32_t sw = scale(in.himetricWidth, cx, tw);
             const int32_t sh = scale(in.himetricHeight, cy, th);
-            calls.push_back({x, y, cx, cy, 0, sh, sw, -sh});
+            calls.push_back({x, y, cx, cy, 0, in.himetricHeight, sw, -sh});  // a cut tile shows its top
         }
     }
 }

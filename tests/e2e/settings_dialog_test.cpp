@@ -243,17 +243,17 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     }
 }
 
-// A 640 x 480 picture, left half pink and right half green, in each style;
-// points in area coordinates (152 x 114). Its name is Chinese, as the
-// default folder's are. Then a 256 x 64 PNG, halved the same way under an
-// amber top quarter, added through the file-open dialog, filling and
-// fitting, and set at OK.
+// A 640 x 480 picture, left half pink and right half green under an amber
+// top quarter, in each style; points in area coordinates (152 x 114). Its
+// name is Chinese, as the default folder's are. Then a 256 x 64 PNG, painted
+// the same way, added through the file-open dialog, filling and fitting, and
+// set at OK.
 TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
 {
     const COLORREF left = RGB(230, 40, 170), right = RGB(40, 200, 90), band = RGB(250, 190, 30), black = 0,
                    outline = RGB(52, 54, 62), rim = RGB(232, 233, 236);
     const std::string picture = folder.path() + "\\\xCD\xBC\xC6\xAC-640x480.bmp", png = folder.path() + "\\png\\wide.png";  // 图片
-    driver::writeFileBytes(picture, driver::bmpBytes(640, 480, left, right));
+    driver::writeFileBytes(picture, driver::bmpBytes(640, 480, left, right, band));
     driver::writeFileBytes(folder.path() + "\\wide.bmp", driver::bmpBytes(256, 64, left, right, band));
     CreateDirectoryA((folder.path() + "\\png").c_str(), nullptr);
     ASSERT_TRUE(driver::convertToPng(folder.path() + "\\wide.bmp", png));
@@ -265,13 +265,13 @@ TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
     EXPECT_EQ(1, listed) << "the first file type, All Pictures, lists PNG files";
     EXPECT_EQ("PNG file(*.png)", fileTypes.at(6)) << "the last of the file types offered";
     const struct { const char* name; int button; std::vector<std::pair<POINT, COLORREF>> points; } rows[] = {
-        // The picture covers 28..122 x 21..91, split at 28 + 47.
-        {"centre", kCentre, {{{28, 21}, left}, {{74, 50}, left}, {{77, 50}, right}, {{122, 91}, right},
+        // The picture covers 28..122 x 21..91, split at 28 + 47, the band over 21..38.
+        {"centre", kCentre, {{{28, 21}, band}, {{74, 50}, left}, {{77, 50}, right}, {{122, 91}, right},
                              {{27, 50}, black}, {{123, 50}, black}, {{60, 20}, black}, {{60, 92}, black}}},
-        {"stretch", kStretch, {{{3, 3}, left}, {{74, 57}, left}, {{78, 57}, right}, {{148, 110}, right}}},
-        // Tiles 95 x 71 from the corner, each split in the middle.
-        {"tile", kTile, {{{3, 3}, left}, {{46, 40}, left}, {{49, 40}, right}, {{93, 40}, right}, {{96, 40}, left},
-                         {{144, 40}, right}, {{20, 75}, left}, {{70, 110}, right}, {{110, 110}, left}}},
+        {"stretch", kStretch, {{{3, 3}, band}, {{74, 57}, left}, {{78, 57}, right}, {{148, 110}, right}}},
+        // Tiles 95 x 71 from the corner, each split in the middle; the cut second row shows the tiles' top.
+        {"tile", kTile, {{{3, 3}, band}, {{46, 40}, left}, {{49, 40}, right}, {{93, 40}, right}, {{96, 40}, left},
+                         {{144, 40}, right}, {{20, 75}, band}, {{70, 110}, right}, {{110, 110}, left}}},
         // The PNG from here: its middle third over the area, the band over 0..28; all of it over 38..75, the
         // band over 38..47; split in the middle.
         {"fill", kFill, {{{3, 3}, band}, {{73, 57}, left}, {{79, 57}, right}, {{148, 110}, right}}},

@@ -128,8 +128,8 @@ TEST(PreviewGeometry, RenderCallsOfEveryStyle)
     // The picture's pixels and HIMETRIC size; the number of calls, and one of them.
     const struct { const char* name; int32_t mode, w, h, hmW, hmH; size_t count, index; RenderCall call; } rows[] = {
         {"stretch, drawn from the top edge", 2, 640, 480, 16933, 12700, 1, 0, {0, 0, 152, 114, 0, 12700, 16933, -12700}},
-        {"centre cut to the screen", 1, 1600, 1200, 42333, 31750, 1, 0, {0, 0, 152, 114, 7619, 20320, 27094, -20320}},
-        {"tile 300x300, last column and row cut", 0, 300, 300, 7938, 7938, 12, 11, {132, 88, 20, 26, 0, 4690, 3608, -4690}},
+        {"centre cut to the screen: the middle", 1, 1600, 1200, 42333, 31750, 1, 0, {0, 0, 152, 114, 7619, 26035, 27094, -20320}},
+        {"tile 300x300, last column and row cut to their top left", 0, 300, 300, 7938, 7938, 12, 11, {132, 88, 20, 26, 0, 7938, 3608, -4690}},
         {"fit 2048x512: bands above and below", 3, 2048, 512, 54187, 13547, 1, 0, {0, 38, 152, 38, 0, 13547, 54187, -13547}},
         {"fit 300x600: bands left and right", 3, 300, 600, 7938, 15875, 1, 0, {47, 0, 57, 114, 0, 15875, 7938, -15875}},
         {"fill 2048x512: the middle third", 4, 2048, 512, 54187, 13547, 1, 0, {0, 0, 152, 114, 18062, 13547, 18062, -13547}},
