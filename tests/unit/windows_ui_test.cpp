@@ -59,28 +59,21 @@ IMPORT_SLOT(EnumDisplaySettingsA, 12);
 const auto realDeviceCaps = GetDeviceCaps_slot;  // read before any redirection
 const auto realDisplaySettings = EnumDisplaySettingsA_slot;
 int WINAPI scaledCaps(HDC dc, int i) { return i == DESKTOPHORZRES ? 3072 : i == DESKTOPVERTRES ? 1152 : realDeviceCaps(dc, i); }
-BOOL WINAPI physicalMode(LPCSTR device, DWORD mode, DEVMODEA* out)
-{
-    const BOOL read = realDisplaySettings(device, mode, out);
-    return out->dmPelsWidth = 1536, out->dmPelsHeight = 1152, read;
-}
+BOOL WINAPI physicalMode(LPCSTR device, DWORD i, DEVMODEA* out) { return realDisplaySettings(device, i, out) && (out->dmPelsWidth = 1536) && (out->dmPelsHeight = 1152); }
+IMPORT_SLOT(OleLoadPicturePath, 24);  // Windows' reads no PNG (Wine's does)
+HRESULT WINAPI loaderOfWindows(LPOLESTR, LPUNKNOWN, DWORD, OLE_COLOR, REFIID, LPVOID* out) { return *out = nullptr, CTL_E_INVALIDPICTURE; }
 
-IMPORT_SLOT(OleLoadPicturePath, 24);
-HRESULT WINAPI loaderOfWindows(LPOLESTR, LPUNKNOWN, DWORD, OLE_COLOR, REFIID, LPVOID* picture)
-{
-    return *picture = nullptr, CTL_E_INVALIDPICTURE;  // it reads no PNG (Wine's does)
-}
-
-// English where the code page is not 936: the dialogs, the labels, the menu;
-// at 150 % a 640 x 480 PNG centred takes 44..107 x 33..80 of the 152 x 114 preview (not 28..122 x 21..91).
+// English where the code page is not 936: the dialogs, the labels, the menu; at 150 % a 640 x 480 PNG
+// centred takes 44..107 x 33..80 of the 152 x 114 preview (not 28..122 x 21..91), black where transparent.
 TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
 {
     ASSERT_NE(936u, GetACP());
     const HINSTANCE instance = appInstance = GetModuleHandleA(nullptr);
     driver::AppFolder folder("preview");
-    driver::writeFileBytes(folder.path() + "\\p.bmp", driver::bmpBytes(640, 480, RGB(230, 40, 170), RGB(40, 200, 90)));
-    ASSERT_TRUE(driver::convertToPng(folder.path() + "\\p.bmp", folder.path() + "\\p.png"));
-    driver::writeFileBytes(folder.path() + "\\q.bmp", driver::bmpBytes(640, 480, RGB(20, 60, 220), RGB(20, 60, 220)));
+    const COLORREF pink = RGB(230, 40, 170), blue = RGB(20, 60, 220);
+    driver::writeFileBytes(folder.path() + "\\p.bmp", driver::bmpBytes(640, 480, pink, RGB(40, 200, 90), RGB(250, 190, 30)));
+    ASSERT_TRUE(driver::convertToPng(folder.path() + "\\p.bmp", folder.path() + "\\p.png", "rgb(250,190,30)"));
+    driver::writeFileBytes(folder.path() + "\\q.bmp", driver::bmpBytes(640, 480, blue, blue));
     wallpaperList.append((folder.path() + "\\p.png").c_str());
     wallpaperList.append((folder.path() + "\\q.bmp").c_str());
     CoInitialize(nullptr);
@@ -94,17 +87,14 @@ TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
         settingsDialogProc, 0);
     ShowWindow(dialog, SW_SHOW), RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     const HDC dc = GetDC(GetDlgItem(dialog, IDC_PREVIEW_AREA));
-    for (const auto& [x, y, want] : {std::tuple{40, 56, 0ul}, {48, 56, RGB(230, 40, 170)}, {111, 56, 0ul}, {60, 29, 0ul}})
+    for (const auto& [x, y, want] : {std::tuple{40, 56, 0ul}, {48, 56, pink}, {111, 56, 0ul}, {60, 42, 0ul}})  // 42: the band
         EXPECT_EQ(want, GetPixel(dc, x, y)) << "at " << x << "," << y;
-    OLE_HANDLE kept = 0;  // at the size that fills the area, what the preview needs at most, not the file's
-    BITMAP bitmap = {};
-    ASSERT_TRUE(state.picture && SUCCEEDED(state.picture->get_Handle(&kept)));
-    GetObjectA(reinterpret_cast<HGDIOBJ>(static_cast<UINT_PTR>(kept)), sizeof bitmap, &bitmap);
-    EXPECT_EQ(std::make_pair(152L, 114L), std::make_pair(bitmap.bmWidth, bitmap.bmHeight));
+    EXPECT_EQ(std::make_pair(4022, 3016), std::make_pair(state.himetricWidth, state.himetricHeight))
+        << "kept at 152 x 114 pixels (at 96 dpi), what filling the area needs, not at the file's 640 x 480";
     // Two rows clicked in turn: the first shown at once; the second, as soon after as a held key's repeat,
     // once no move has followed, and never with the row left's picture.
     const HWND list = GetDlgItem(dialog, IDC_FILELIST);
-    for (const auto& [row, want] : {std::pair{1, RGB(20, 60, 220)}, {0, 0ul}}) {
+    for (const auto& [row, want] : {std::pair{1, blue}, {0, 0ul}}) {
         SendMessageA(list, LB_SETCURSEL, row, 0);
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_FILELIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
         RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -113,7 +103,7 @@ TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
     EXPECT_TRUE(driver::waitUntil([&] {
         for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);)
             DispatchMessageA(&message);
-        return GetPixel(dc, 48, 56) == RGB(230, 40, 170);
+        return GetPixel(dc, 48, 56) == pink;
     }, 3000, 20));
     ReleaseDC(GetDlgItem(dialog, IDC_PREVIEW_AREA), dc);
     wallpaperList.clear();

@@ -72,9 +72,10 @@ bool writeFileBytes(const std::string& path, const std::string& bytes)
     return static_cast<bool>(out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())));
 }
 
-bool convertToPng(const std::string& from, const std::string& to)
+bool convertToPng(const std::string& from, const std::string& to, const std::string& transparent)
 {
-    return runUnix("convert '" + unixPathOf(from) + "' 'PNG24:" + unixPathOf(to) + "'").value_or(1) == 0;
+    const std::string format = transparent.empty() ? "'PNG24:" : "-transparent '" + transparent + "' 'PNG32:";
+    return runUnix("convert '" + unixPathOf(from) + "' " + format + unixPathOf(to) + "'").value_or(1) == 0;
 }
 
 bool removeTree(const std::string& path)

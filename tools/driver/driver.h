@@ -18,8 +18,9 @@ constexpr const char* kSettingsTitle = "\xC9\xE8\xD6\xC3";  // 设置
 std::optional<std::string> readFileBytes(const std::string& path);
 bool writeFileBytes(const std::string& path, const std::string& bytes);
 bool removeTree(const std::string& path);
-// A picture written again as a 24-bit PNG, as cameras and screenshots make them (ImageMagick).
-bool convertToPng(const std::string& from, const std::string& to);
+// A picture written again as a 24-bit PNG, as cameras and screenshots make them (ImageMagick); or as a
+// 32-bit one with the colour `transparent` ("rgb(r,g,b)") made transparent.
+bool convertToPng(const std::string& from, const std::string& to, const std::string& transparent = "");
 // A command line run by /bin/sh on Linux; its exit code, or nothing on time-out.
 std::optional<DWORD> runUnix(const std::string& commandLine, DWORD timeoutMs = 10000);
 
