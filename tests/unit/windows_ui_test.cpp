@@ -70,12 +70,14 @@ TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
     ASSERT_NE(936u, GetACP());
     const HINSTANCE instance = appInstance = GetModuleHandleA(nullptr);
     driver::AppFolder folder("preview");
-    const COLORREF pink = RGB(230, 40, 170), blue = RGB(20, 60, 220);
+    const COLORREF pink = RGB(230, 40, 170), grey = RGB(128, 128, 128);  // grey: exact in a JPEG
     driver::writeFileBytes(folder.path() + "\\p.bmp", driver::bmpBytes(640, 480, pink, RGB(40, 200, 90), RGB(250, 190, 30)));
-    ASSERT_TRUE(driver::convertToPng(folder.path() + "\\p.bmp", folder.path() + "\\p.png", "rgb(250,190,30)"));
-    driver::writeFileBytes(folder.path() + "\\q.bmp", driver::bmpBytes(640, 480, blue, blue));
+    driver::writeFileBytes(folder.path() + "\\q.bmp", driver::bmpBytes(640, 480, grey, grey));
+    ASSERT_TRUE(driver::convertPicture(folder.path() + "\\p.bmp", folder.path() + "\\p.png", "PNG32",
+                                       "-transparent 'rgb(250,190,30)'") &&
+                driver::convertPicture(folder.path() + "\\q.bmp", folder.path() + "\\q.jpg", "JPG"));
     wallpaperList.append((folder.path() + "\\p.png").c_str());
-    wallpaperList.append((folder.path() + "\\q.bmp").c_str());
+    wallpaperList.append((folder.path() + "\\q.jpg").c_str());
     CoInitialize(nullptr);
     ImportRedirect<decltype(&OleLoadPicturePath)> ole(OleLoadPicturePath_slot, loaderOfWindows);
     ImportRedirect<decltype(&GetDeviceCaps)> caps(GetDeviceCaps_slot, scaledCaps);
@@ -94,11 +96,12 @@ TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
     // Two rows clicked in turn: the first shown at once; the second, as soon after as a held key's repeat,
     // once no move has followed, and never with the row left's picture.
     const HWND list = GetDlgItem(dialog, IDC_FILELIST);
-    for (const auto& [row, want] : {std::pair{1, blue}, {0, 0ul}}) {
+    for (const auto& [row, want] : {std::pair{1, grey}, {0, 0ul}}) {
         SendMessageA(list, LB_SETCURSEL, row, 0);
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_FILELIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
         RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         EXPECT_EQ(want, GetPixel(dc, 48, 56)) << "row " << row;
+        EXPECT_TRUE(row == 0 || state.himetricWidth == 4022) << "the JPEG kept at 152 pixels too";
     }
     EXPECT_TRUE(driver::waitUntil([&] {
         for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);)

@@ -72,10 +72,11 @@ bool writeFileBytes(const std::string& path, const std::string& bytes)
     return static_cast<bool>(out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())));
 }
 
-bool convertToPng(const std::string& from, const std::string& to, const std::string& transparent)
+bool convertPicture(const std::string& from, const std::string& to, const std::string& format,
+                    const std::string& options)
 {
-    const std::string format = transparent.empty() ? "'PNG24:" : "-transparent '" + transparent + "' 'PNG32:";
-    return runUnix("convert '" + unixPathOf(from) + "' " + format + unixPathOf(to) + "'").value_or(1) == 0;
+    return runUnix("convert '" + unixPathOf(from) + "' " + options + " '" + format + ":" + unixPathOf(to) + "'")
+               .value_or(1) == 0;
 }
 
 bool removeTree(const std::string& path)

@@ -18,9 +18,11 @@ constexpr const char* kSettingsTitle = "\xC9\xE8\xD6\xC3";  // 设置
 std::optional<std::string> readFileBytes(const std::string& path);
 bool writeFileBytes(const std::string& path, const std::string& bytes);
 bool removeTree(const std::string& path);
-// A picture written again as a 24-bit PNG, as cameras and screenshots make them (ImageMagick); or as a
-// 32-bit one with the colour `transparent` ("rgb(r,g,b)") made transparent.
-bool convertToPng(const std::string& from, const std::string& to, const std::string& transparent = "");
+// A picture written again by ImageMagick, after its `options`, as `format`: by default a 24-bit PNG, as
+// cameras and screenshots make them.
+bool convertPicture(const std::string& from, const std::string& to, const std::string& format = "PNG24",
+                    const std::string& options = "");
+inline bool convertToPng(const std::string& from, const std::string& to) { return convertPicture(from, to); }
 // A command line run by /bin/sh on Linux; its exit code, or nothing on time-out.
 std::optional<DWORD> runUnix(const std::string& commandLine, DWORD timeoutMs = 10000);
 
