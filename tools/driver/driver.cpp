@@ -72,9 +72,11 @@ bool writeFileBytes(const std::string& path, const std::string& bytes)
     return static_cast<bool>(out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())));
 }
 
-bool convertToPng(const std::string& from, const std::string& to)
+bool convertPicture(const std::string& from, const std::string& to, const std::string& format,
+                    const std::string& options)
 {
-    return runUnix("convert '" + unixPathOf(from) + "' 'PNG24:" + unixPathOf(to) + "'").value_or(1) == 0;
+    return runUnix("convert '" + unixPathOf(from) + "' " + options + " '" + format + ":" + unixPathOf(to) + "'")
+               .value_or(1) == 0;
 }
 
 bool removeTree(const std::string& path)
@@ -228,18 +230,21 @@ HWND openTrayMenu(const Tavrel& app)
     return menu;
 }
 
-std::string bmpBytes(int width, int height, COLORREF left, COLORREF right)  // 24 bits, two halves
+std::string bmpBytes(int width, int height, COLORREF left, COLORREF right, COLORREF topBand)
 {
     const int stride = (width * 3 + 3) & ~3;
     const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
     const BITMAPFILEHEADER file = {0x4D42, offset + stride * height, 0, 0, offset};
     const BITMAPINFOHEADER info = {sizeof info, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    std::string row(stride, '\0'), bytes = std::string(reinterpret_cast<const char*>(&file), sizeof file) +
-                                           std::string(reinterpret_cast<const char*>(&info), sizeof info);
-    for (int x = 0; x < width * 3; ++x)  // blue, green, red
+    std::string row(stride, '\0'), band(stride, '\0'),
+        bytes = std::string(reinterpret_cast<const char*>(&file), sizeof file) +
+                std::string(reinterpret_cast<const char*>(&info), sizeof info);
+    for (int x = 0; x < width * 3; ++x) {  // blue, green, red
         row[x] = static_cast<char>((x < width / 2 * 3 ? left : right) >> (16 - 8 * (x % 3)));
-    while (height-- > 0)
-        bytes += row;
+        band[x] = topBand == CLR_INVALID ? row[x] : static_cast<char>(topBand >> (16 - 8 * (x % 3)));
+    }
+    for (int y = 0; y < height; ++y)  // from the bottom up
+        bytes += y < height - height / 4 ? row : band;
     return bytes;
 }
 
