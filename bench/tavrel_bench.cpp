@@ -1,10 +1,13 @@
 // Load, save and settings-dialog timings for long picture lists, with the
-// per-key profile calls beside them. Prints a table; run it under Wine:
-//   tavrel_bench.exe [sizes...] [--per-key sizes...]
+// per-key profile calls beside them, and the preview of camera-sized photos.
+// Prints tables; run it under Wine:
+//   tavrel_bench.exe [sizes...] [--per-key sizes...] [--preview-only]
 
 #include <windows.h>
 #include <psapi.h>
+#include <wincodec.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +16,8 @@
 #include <vector>
 
 #include "base/globals.h"
+#include "base/scoped_win.h"
+#include "import_slot.h"
 #include "res/resource.h"
 #include "rotation/wallpaper_list.h"
 #include "settings/profile_file.h"
@@ -84,7 +89,7 @@ double dialogSeconds(int* rows)
     state.settings = showSettings;
     activeSettingsDialog = &state;
     const double start = nowSeconds();
-    HWND dialog = CreateDialogParamA(appInstance, MAKEINTRESOURCEA(IDD_SETTINGS), nullptr, settingsDialogProc, 0);
+    HWND dialog = CreateDialogParamW(appInstance, MAKEINTRESOURCEW(IDD_SETTINGS), nullptr, settingsDialogProc, 0);
     const double seconds = nowSeconds() - start;
     *rows = dialog ? static_cast<int>(SendDlgItemMessageA(dialog, IDC_FILELIST, LB_GETCOUNT, 0, 0)) : -1;
     if (dialog)
@@ -147,15 +152,204 @@ std::string benchFolder()
     return folder;
 }
 
+// Every picture the preview decodes ends in one of these two calls.
+IMPORT_SLOT(OleLoadPicturePath, 24);
+IMPORT_SLOT(OleCreatePictureIndirect, 16);
+decltype(&OleLoadPicturePath) realLoadPath = nullptr;
+decltype(&OleCreatePictureIndirect) realCreatePicture = nullptr;
+int decodes = 0;
+
+HRESULT WINAPI countedLoadPath(LPOLESTR path, LPUNKNOWN caller, DWORD reserved, OLE_COLOR colour, REFIID iid,
+                               LPVOID* out)
+{
+    const HRESULT result = realLoadPath(path, caller, reserved, colour, iid, out);
+    decodes += result == S_OK;
+    return result;
+}
+
+HRESULT WINAPI countedCreatePicture(LPPICTDESC description, REFIID iid, BOOL own, LPVOID* out)
+{
+    const HRESULT result = realCreatePicture(description, iid, own, out);
+    decodes += result == S_OK;
+    return result;
+}
+
+// A camera's photo, near enough: smooth gradients with a little grain,
+// written by the Imaging Component's encoder for `container`.
+bool writePhoto(const std::wstring& path, REFGUID container, UINT width, UINT height)
+{
+    ScopedCom<IWICImagingFactory> factory;
+    ScopedCom<IWICStream> stream;
+    ScopedCom<IWICBitmapEncoder> encoder;
+    ScopedCom<IWICBitmapFrameEncode> frame;
+    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                factory.receiveVoid())) ||
+        FAILED(factory->CreateStream(stream.receive())) ||
+        FAILED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) ||
+        FAILED(factory->CreateEncoder(container, nullptr, encoder.receive())) ||
+        FAILED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache)) ||
+        FAILED(encoder->CreateNewFrame(frame.receive(), nullptr)) || FAILED(frame->Initialize(nullptr)) ||
+        FAILED(frame->SetSize(width, height)) || FAILED(frame->SetPixelFormat(&format)))
+        return false;
+    const UINT stride = width * 3, band = 64;
+    std::vector<BYTE> pixels(static_cast<size_t>(stride) * band);
+    unsigned grain = 12345;
+    for (UINT top = 0; top < height; top += band) {
+        const UINT rows = height - top < band ? height - top : band;
+        for (UINT y = 0; y < rows; ++y)
+            for (UINT x = 0; x < width; ++x) {
+                grain = grain * 214013 + 2531011;
+                const int noise = static_cast<int>((grain >> 16) & 15) - 8;
+                BYTE* p = &pixels[static_cast<size_t>(y) * stride + x * 3];
+                p[0] = static_cast<BYTE>(std::min(255, std::max(0, static_cast<int>(x * 200 / width) + 30 + noise)));
+                p[1] = static_cast<BYTE>(std::min(255, std::max(0, static_cast<int>((top + y) * 180 / height) + 40 + noise)));
+                p[2] = static_cast<BYTE>(std::min(255, std::max(0, static_cast<int>((x + top + y) % 512 / 3) + 60 + noise)));
+            }
+        if (FAILED(frame->WritePixels(rows, stride, stride * rows, pixels.data())))
+            return false;
+    }
+    return SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
+}
+
+void pumpMessages()
+{
+    for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+// Messages handled until a picture decoded after `decodedBefore` is drawn
+// with `row` selected; the seconds from `start`, or -1 after a minute.
+double drawnAfter(const SettingsDialogState& state, int decodedBefore, double start, int row)
+{
+    const HWND area = GetDlgItem(state.dialogWindow, IDC_PREVIEW_AREA);
+    while (nowSeconds() - start < 60) {
+        pumpMessages();
+        if (decodes > decodedBefore && state.picture && !GetUpdateRect(area, nullptr, FALSE) &&
+            SendDlgItemMessageA(state.dialogWindow, IDC_FILELIST, LB_GETCURSEL, 0, 0) == row)
+            return nowSeconds() - start;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+    return -1;
+}
+
+// The row selected as a click selects it.
+void selectRow(const SettingsDialogState& state, int row)
+{
+    const HWND list = GetDlgItem(state.dialogWindow, IDC_FILELIST);
+    SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+    SendMessageA(state.dialogWindow, WM_COMMAND, MAKEWPARAM(IDC_FILELIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+}
+
+void settle(double seconds)
+{
+    for (const double end = nowSeconds() + seconds; nowSeconds() < end; Sleep(5))
+        pumpMessages();
+}
+
+// One photo selected, a while after a row that shows nothing: the time
+// until it is drawn (the median of five), and the private bytes it holds
+// while shown.
+void benchOneSelection(SettingsDialogState& state, const char* name, int row)
+{
+    std::vector<double> seconds;
+    double held = 0;
+    while (seconds.size() < 5) {
+        selectRow(state, 0);
+        settle(1.5);
+        const SIZE_T before = memory().PagefileUsage;
+        const int decodedBefore = decodes;
+        const double start = nowSeconds();
+        selectRow(state, row);
+        seconds.push_back(drawnAfter(state, decodedBefore, start, row));
+        held = (static_cast<double>(memory().PagefileUsage) - static_cast<double>(before)) / 1048576.0;
+    }
+    std::sort(seconds.begin(), seconds.end());
+    std::printf("%-8s  %8.3f  %9.1f\n", name, seconds[2], held);
+    std::fflush(stdout);
+}
+
+// Twenty rows passed with the down arrow held, as Windows repeats it by
+// default: once, then every 33 ms after half a second.
+void benchKeyHeld(SettingsDialogState& state, int firstRow)
+{
+    selectRow(state, firstRow);
+    drawnAfter(state, decodes, nowSeconds(), firstRow);
+    settle(1.5);
+    const HWND list = GetDlgItem(state.dialogWindow, IDC_FILELIST);
+    const int decodedBefore = decodes;
+    const double start = nowSeconds();
+    for (int key = 0; key < 20; ++key) {
+        const double due = start + (key == 0 ? 0.0 : 0.5 + 0.033 * (key - 1));
+        while (nowSeconds() < due) {
+            pumpMessages();
+            Sleep(1);
+        }
+        PostMessageA(list, WM_KEYDOWN, VK_DOWN, 0x01500001 | (key ? 0x40000000 : 0));
+    }
+    PostMessageA(list, WM_KEYUP, VK_DOWN, 0xC1500001);
+    const double drawn = drawnAfter(state, decodedBefore, start, firstRow + 20);
+    std::printf("%7d  %8.3f\n", decodes - decodedBefore, drawn);
+    std::fflush(stdout);
+}
+
+void benchPreview(const std::string& folder)
+{
+    const std::wstring wideFolder(folder.begin(), folder.end());
+    if (!writePhoto(wideFolder + L"\\photo.jpg", GUID_ContainerFormatJpeg, 6000, 4000) ||
+        !writePhoto(wideFolder + L"\\photo.png", GUID_ContainerFormatPng, 6000, 4000)) {
+        std::printf("\nThe photos could not be written.\n");
+        return;
+    }
+    ImportRedirect<decltype(&OleLoadPicturePath)> loads(OleLoadPicturePath_slot, countedLoadPath);
+    realLoadPath = loads.original();
+    ImportRedirect<decltype(&OleCreatePictureIndirect)> creates(OleCreatePictureIndirect_slot, countedCreatePicture);
+    realCreatePicture = creates.original();
+
+    // Row 0 shows nothing; then the two photos and a folder of 21 photos.
+    wallpaperList.clear();
+    wallpaperList.append((wideFolder + L"\\missing.jpg").c_str());
+    wallpaperList.append((wideFolder + L"\\photo.jpg").c_str());
+    wallpaperList.append((wideFolder + L"\\photo.png").c_str());
+    for (int i = 0; i < 21; ++i)
+        wallpaperList.append((wideFolder + L"\\photo.jpg").c_str());
+    SettingsDialogState state;
+    state.settings = ShowSettings{2, 0, 12, 1, 0};  // stretched: every pixel of the photo is drawn
+    activeSettingsDialog = &state;
+    HWND dialog = CreateDialogParamW(appInstance, MAKEINTRESOURCEW(IDD_SETTINGS), nullptr, settingsDialogProc, 0);
+    if (dialog) {
+        ShowWindow(dialog, SW_SHOW);
+        settle(0.5);
+        std::printf("\nPreview of a 6000 x 4000 photo (median seconds from the selection to the drawn preview;\n"
+                    "MiB held)\n");
+        std::printf("%-8s  %8s  %9s\n", "picture", "shown", "held MiB");
+        benchOneSelection(state, "JPEG", 1);
+        benchOneSelection(state, "PNG", 2);
+        std::printf("\nTwenty rows of JPEG photos passed with the key held (seconds from the first key to the last\n"
+                    "row drawn)\n%7s  %8s\n", "decodes", "drawn");
+        benchKeyHeld(state, 3);
+        DestroyWindow(dialog);
+    }
+    activeSettingsDialog = nullptr;
+    wallpaperList.clear();
+    DeleteFileW((wideFolder + L"\\photo.jpg").c_str());
+    DeleteFileW((wideFolder + L"\\photo.png").c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     appInstance = GetModuleHandleA(nullptr);
+    CoInitialize(nullptr);
     std::vector<int> sizes, perKeySizes;
-    bool perKey = false;
+    bool perKey = false, previewOnly = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--per-key") == 0)
+        if (std::strcmp(argv[i], "--preview-only") == 0)
+            previewOnly = true;
+        else if (std::strcmp(argv[i], "--per-key") == 0)
             perKey = true;
         else
             (perKey ? perKeySizes : sizes).push_back(std::atoi(argv[i]));
@@ -166,19 +360,23 @@ int main(int argc, char** argv)
         perKeySizes = {1000, 4000, 16000};
 
     const std::string folder = benchFolder();
-    std::printf("One section read, one-piece save (seconds; list %s)\n", "cost in private bytes per entry");
-    std::printf("%8s  %8s  %8s  %9s  %7s  %9s  %11s\n", "entries", "load", "save", "dialog", "rows", "bytes/ent",
-                "peak MiB");
-    for (int n : sizes)
-        benchOneRead(folder + "\\Tavrel.ini", n);
+    if (!previewOnly) {
+        std::printf("One section read, one-piece save (seconds; list %s)\n", "cost in private bytes per entry");
+        std::printf("%8s  %8s  %8s  %9s  %7s  %9s  %11s\n", "entries", "load", "save", "dialog", "rows",
+                    "bytes/ent", "peak MiB");
+        for (int n : sizes)
+            benchOneRead(folder + "\\Tavrel.ini", n);
 
-    std::printf("\nPer-key profile calls (seconds)\n%8s  %8s  %8s\n", "entries", "load", "save");
-    for (int n : perKeySizes)
-        benchPerKey(folder + "\\perkey.ini", n);
+        std::printf("\nPer-key profile calls (seconds)\n%8s  %8s  %8s\n", "entries", "load", "save");
+        for (int n : perKeySizes)
+            benchPerKey(folder + "\\perkey.ini", n);
+    }
+    benchPreview(folder);
 
     wallpaperList.clear();
     DeleteFileA((folder + "\\Tavrel.ini").c_str());
     DeleteFileA((folder + "\\perkey.ini").c_str());
     RemoveDirectoryA(folder.c_str());
+    CoUninitialize();
     return 0;
 }

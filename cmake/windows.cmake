@@ -35,6 +35,7 @@ add_library(tavrel_win STATIC
     ui/about_dialog.cpp
     ui/list_row.cpp
     ui/preview.cpp
+    ui/preview_picture.cpp
     ui/settings_dialog.cpp)
 target_link_libraries(tavrel_win PUBLIC tavrel_core user32 gdi32 shell32 comdlg32 advapi32 ole32 oleaut32 uuid windowscodecs)
 tavrel_target_defaults(tavrel_win)

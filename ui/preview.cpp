@@ -1,21 +1,20 @@
 #include "ui/preview.h"
 
-#include <wincodec.h>
-
-#include <cstring>
-
 #include "base/globals.h"
 #include "base/path_text.h"
 #include "base/scoped_win.h"
 #include "res/resource.h"
 #include "ui/list_row.h"
 #include "ui/preview_geometry.h"
+#include "ui/preview_picture.h"
 #include "ui/settings_dialog.h"
 
 namespace {
 
 // The monitor bitmap's flat screen: 152 x 114 pixels at (16, 17).
 constexpr RECT kScreenInBitmap = {16, 17, 168, 131};
+// Longer than a held key's usual 33 ms between repeats, short enough to seem at once.
+constexpr UINT kSettleMs = 100;
 
 HWND dialogControl(const SettingsDialogState& state, int id) { return GetDlgItem(state.dialogWindow, id); }
 
@@ -24,40 +23,38 @@ void moveControlToRect(HWND control, const RECT& rect)
     MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
 }
 
-// The screen in the physical pixels that the shell draws the wallpaper in.
-// Above 100 % Windows 8.1 and later give a DPI-unaware program scaled
-// metrics, but the desktop resolution of the screen's DC unscaled; where that
-// is not reported (0, or less than the metrics), the metrics are the pixels.
-SIZE physicalScreenSize()
+// The primary monitor in the physical pixels that the shell draws the
+// wallpaper in: its display mode, which DPI scaling leaves alone (a
+// DPI-unaware program's metrics are scaled above 100 %, and the desktop
+// resolution spans every monitor). The metrics where no mode is reported.
+PixelSize primaryScreenSize()
 {
-    SIZE size = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    ScopedGetDC screen(nullptr);
-    if (screen) {
-        const SIZE desktop = {GetDeviceCaps(screen.get(), DESKTOPHORZRES),
-                              GetDeviceCaps(screen.get(), DESKTOPVERTRES)};
-        if (desktop.cx >= size.cx && desktop.cy >= size.cy)
-            size = desktop;
-    }
-    return size;
+    MONITORINFOEXA monitor = {};
+    monitor.cbSize = sizeof monitor;
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    if (GetMonitorInfoA(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor) &&
+        EnumDisplaySettingsA(monitor.szDevice, ENUM_CURRENT_SETTINGS, &mode) && mode.dmPelsWidth > 0 &&
+        mode.dmPelsHeight > 0)
+        return {static_cast<int32_t>(mode.dmPelsWidth), static_cast<int32_t>(mode.dmPelsHeight)};
+    return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
 void drawPicture(const SettingsDialogState& state, HDC dc, const RECT& client)
 {
-    const SIZE screen = physicalScreenSize();
+    const PixelSize screen = primaryScreenSize();
     PreviewInput input = {};
     input.showMode = state.settings.showMode;
     input.areaLeft = client.left;
     input.areaTop = client.top;
     input.areaWidth = client.right - client.left;
     input.areaHeight = client.bottom - client.top;
-    input.screenWidth = screen.cx;
-    input.screenHeight = screen.cy;
+    input.screenWidth = screen.width;
+    input.screenHeight = screen.height;
     input.pictureWidth = state.pictureWidth;
     input.pictureHeight = state.pictureHeight;
     input.himetricWidth = state.himetricWidth;
     input.himetricHeight = state.himetricHeight;
-    input.dpiX = GetDeviceCaps(dc, LOGPIXELSX);
-    input.dpiY = GetDeviceCaps(dc, LOGPIXELSY);
 
     // The default stretch mode drops rows and columns when it shrinks, which
     // leaves dark seams in a photo scaled down this far.
@@ -69,50 +66,19 @@ void drawPicture(const SettingsDialogState& state, HDC dc, const RECT& client)
     }
 }
 
-// OLE's loader reads no PNG (Wine's does); the Imaging Component does. The
-// first frame, decoded into a DIB section, becomes a bitmap picture that
-// draws as OLE's own bitmaps do; transparent parts come out black. False for
-// every other format, which stays with OLE's loader.
-bool loadPng(LPCWSTR path, ScopedCom<IPicture>& picture)
+// OLE's loader, for what the Imaging Component cannot read: the picture at
+// its full size, which its HIMETRIC size gives in screen pixels.
+bool loadWithOle(LPOLESTR path, ScopedCom<IPicture>& picture, PixelSize& pixels)
 {
-    ScopedCom<IWICImagingFactory> factory;
-    ScopedCom<IWICBitmapDecoder> decoder;
-    ScopedCom<IWICBitmapFrameDecode> frame;
-    ScopedCom<IWICFormatConverter> converter;
-    GUID format = {};
-    UINT width = 0, height = 0;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                factory.receiveVoid())) ||
-        FAILED(factory->CreateDecoderFromFilename(path, nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
-                                                  decoder.receive())) ||
-        FAILED(decoder->GetContainerFormat(&format)) || !IsEqualGUID(format, GUID_ContainerFormatPng) ||
-        FAILED(decoder->GetFrame(0, frame.receive())) || FAILED(factory->CreateFormatConverter(converter.receive())) ||
-        FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr,
-                                     0.0, WICBitmapPaletteTypeCustom)) ||
-        FAILED(converter->GetSize(&width, &height)) || width == 0 || height == 0 ||
-        static_cast<ULONGLONG>(width) * height * 4 > 0x7FFFFFFF)
+    OLE_XSIZE_HIMETRIC width = 0;
+    OLE_YSIZE_HIMETRIC height = 0;
+    if (OleLoadPicturePath(path, nullptr, 0, 0, IID_IPicture, picture.receiveVoid()) != S_OK || !picture)
         return false;
-
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = static_cast<LONG>(width);
-    info.bmiHeader.biHeight = -static_cast<LONG>(height);  // top-down, as CopyPixels writes
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap)
-        return false;
-    PICTDESC description = {};
-    description.cbSizeofstruct = sizeof description;
-    description.picType = PICTYPE_BITMAP;
-    description.bmp.hbitmap = bitmap;
-    if (FAILED(converter->CopyPixels(nullptr, width * 4, width * 4 * height, static_cast<BYTE*>(bits))) ||
-        OleCreatePictureIndirect(&description, IID_IPicture, TRUE, picture.receiveVoid()) != S_OK || !picture) {
-        DeleteObject(bitmap);  // not handed over
-        return false;
-    }
+    picture->get_Width(&width);
+    picture->get_Height(&height);
+    ScopedGetDC screen(nullptr);
+    pixels = {MulDiv(width, screen ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 96, 2540),
+              MulDiv(height, screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96, 2540)};
     return true;
 }
 
@@ -121,28 +87,24 @@ bool loadPicture(SettingsDialogState& state, const wchar_t* path)
 {
     releasePicture(state);
     ScopedCom<IPicture> picture;
+    PixelSize pixels = {};
+    RECT area = {};
+    GetClientRect(dialogControl(state, IDC_PREVIEW_AREA), &area);
     {
         ScopedBstr widePath(SysAllocString(path));
-        if (!widePath)
-            return false;
-        if (!loadPng(widePath.get(), picture) &&
-            (OleLoadPicturePath(widePath.get(), nullptr, 0, 0, IID_IPicture, picture.receiveVoid()) != S_OK ||
-             !picture))
+        if (!widePath || (!decodeForPreview(widePath.get(), {area.right, area.bottom}, primaryScreenSize(), picture,
+                                            pixels) &&
+                          !loadWithOle(widePath.get(), picture, pixels)))
             return false;
     }
-
     OLE_XSIZE_HIMETRIC width = 0;
     OLE_YSIZE_HIMETRIC height = 0;
     picture->get_Width(&width);
     picture->get_Height(&height);
     state.himetricWidth = width;
     state.himetricHeight = height;
-
-    ScopedGetDC screen(nullptr);
-    const int dpiX = screen ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
-    const int dpiY = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
-    state.pictureWidth = MulDiv(width, dpiX, 2540);
-    state.pictureHeight = MulDiv(height, dpiY, 2540);
+    state.pictureWidth = pixels.width;
+    state.pictureHeight = pixels.height;
     state.picture = picture.detach();
     return true;
 }
@@ -171,6 +133,29 @@ bool layoutPreview(SettingsDialogState& state)
                       {corner.x + kScreenInBitmap.left, corner.y + kScreenInBitmap.top,
                        corner.x + kScreenInBitmap.right, corner.y + kScreenInBitmap.bottom});
     return true;
+}
+
+void selectionMoved(SettingsDialogState& state)
+{
+    // The timer runs from the last move: KillTimer tells whether one came
+    // within the keyboard's repeat delay.
+    if (KillTimer(state.dialogWindow, IDT_PREVIEW_SETTLED)) {
+        releasePicture(state);
+        redrawPreview(state);
+        SetTimer(state.dialogWindow, IDT_PREVIEW_SETTLED, kSettleMs, nullptr);
+        return;
+    }
+    showSelected(state);
+    int repeatDelay = 1;  // 0 to 3: about 250 ms to 1 s before a held key repeats
+    SystemParametersInfoA(SPI_GETKEYBOARDDELAY, 0, &repeatDelay, 0);
+    SetTimer(state.dialogWindow, IDT_PREVIEW_SETTLED, (repeatDelay + 1) * 250 + kSettleMs, nullptr);
+}
+
+void selectionSettled(SettingsDialogState& state)
+{
+    KillTimer(state.dialogWindow, IDT_PREVIEW_SETTLED);
+    if (!state.picture)
+        showSelected(state);
 }
 
 void showSelected(SettingsDialogState& state)

@@ -41,8 +41,6 @@ void stretch(const PreviewInput& in, std::vector<RenderCall>& calls)
 
 void centre(const PreviewInput& in, std::vector<RenderCall>& calls)
 {
-    if (in.dpiX <= 0 || in.dpiY <= 0)
-        return;
     const Span h = centredSpan(in.screenWidth, in.pictureWidth);
     const Span v = centredSpan(in.screenHeight, in.pictureHeight);
 
@@ -51,12 +49,13 @@ void centre(const PreviewInput& in, std::vector<RenderCall>& calls)
     const int32_t py0 = scale(in.areaHeight, v.screen0, in.screenHeight);
     const int32_t py1 = scale(in.areaHeight, v.screen1, in.screenHeight);
 
-    const int32_t hx0 = scale(h.picture0, 2540, in.dpiX);
-    const int32_t hx1 = scale(h.picture1, 2540, in.dpiX);
-    const int32_t hy0 = scale(v.picture0, 2540, in.dpiY);
-    const int32_t hy1 = scale(v.picture1, 2540, in.dpiY);
+    const int32_t hx0 = scale(in.himetricWidth, h.picture0, in.pictureWidth);
+    const int32_t hx1 = scale(in.himetricWidth, h.picture1, in.pictureWidth);
+    const int32_t hy0 = scale(in.himetricHeight, v.picture0, in.pictureHeight);
+    const int32_t hy1 = scale(in.himetricHeight, v.picture1, in.pictureHeight);
 
-    calls.push_back({px0, py0, px1 - px0, py1 - py0, hx0, hy1 - hy0, hx1 - hx0, hy0 - hy1});
+    // Render's vertical source axis runs upward from the bottom edge.
+    calls.push_back({px0, py0, px1 - px0, py1 - py0, hx0, in.himetricHeight - hy0, hx1 - hx0, hy0 - hy1});
 }
 
 // One direction of the picture scaled to `scaled` pixels and centred on the
@@ -109,12 +108,33 @@ void tile(const PreviewInput& in, std::vector<RenderCall>& calls)
             const int32_t cy = std::min(y + th, in.areaHeight) - y;
             const int32_t sw = scale(in.himetricWidth, cx, tw);
             const int32_t sh = scale(in.himetricHeight, cy, th);
-            calls.push_back({x, y, cx, cy, 0, sh, sw, -sh});
+            calls.push_back({x, y, cx, cy, 0, in.himetricHeight, sw, -sh});  // a cut tile shows its top
         }
     }
 }
 
+int64_t divideRoundingUp(int64_t value, int64_t divisor) { return (value + divisor - 1) / divisor; }
+
+// One direction of the kept size: the picture's extent on the screen at its
+// largest (its own, or filling the screen, whichever is more), scaled into
+// the area; a filling picture's extent is the screen's, or the other
+// direction's screen extent carried over in the picture's proportions.
+int32_t keptExtent(int64_t area, int64_t screen, int64_t picture, int64_t otherScreen, int64_t otherPicture)
+{
+    const int64_t filling = std::max(screen, divideRoundingUp(picture * otherScreen, otherPicture));
+    return static_cast<int32_t>(std::min(picture, divideRoundingUp(area * std::max(picture, filling), screen)));
+}
+
 }  // namespace
+
+PixelSize keptPictureSize(PixelSize area, PixelSize screen, PixelSize picture)
+{
+    if (area.width <= 0 || area.height <= 0 || screen.width <= 0 || screen.height <= 0 || picture.width <= 0 ||
+        picture.height <= 0)
+        return {0, 0};
+    return {keptExtent(area.width, screen.width, picture.width, screen.height, picture.height),
+            keptExtent(area.height, screen.height, picture.height, screen.width, picture.width)};
+}
 
 std::vector<RenderCall> previewRenderCalls(const PreviewInput& in)
 {

@@ -21,11 +21,21 @@ struct PreviewInput {
     int32_t showMode;                        // 0 tile, 1 centre, 2 stretch, 3 fit, 4 fill
     int32_t areaLeft, areaTop, areaWidth, areaHeight;
     int32_t screenWidth, screenHeight;       // real screen, pixels
-    int32_t pictureWidth, pictureHeight;     // picture, screen pixels
-    int32_t himetricWidth, himetricHeight;   // picture, 0.01 mm
-    int32_t dpiX, dpiY;                      // of the area's device context
+    int32_t pictureWidth, pictureHeight;     // the picture file's pixels
+    int32_t himetricWidth, himetricHeight;   // the picture object drawn (maybe a smaller copy), 0.01 mm
 };
 
 // The calls in drawing order; none for a style outside 0..4 or for sizes
 // that would divide by zero.
 std::vector<RenderCall> previewRenderCalls(const PreviewInput& in);
+
+struct PixelSize {
+    int32_t width, height;
+    bool operator==(const PixelSize& o) const { return width == o.width && height == o.height; }
+};
+
+// The size a picture is kept at for the preview: as large as any style shows
+// it in the area (at the screen's scale when centred or tiled, larger when
+// it fills a screen it is smaller than), never larger than the picture
+// itself; zero where nothing can be placed.
+PixelSize keptPictureSize(PixelSize area, PixelSize screen, PixelSize picture);

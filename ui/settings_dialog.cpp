@@ -83,6 +83,11 @@ INT_PTR SettingsDialogState::handleSettingsMessage(HWND window, UINT message, WP
             return FALSE;
         drawPreview(*this, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
+    case WM_TIMER:
+        if (wParam != IDT_PREVIEW_SETTLED)
+            return FALSE;
+        selectionSettled(*this);
+        return TRUE;
     case WM_INITDIALOG:
         return initSettingsDialog();
     case WM_COMMAND:
@@ -106,7 +111,7 @@ INT_PTR SettingsDialogState::onCommand(WORD id, WORD code)
         return onSettingsCancel();
     case IDC_FILELIST:
         if (code == LBN_SELCHANGE)
-            showSelected(*this);
+            selectionMoved(*this);
         return TRUE;
     case IDC_PREVIEW:
         if (code == BN_CLICKED) {

@@ -14,8 +14,8 @@ struct SettingsDialogState {
     HWND dialogWindow = nullptr;
     ShowSettings settings;  // working copy, copied in and out as one block
     int32_t listChanged = 0;
-    IPicture* picture = nullptr;  // owned reference
-    // Meaningful only while `picture` is set.
+    IPicture* picture = nullptr;  // owned reference, at the size the preview needs
+    // Meaningful only while `picture` is set: the file's pixels, the picture object's HIMETRIC size.
     int32_t pictureWidth;
     int32_t pictureHeight;
     int32_t himetricWidth;

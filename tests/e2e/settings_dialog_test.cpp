@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -91,7 +93,7 @@ protected:
 
     void addThroughFileDialog(HWND dialog, const Strings& typed)
     {
-        fileTypes = driver::addThroughFileDialog(*app, dialog, typed);
+        fileTypes = driver::addThroughFileDialog(*app, dialog, typed, &listed);
         ASSERT_FALSE(fileTypes.empty()) << "no file-open dialog, or it stayed open";
     }
 
@@ -105,6 +107,7 @@ protected:
 
     driver::AppFolder folder{"settings dialog", true};  // a space, as in "Program Files"
     Strings pics, fileTypes;  // the file-open dialog's, last opened
+    LRESULT listed = -1;      // the files it listed when the last text was typed
     std::optional<driver::Tavrel> app;  // ends before the folder goes
 };
 
@@ -184,16 +187,22 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     EXPECT_EQ(pics[2], folder.wallpapersSet().back());
     EXPECT_TRUE(styleSent(logged, 3)) << "fit";
 
-    // Every row removed: OK sets nothing, no list is saved, and the next
-    // start takes the default folder's pictures.
+    // Every row removed, the preview on: the last removal leaves it black at
+    // once; OK sets nothing, no list is saved, and the next start takes the
+    // default folder's pictures.
     ASSERT_TRUE(dialog = openSettings());
+    driver::clickMiddle(GetDlgItem(dialog, kPreview));
     for (int rows = 7; rows > 0; --rows)
         removeRow(dialog, 0);
+    RECT area = {};
+    GetWindowRect(GetDlgItem(dialog, kArea), &area);
+    Sleep(300);
+    EXPECT_EQ(0u, driver::captureScreen().at((area.left + area.right) / 2, (area.top + area.bottom) / 2));
     ASSERT_TRUE(closeWith(dialog, IDOK));
     Sleep(500);
     EXPECT_EQ(3u, folder.wallpapersSet().size()) << "set a picture at OK with no list";
     ASSERT_TRUE(app->exit().has_value());
-    EXPECT_EQ(driver::iniText(4, 1, 8, 0, 0), folder.readIni());
+    EXPECT_EQ(driver::iniText(4, 1, 8, 1, 0), folder.readIni());
     for (const char* version : {"", "vista"}) {  // "": as the prefix is set
         if (*version)
             RegSetKeyValueA(HKEY_CURRENT_USER, kVista, "Version", REG_SZ, version, lstrlenA(version) + 1);
@@ -206,35 +215,39 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     }
 }
 
-// A 640 x 480 picture, left half pink and right half green, in each style;
-// points in area coordinates (152 x 114). Its name is Chinese, as the
-// default folder's are. Then a 256 x 64 PNG, halved the same way, added
-// through the file-open dialog, filling and fitting, and set at OK.
+// A 640 x 480 picture, left half pink and right half green under an amber
+// top quarter, in each style; points in area coordinates (152 x 114). Its
+// name is Chinese, as the default folder's are. Then a 256 x 64 PNG, painted
+// the same way, added through the file-open dialog, filling and fitting, and
+// set at OK.
 TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
 {
-    const COLORREF left = RGB(230, 40, 170), right = RGB(40, 200, 90), black = 0, outline = RGB(52, 54, 62),
-                   rim = RGB(232, 233, 236);
-    const std::string picture = folder.path() + "\\\xCD\xBC\xC6\xAC-640x480.bmp", png = folder.path() + "\\wide.png";  // 图片
-    driver::writeFileBytes(picture, driver::bmpBytes(640, 480, left, right));
-    driver::writeFileBytes(png + ".bmp", driver::bmpBytes(256, 64, left, right));
-    ASSERT_TRUE(driver::convertToPng(png + ".bmp", png));
+    const COLORREF left = RGB(230, 40, 170), right = RGB(40, 200, 90), band = RGB(250, 190, 30), black = 0,
+                   outline = RGB(52, 54, 62), rim = RGB(232, 233, 236);
+    const std::string picture = folder.path() + "\\\xCD\xBC\xC6\xAC-640x480.bmp", png = folder.path() + "\\png\\wide.png";  // 图片
+    driver::writeFileBytes(picture, driver::bmpBytes(640, 480, left, right, band));
+    driver::writeFileBytes(folder.path() + "\\wide.bmp", driver::bmpBytes(256, 64, left, right, band));
+    CreateDirectoryA((folder.path() + "\\png").c_str(), nullptr);
+    ASSERT_TRUE(driver::convertToPng(folder.path() + "\\wide.bmp", png));
     start(driver::iniText(3, 0, 12, 1, 0, {picture}));
     HWND dialog = nullptr;
     ASSERT_TRUE(dialog = openSettings());
     EXPECT_TRUE(checked(dialog, kFit)) << "the style read";
-    addThroughFileDialog(dialog, {png});
+    addThroughFileDialog(dialog, {folder.path() + "\\png", "wide.png"});
+    EXPECT_EQ(1, listed) << "the first file type, All Pictures, lists PNG files";
     EXPECT_EQ("PNG file(*.png)", fileTypes.at(6)) << "the last of the file types offered";
     const struct { const char* name; int button; std::vector<std::pair<POINT, COLORREF>> points; } rows[] = {
-        // The picture covers 28..122 x 21..91, split at 28 + 47.
-        {"centre", kCentre, {{{28, 21}, left}, {{74, 50}, left}, {{77, 50}, right}, {{122, 91}, right},
+        // The picture covers 28..122 x 21..91, split at 28 + 47, the band over 21..38.
+        {"centre", kCentre, {{{28, 21}, band}, {{74, 50}, left}, {{77, 50}, right}, {{122, 91}, right},
                              {{27, 50}, black}, {{123, 50}, black}, {{60, 20}, black}, {{60, 92}, black}}},
-        {"stretch", kStretch, {{{3, 3}, left}, {{74, 57}, left}, {{78, 57}, right}, {{148, 110}, right}}},
-        // Tiles 95 x 71 from the corner, each split in the middle.
-        {"tile", kTile, {{{3, 3}, left}, {{46, 40}, left}, {{49, 40}, right}, {{93, 40}, right}, {{96, 40}, left},
-                         {{144, 40}, right}, {{20, 75}, left}, {{70, 110}, right}, {{110, 110}, left}}},
-        // The PNG from here: its middle third over the area; all of it over 38..75; split in the middle.
-        {"fill", kFill, {{{3, 3}, left}, {{73, 57}, left}, {{79, 57}, right}, {{148, 110}, right}}},
-        {"fit", kFit, {{{3, 40}, left}, {{73, 57}, left}, {{79, 57}, right}, {{148, 73}, right},
+        {"stretch", kStretch, {{{3, 3}, band}, {{74, 57}, left}, {{78, 57}, right}, {{148, 110}, right}}},
+        // Tiles 95 x 71 from the corner, each split in the middle; the cut second row shows the tiles' top.
+        {"tile", kTile, {{{3, 3}, band}, {{46, 40}, left}, {{49, 40}, right}, {{93, 40}, right}, {{96, 40}, left},
+                         {{144, 40}, right}, {{20, 75}, band}, {{70, 110}, right}, {{110, 110}, left}}},
+        // The PNG from here: its middle third over the area, the band over 0..28; all of it over 38..75, the
+        // band over 38..47; split in the middle.
+        {"fill", kFill, {{{3, 3}, band}, {{73, 57}, left}, {{79, 57}, right}, {{148, 110}, right}}},
+        {"fit", kFit, {{{3, 40}, band}, {{73, 57}, left}, {{79, 57}, right}, {{148, 73}, right},
                        {{75, 35}, black}, {{75, 79}, black}}},
         // Around the area, the monitor picture's rim: its screen colour fills the area and no more.
         {"no-preview", kPreview,

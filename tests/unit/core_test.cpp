@@ -126,14 +126,14 @@ TEST(FileSelection, ReadsOneOrSeveralFiles)
     }
 }
 
-// A 1024 x 768 screen at 96 dpi drawn into the 152 x 114 area.
+// A 1024 x 768 screen drawn into the 152 x 114 area; the HIMETRIC sizes as at 96 dpi.
 TEST(PreviewGeometry, RenderCallsOfEveryStyle)
 {
     // The picture's pixels and HIMETRIC size; the number of calls, and one of them.
     const struct { const char* name; int32_t mode, w, h, hmW, hmH; size_t count, index; RenderCall call; } rows[] = {
         {"stretch, drawn from the top edge", 2, 640, 480, 16933, 12700, 1, 0, {0, 0, 152, 114, 0, 12700, 16933, -12700}},
-        {"centre cut to the screen", 1, 1600, 1200, 42333, 31750, 1, 0, {0, 0, 152, 114, 7620, 20320, 27093, -20320}},
-        {"tile 300x300, last column and row cut", 0, 300, 300, 7938, 7938, 12, 11, {132, 88, 20, 26, 0, 4690, 3608, -4690}},
+        {"centre cut to the screen: the middle", 1, 1600, 1200, 42333, 31750, 1, 0, {0, 0, 152, 114, 7619, 26035, 27094, -20320}},
+        {"tile 300x300, last column and row cut to their top left", 0, 300, 300, 7938, 7938, 12, 11, {132, 88, 20, 26, 0, 7938, 3608, -4690}},
         {"fit 2048x512: bands above and below", 3, 2048, 512, 54187, 13547, 1, 0, {0, 38, 152, 38, 0, 13547, 54187, -13547}},
         {"fit 300x600: bands left and right", 3, 300, 600, 7938, 15875, 1, 0, {47, 0, 57, 114, 0, 15875, 7938, -15875}},
         {"fill 2048x512: the middle third", 4, 2048, 512, 54187, 13547, 1, 0, {0, 0, 152, 114, 18062, 13547, 18062, -13547}},
@@ -143,12 +143,26 @@ TEST(PreviewGeometry, RenderCallsOfEveryStyle)
     };
     for (const auto& row : rows) {
         const std::vector<RenderCall> calls =
-            previewRenderCalls({row.mode, 0, 0, 152, 114, 1024, 768, row.w, row.h, row.hmW, row.hmH, 96, 96});
+            previewRenderCalls({row.mode, 0, 0, 152, 114, 1024, 768, row.w, row.h, row.hmW, row.hmH});
         ASSERT_EQ(row.count, calls.size()) << row.name;
         if (row.count) {
             EXPECT_TRUE(row.call == calls[row.index]) << row.name;
         }
     }
+}
+
+// The size a picture is kept at for the 152 x 114 area.
+TEST(PreviewGeometry, KeptPictureSize)
+{
+    const struct { const char* name; PixelSize screen, picture, kept; } rows[] = {
+        {"a 6000 x 4000 photo: at the screen's scale", {1024, 768}, {6000, 4000}, {891, 594}},
+        {"640 x 480 filling a 1536 x 1152 screen: the area's size", {1536, 1152}, {640, 480}, {152, 114}},
+        {"a 2048 x 512 panorama filling the screen by its height", {1024, 768}, {2048, 512}, {456, 114}},
+        {"16 x 16: never larger than itself", {1024, 768}, {16, 16}, {16, 16}},
+        {"no screen: nothing", {0, 768}, {640, 480}, {0, 0}},
+    };
+    for (const auto& row : rows)
+        EXPECT_TRUE(row.kept == keptPictureSize({152, 114}, row.screen, row.picture)) << row.name;
 }
 
 }  // namespace

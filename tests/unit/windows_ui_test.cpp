@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <olectl.h>
 #include <shellapi.h>
 
 #include <cstring>
@@ -52,12 +53,17 @@ TEST(ListRows, ReadRightWhateverTheLengthReportedAndNoneOverrunsThePathBuffer)
     DestroyWindow(list);
 }
 
-IMPORT_SLOT(GetDeviceCaps, 8);  // as at 150 % on Windows 8.1 and later: Wine's metrics and 96 dpi, a physical size
+// As at 150 % on Windows 8.1 and later, two monitors side by side: Wine's metrics and 96 dpi, a physical
+// display mode, and a desktop resolution spanning both.
+IMPORT_SLOT(GetDeviceCaps, 8);
+IMPORT_SLOT(EnumDisplaySettingsA, 12);
 const auto realDeviceCaps = GetDeviceCaps_slot;  // read before any redirection
-int WINAPI scaledCaps(HDC dc, int i) { return i == DESKTOPHORZRES ? 1536 : i == DESKTOPVERTRES ? 1152 : realDeviceCaps(dc, i); }
+const auto realDisplaySettings = EnumDisplaySettingsA_slot;
+int WINAPI scaledCaps(HDC dc, int i) { return i == DESKTOPHORZRES ? 3072 : i == DESKTOPVERTRES ? 1152 : realDeviceCaps(dc, i); }
+BOOL WINAPI physicalMode(LPCSTR device, DWORD i, DEVMODEA* out) { return realDisplaySettings(device, i, out) && (out->dmPelsWidth = 1536) && (out->dmPelsHeight = 1152); }
+IMPORT_SLOT(OleLoadPicturePath, 24);  // Windows' reads no PNG (Wine's does)
+HRESULT WINAPI loaderOfWindows(LPOLESTR, LPUNKNOWN, DWORD, OLE_COLOR, REFIID, LPVOID* out) { return *out = nullptr, CTL_E_INVALIDPICTURE; }
 
-// English where the code page is not 936: the dialogs, the labels, the menu;
-// at 150 % a 640 x 480 picture centred takes 44..107 x 33..80 of the 152 x 114 preview (not 28..122 x 21..91).
 // Windows' file-open dialog may join a folder and a name into more than the
 // 259 characters a wallpaper path takes (Wine's refuses such a file).
 IMPORT_SLOT(GetOpenFileNameW, 4);
@@ -73,23 +79,50 @@ BOOL WINAPI longSelection(LPOPENFILENAMEW request)
 }
 int WINAPI recordingMessageBox(HWND, LPCWSTR, LPCWSTR, UINT) { return ++messagesShown, IDOK; }
 
+// English where the code page is not 936: the dialogs, the labels, the menu; at 150 % a 640 x 480 PNG
+// centred takes 44..107 x 33..80 of the 152 x 114 preview (not 28..122 x 21..91), black where transparent.
 TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
 {
     ASSERT_NE(936u, GetACP());
     const HINSTANCE instance = appInstance = GetModuleHandleA(nullptr);
     driver::AppFolder folder("preview");
-    driver::writeFileBytes(folder.path() + "\\p.bmp", driver::bmpBytes(640, 480, RGB(230, 40, 170), RGB(40, 200, 90)));
-    const std::string picture = folder.path() + "\\p.bmp";
-    wallpaperList.append(std::wstring(picture.begin(), picture.end()).c_str());
+    const COLORREF pink = RGB(230, 40, 170), grey = RGB(128, 128, 128);  // grey: exact in a JPEG
+    driver::writeFileBytes(folder.path() + "\\p.bmp", driver::bmpBytes(640, 480, pink, RGB(40, 200, 90), RGB(250, 190, 30)));
+    driver::writeFileBytes(folder.path() + "\\q.bmp", driver::bmpBytes(640, 480, grey, grey));
+    ASSERT_TRUE(driver::convertPicture(folder.path() + "\\p.bmp", folder.path() + "\\p.png", "PNG32",
+                                       "-transparent 'rgb(250,190,30)'") &&
+                driver::convertPicture(folder.path() + "\\q.bmp", folder.path() + "\\q.jpg", "JPG"));
+    wallpaperList.append(driver::longPath(folder.path() + "\\p.png").c_str());
+    wallpaperList.append(driver::longPath(folder.path() + "\\q.jpg").c_str());
+    CoInitialize(nullptr);
+    ImportRedirect<decltype(&OleLoadPicturePath)> ole(OleLoadPicturePath_slot, loaderOfWindows);
     ImportRedirect<decltype(&GetDeviceCaps)> caps(GetDeviceCaps_slot, scaledCaps);
+    ImportRedirect<decltype(&EnumDisplaySettingsA)> modes(EnumDisplaySettingsA_slot, physicalMode);
     SettingsDialogState state{nullptr, {1, 0, 0, 1, 0}, 0, nullptr, 0, 0, 0, 0};  // centred, the preview on
     activeSettingsDialog = &state;
     HWND dialog = CreateDialogIndirectParamW(instance, localizedDialog(instance, IDD_SETTINGS), nullptr,
                                              settingsDialogProc, 0);
     ShowWindow(dialog, SW_SHOW), RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     const HDC dc = GetDC(GetDlgItem(dialog, IDC_PREVIEW_AREA));
-    for (const auto& [x, y, want] : {std::tuple{40, 56, 0ul}, {48, 56, RGB(230, 40, 170)}, {111, 56, 0ul}, {60, 29, 0ul}})
+    for (const auto& [x, y, want] : {std::tuple{40, 56, 0ul}, {48, 56, pink}, {111, 56, 0ul}, {60, 42, 0ul}})  // 42: the band
         EXPECT_EQ(want, GetPixel(dc, x, y)) << "at " << x << "," << y;
+    EXPECT_EQ(std::make_pair(4022, 3016), std::make_pair(state.himetricWidth, state.himetricHeight))
+        << "kept at 152 x 114 pixels (at 96 dpi), what filling the area needs, not at the file's 640 x 480";
+    // Two rows clicked in turn: the first shown at once; the second, as soon after as a held key's repeat,
+    // once no move has followed, and never with the row left's picture.
+    const HWND list = GetDlgItem(dialog, IDC_FILELIST);
+    for (const auto& [row, want] : {std::pair{1, grey}, {0, 0ul}}) {
+        SendMessageA(list, LB_SETCURSEL, row, 0);
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_FILELIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+        RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        EXPECT_EQ(want, GetPixel(dc, 48, 56)) << "row " << row;
+        EXPECT_TRUE(row == 0 || state.himetricWidth == 4022) << "the JPEG kept at 152 pixels too";
+    }
+    EXPECT_TRUE(driver::waitUntil([&] {
+        for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);)
+            DispatchMessageA(&message);
+        return GetPixel(dc, 48, 56) == pink;
+    }, 3000, 20));
     ReleaseDC(GetDlgItem(dialog, IDC_PREVIEW_AREA), dc);
     wallpaperList.clear();
     char label[32] = {};  // the caption: the English-locale end-to-end test finds the dialog by it
@@ -102,8 +135,8 @@ TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
     }
     EXPECT_EQ(1, messagesShown) << "a path too long left out without a word";
     wchar_t row[kPathSize] = {};
-    EXPECT_EQ(2, SendDlgItemMessageW(dialog, IDC_FILELIST, LB_GETCOUNT, 0, 0));
-    EXPECT_TRUE(readListRow(GetDlgItem(dialog, IDC_FILELIST), 1, row) && kDeep + L"\\x.bmp" == row);
+    EXPECT_EQ(3, SendDlgItemMessageW(dialog, IDC_FILELIST, LB_GETCOUNT, 0, 0));
+    EXPECT_TRUE(readListRow(GetDlgItem(dialog, IDC_FILELIST), 2, row) && kDeep + L"\\x.bmp" == row);
     DestroyWindow(dialog);
     activeSettingsDialog = nullptr;
     HMENU menu = LoadMenuIndirectW(localizedMenu(instance, IDR_TRAYMENU));

@@ -1,5 +1,6 @@
 #include "driver.h"
 
+#include <commctrl.h>
 #include <winternl.h>
 
 #include <algorithm>
@@ -95,9 +96,11 @@ bool writeFileBytes(const std::string& path, const std::string& bytes)
     return static_cast<bool>(out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())));
 }
 
-bool convertToPng(const std::string& from, const std::string& to)
+bool convertPicture(const std::string& from, const std::string& to, const std::string& format,
+                    const std::string& options)
 {
-    return runUnix("convert '" + unixPathOf(from) + "' 'PNG24:" + unixPathOf(to) + "'").value_or(1) == 0;
+    return runUnix("convert '" + unixPathOf(from) + "' " + options + " '" + format + ":" + unixPathOf(to) + "'")
+               .value_or(1) == 0;
 }
 
 bool removeTree(const std::string& path)
@@ -292,7 +295,7 @@ static BOOL CALLBACK findEdit(HWND child, LPARAM found)  // the visible one, at 
     return *reinterpret_cast<HWND*>(found) == nullptr;
 }
 
-Strings addThroughFileDialog(const Tavrel& app, HWND dialog, const Strings& typed)
+Strings addThroughFileDialog(const Tavrel& app, HWND dialog, const Strings& typed, LRESULT* listed)
 {
     clickMiddle(GetDlgItem(dialog, 1007));  // Add
     HWND fileDialog = nullptr, edit = nullptr;  // the program's other visible dialog; its one visible edit box
@@ -305,6 +308,9 @@ Strings addThroughFileDialog(const Tavrel& app, HWND dialog, const Strings& type
         return {};
     const Strings fileTypes = rowsOf(fileDialog, 0x470, CB_GETCOUNT, CB_GETLBTEXT);  // cmb1
     for (const std::string& text : typed) {
+        if (listed)
+            *listed = SendMessageA(FindWindowExA(FindWindowExA(fileDialog, nullptr, "SHELLDLL_DefView", nullptr), nullptr,
+                                                 "SysListView32", nullptr), LVM_GETITEMCOUNT, 0, 0);
         clickMiddle(edit);
         DWORD_PTR ignored = 0;
         SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide(text).c_str()), SMTO_NORMAL, 5000,
@@ -315,18 +321,21 @@ Strings addThroughFileDialog(const Tavrel& app, HWND dialog, const Strings& type
     return waitGone(fileDialog) ? fileTypes : Strings{};
 }
 
-std::string bmpBytes(int width, int height, COLORREF left, COLORREF right)  // 24 bits, two halves
+std::string bmpBytes(int width, int height, COLORREF left, COLORREF right, COLORREF topBand)
 {
     const int stride = (width * 3 + 3) & ~3;
     const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
     const BITMAPFILEHEADER file = {0x4D42, offset + stride * height, 0, 0, offset};
     const BITMAPINFOHEADER info = {sizeof info, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    std::string row(stride, '\0'), bytes = std::string(reinterpret_cast<const char*>(&file), sizeof file) +
-                                           std::string(reinterpret_cast<const char*>(&info), sizeof info);
-    for (int x = 0; x < width * 3; ++x)  // blue, green, red
+    std::string row(stride, '\0'), band(stride, '\0'),
+        bytes = std::string(reinterpret_cast<const char*>(&file), sizeof file) +
+                std::string(reinterpret_cast<const char*>(&info), sizeof info);
+    for (int x = 0; x < width * 3; ++x) {  // blue, green, red
         row[x] = static_cast<char>((x < width / 2 * 3 ? left : right) >> (16 - 8 * (x % 3)));
-    while (height-- > 0)
-        bytes += row;
+        band[x] = topBand == CLR_INVALID ? row[x] : static_cast<char>(topBand >> (16 - 8 * (x % 3)));
+    }
+    for (int y = 0; y < height; ++y)  // from the bottom up
+        bytes += y < height - height / 4 ? row : band;
     return bytes;
 }
 

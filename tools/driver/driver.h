@@ -25,8 +25,11 @@ std::wstring longPath(const std::string& path);
 std::optional<std::string> readFileBytes(const std::string& path);
 bool writeFileBytes(const std::string& path, const std::string& bytes);
 bool removeTree(const std::string& path);
-// A picture written again as a 24-bit PNG, as cameras and screenshots make them (ImageMagick).
-bool convertToPng(const std::string& from, const std::string& to);
+// A picture written again by ImageMagick, after its `options`, as `format`: by default a 24-bit PNG, as
+// cameras and screenshots make them.
+bool convertPicture(const std::string& from, const std::string& to, const std::string& format = "PNG24",
+                    const std::string& options = "");
+inline bool convertToPng(const std::string& from, const std::string& to) { return convertPicture(from, to); }
 // A command line run by /bin/sh on Linux; its exit code, or nothing on time-out.
 std::optional<DWORD> runUnix(const std::string& commandLine, DWORD timeoutMs = 10000);
 std::string unixPathOf(const std::string& windowsPath);  // through Wine's drives
@@ -88,7 +91,8 @@ private:
 // A settings file with the five options and, unless empty, the list.
 std::string iniText(int showMode, int showOrder, int alteTime, int preview, int autoRun, const Strings& files = {});
 std::string fileListSection(const Strings& files);
-std::string bmpBytes(int width, int height, COLORREF left, COLORREF right);  // 24 bits, two halves
+// 24 bits, two halves; the top quarter one colour across, when one is given (real pictures differ top to bottom).
+std::string bmpBytes(int width, int height, COLORREF left, COLORREF right, COLORREF topBand = CLR_INVALID);
 
 // Top-level windows of a process (0: any) whose title and class match ("": any); the
 // first visible one of that class and (unless null) exact title, or null on time-out.
@@ -105,8 +109,9 @@ bool waitTooltip(const std::string& text, DWORD timeoutMs = 3000);
 // processes as UTF-16 only).
 Strings rowsOf(HWND dialog, int id, UINT getCount = LB_GETCOUNT, UINT getText = LB_GETTEXT);
 // The settings dialog's Add button, then each text typed into the file-open
-// dialog's name box and Enter; the file types that dialog offered.
-Strings addThroughFileDialog(const Tavrel& app, HWND dialog, const Strings& typed);
+// dialog's name box and Enter; the file types that dialog offered, and the
+// files it listed when the last text was typed.
+Strings addThroughFileDialog(const Tavrel& app, HWND dialog, const Strings& typed, LRESULT* listed = nullptr);
 
 // Real input through the X server, at desktop coordinates or a window's middle.
 void xdotoolClick(int x, int y, int button = 1, int repeat = 1);
