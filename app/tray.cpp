@@ -7,6 +7,7 @@
 #include "app/tray_tip.h"
 #include "base/globals.h"
 #include "base/scoped_win.h"
+#include "base/screen_size.h"
 #include "base/ui_language.h"
 #include "res/resource.h"
 #include "rotation/rotation_timer.h"
@@ -25,13 +26,13 @@ constexpr UINT kTrayRetryMs = 2000;
 // The notification area's small icon, in the screen's pixels. Scaled above
 // 100 %, Windows 8.1 and later tell a program that is not DPI-aware the
 // metrics of a 100 % screen (16 here) and the shell would stretch that image;
-// the desktop's true width against the metrics' gives the scale (24 at 150 %).
+// the primary monitor's true width against the metrics' gives the scale (24
+// at 150 %).
 int smallIconSize()
 {
     const int metric = GetSystemMetrics(SM_CXSMICON), screen = GetSystemMetrics(SM_CXSCREEN);
-    ScopedGetDC dc(nullptr);
-    const int desktop = dc ? GetDeviceCaps(dc.get(), DESKTOPHORZRES) : 0;
-    return desktop > screen && screen > 0 ? MulDiv(metric, desktop, screen) : metric;
+    const LONG physical = primaryScreenPixels().cx;
+    return physical > screen && screen > 0 ? MulDiv(metric, physical, screen) : metric;
 }
 
 // Loaded at that size (the icon has 16, 20, 24 and 32 pixel images), not

@@ -25,6 +25,7 @@ add_library(tavrel_win STATIC
     settings/autorun.cpp
     settings/folder_scan.cpp
     base/module_path.cpp
+    base/screen_size.cpp
     base/ui_language.cpp
     settings/profile_file.cpp
     settings/profile_writer.cpp

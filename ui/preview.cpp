@@ -1,6 +1,7 @@
 #include "ui/preview.h"
 
 #include "base/globals.h"
+#include "base/screen_size.h"
 #include "base/path_text.h"
 #include "base/scoped_win.h"
 #include "res/resource.h"
@@ -23,21 +24,10 @@ void moveControlToRect(HWND control, const RECT& rect)
     MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
 }
 
-// The primary monitor in the physical pixels that the shell draws the
-// wallpaper in: its display mode, which DPI scaling leaves alone (a
-// DPI-unaware program's metrics are scaled above 100 %, and the desktop
-// resolution spans every monitor). The metrics where no mode is reported.
 PixelSize primaryScreenSize()
 {
-    MONITORINFOEXA monitor = {};
-    monitor.cbSize = sizeof monitor;
-    DEVMODEA mode = {};
-    mode.dmSize = sizeof mode;
-    if (GetMonitorInfoA(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor) &&
-        EnumDisplaySettingsA(monitor.szDevice, ENUM_CURRENT_SETTINGS, &mode) && mode.dmPelsWidth > 0 &&
-        mode.dmPelsHeight > 0)
-        return {static_cast<int32_t>(mode.dmPelsWidth), static_cast<int32_t>(mode.dmPelsHeight)};
-    return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    const SIZE screen = primaryScreenPixels();
+    return {screen.cx, screen.cy};
 }
 
 void drawPicture(const SettingsDialogState& state, HDC dc, const RECT& client)

@@ -221,6 +221,7 @@ TEST(TrayIcon, RefusedAddsAreOfferedAgainAndTheCloseTakesTheIconAway)
     ImportRedirect<decltype(&DestroyIcon)> destroy(DestroyIcon_slot, recordingDestroyIcon);
     ImportRedirect<decltype(&VerifyVersionInfoW)> version(VerifyVersionInfoW_slot, windowsOfBuild);
     ImportRedirect<decltype(&GetDeviceCaps)> caps(GetDeviceCaps_slot, scaledCaps);
+    ImportRedirect<decltype(&EnumDisplaySettingsA)> modes(EnumDisplaySettingsA_slot, physicalMode);
     std::wcscpy(shownWallpaper, L"C:\\Tom & Jerry.bmp");
     HWND window = nullptr;
     {
