@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
-#include <commctrl.h>
-
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -130,7 +127,7 @@ protected:
         fileTypes = rowsOf(fileDialog, 0x470, CB_GETCOUNT, CB_GETLBTEXT);  // cmb1
         for (const std::string& text : typed) {
             listed = SendMessageA(FindWindowExA(FindWindowExA(fileDialog, nullptr, "SHELLDLL_DefView", nullptr),
-                                                nullptr, WC_LISTVIEWA, nullptr), LVM_GETITEMCOUNT, 0, 0);
+                                                nullptr, "SysListView32", nullptr), 0x1004, 0, 0);  // LVM_GETITEMCOUNT
             driver::clickMiddle(edit);
             DWORD_PTR ignored = 0;
             SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 5000, &ignored);
