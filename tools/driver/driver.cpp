@@ -327,15 +327,13 @@ std::string bmpBytes(int width, int height, COLORREF left, COLORREF right, COLOR
     const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
     const BITMAPFILEHEADER file = {0x4D42, offset + stride * height, 0, 0, offset};
     const BITMAPINFOHEADER info = {sizeof info, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    std::string row(stride, '\0'), band(stride, '\0'),
-        bytes = std::string(reinterpret_cast<const char*>(&file), sizeof file) +
-                std::string(reinterpret_cast<const char*>(&info), sizeof info);
-    for (int x = 0; x < width * 3; ++x) {  // blue, green, red
-        row[x] = static_cast<char>((x < width / 2 * 3 ? left : right) >> (16 - 8 * (x % 3)));
-        band[x] = topBand == CLR_INVALID ? row[x] : static_cast<char>(topBand >> (16 - 8 * (x % 3)));
-    }
-    for (int y = 0; y < height; ++y)  // from the bottom up
-        bytes += y < height - height / 4 ? row : band;
+    std::string row(stride, '\0'), bytes = std::string(reinterpret_cast<const char*>(&file), sizeof file) +
+                                           std::string(reinterpret_cast<const char*>(&info), sizeof info);
+    for (int y = 0; y < height; ++y, bytes += row)  // from the bottom up
+        for (int x = 0; x < width * 3; ++x)         // blue, green, red
+            row[x] = static_cast<char>((topBand != CLR_INVALID && y >= height - height / 4 ? topBand
+                                        : x < width / 2 * 3                             ? left
+                                                                                        : right) >> (16 - 8 * (x % 3)));
     return bytes;
 }
 
