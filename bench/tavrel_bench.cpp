@@ -155,21 +155,19 @@ std::string benchFolder()
 // Every picture the preview decodes ends in one of these two calls.
 IMPORT_SLOT(OleLoadPicturePath, 24);
 IMPORT_SLOT(OleCreatePictureIndirect, 16);
-decltype(&OleLoadPicturePath) realLoadPath = nullptr;
-decltype(&OleCreatePictureIndirect) realCreatePicture = nullptr;
 int decodes = 0;
 
 HRESULT WINAPI countedLoadPath(LPOLESTR path, LPUNKNOWN caller, DWORD reserved, OLE_COLOR colour, REFIID iid,
                                LPVOID* out)
 {
-    const HRESULT result = realLoadPath(path, caller, reserved, colour, iid, out);
+    const HRESULT result = OleLoadPicturePath_real(path, caller, reserved, colour, iid, out);
     decodes += result == S_OK;
     return result;
 }
 
 HRESULT WINAPI countedCreatePicture(LPPICTDESC description, REFIID iid, BOOL own, LPVOID* out)
 {
-    const HRESULT result = realCreatePicture(description, iid, own, out);
+    const HRESULT result = OleCreatePictureIndirect_real(description, iid, own, out);
     decodes += result == S_OK;
     return result;
 }
@@ -303,10 +301,8 @@ void benchPreview(const std::string& folder)
         std::printf("\nThe photos could not be written.\n");
         return;
     }
-    ImportRedirect<decltype(&OleLoadPicturePath)> loads(OleLoadPicturePath_slot, countedLoadPath);
-    realLoadPath = loads.original();
-    ImportRedirect<decltype(&OleCreatePictureIndirect)> creates(OleCreatePictureIndirect_slot, countedCreatePicture);
-    realCreatePicture = creates.original();
+    ImportRedirect loads(OleLoadPicturePath_slot, countedLoadPath);
+    ImportRedirect creates(OleCreatePictureIndirect_slot, countedCreatePicture);
 
     // Row 0 shows nothing; then the two photos and a folder of 21 photos.
     wallpaperList.clear();

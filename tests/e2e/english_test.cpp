@@ -7,7 +7,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <set>
 #include <string>
 
@@ -20,13 +19,12 @@ using namespace std::string_literals;
 
 std::set<std::string> asSet(const driver::Strings& paths) { return {paths.begin(), paths.end()}; }
 
-// Tavrel in a folder named with an emoji (known to it by its long name only),
-// its default pictures renamed: scanned with subfolders but no hidden file,
-// each reaching the shell, the tooltip and the list under its own name; one
-// more added through the real file-open dialog; the list saved beside the
-// program as UTF-16 (the ANSI calls of an earlier version still read its
-// settings), and read back at the next start. In English, each style button
-// then does what its label says.
+// Tavrel in a folder named with an emoji, its default pictures renamed:
+// scanned with subfolders but no hidden file, each reaching the shell, the
+// tooltip and the list under its own name; one more added through the
+// file-open dialog; the list saved as UTF-16 (an earlier version's ANSI calls
+// still read the settings) and read back at the next start. In English, each
+// style button carries its label (what each button does is proven in Chinese).
 TEST(UnicodeNames, ReachTheShellTheListTheTooltipAndTheSettingsFile)
 {
     const bool chinese = GetACP() == 936;
@@ -56,6 +54,8 @@ TEST(UnicodeNames, ReachTheShellTheListTheTooltipAndTheSettingsFile)
         }
         HWND dialog = app.open(driver::kSettings, chinese ? driver::kSettingsTitle : "Settings");
         ASSERT_NE(nullptr, dialog);
+        for (const auto& [label, id] : {std::pair{"Tile", 1011}, {"Center", 1012}, {"Stretch", 1013}, {"Fill", 1020}, {"Fit", 1021}})
+            EXPECT_TRUE(chinese || GetDlgCtrlID(FindWindowExA(dialog, nullptr, "Button", label)) == id) << label;
         driver::addThroughFileDialog(app, dialog, {utf8(added)});
         rows = driver::rowsOf(dialog, 1000);
         EXPECT_EQ(5u, rows.size());
@@ -85,25 +85,6 @@ TEST(UnicodeNames, ReachTheShellTheListTheTooltipAndTheSettingsFile)
     driver::Tavrel again(folder);
     ASSERT_TRUE(folder.waitWallpapers(10));
     EXPECT_EQ(savedList.at(0), folder.wallpapersSet().back()) << "the list saved beside the program";
-    if (chinese)
-        return;
-    // Each style button does what its label says: the next change comes in that style.
-    const std::pair<const char*, int> styles[] = {{"Tile", 1}, {"Center", 0}, {"Stretch", 2}, {"Fill", 4}, {"Fit", 3}};
-    for (const auto& [label, style] : styles) {
-        HWND dialog = again.open(driver::kSettings, "Settings");
-        HWND button = FindWindowExA(dialog, nullptr, "Button", label);
-        driver::clickMiddle(button);
-        ASSERT_TRUE(driver::waitUntil([&] { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; })) << label;
-        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-        ASSERT_TRUE(driver::waitGone(dialog));
-        const size_t set = folder.wallpapersSet().size();
-        again.tick();
-        ASSERT_TRUE(folder.waitWallpapers(set + 1));
-        const driver::Strings calls = folder.standinCalls();
-        const auto options = std::find_if(calls.rbegin(), calls.rend(),
-                                          [](const std::string& call) { return call.rfind("SetWallpaperO", 0) == 0; });
-        EXPECT_EQ("SetWallpaperOptions dwSize=8 dwStyle=" + std::to_string(style) + " reserved=0", *options) << label;
-    }
 }
 
 }  // namespace

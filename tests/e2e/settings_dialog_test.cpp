@@ -1,5 +1,4 @@
-// The settings dialog of the real program, driven from outside as a user
-// would: opened from the tray command, read through its controls, clicked.
+// The settings dialog of the real program, driven from outside as a user would.
 
 #include <gtest/gtest.h>
 
@@ -111,14 +110,11 @@ protected:
     std::optional<driver::Tavrel> app;  // ends before the folder goes
 };
 
-// Settings: stretch, in order, 5 minutes, no preview, start with Windows.
-// Cancel changes nothing. Task Manager then turns the start off (the Run
-// value stays, a mark beside it): the box shows it off; ticked, OK writes the
-// Run value (quoted: the folder has a space), takes the mark away and leaves
-// the wallpaper; an OK after adding alone, or after removing, rebuilds the
-// list from the rows and changes at once in
-// the style and order in force before. Fit and fill reach the shell, also
-// after a restart; before Windows 7 both are stretched.
+// Stretch, in order, 5 minutes, no preview, autostart. Cancel changes nothing.
+// Task Manager turns the start off (a mark beside the Run value): the box shows
+// it off; ticked, OK writes the value (quoted) and takes the mark away. An OK
+// after adding or removing rebuilds the list and changes at once in the style
+// before. Fit and fill reach the shell; before Windows 7 both are stretched.
 TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
 {
     start(driver::iniText(2, 0, 7, 0, 1, pick({0, 1, 2, 3, 4})), "marker");  // w1 shown, the cursor on the next
@@ -187,9 +183,8 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     EXPECT_EQ(pics[2], folder.wallpapersSet().back());
     EXPECT_TRUE(styleSent(logged, 3)) << "fit";
 
-    // Every row removed, the preview on: the last removal leaves it black at
-    // once; OK sets nothing, no list is saved, and the next start takes the
-    // default folder's pictures.
+    // Every row removed: the preview black at once; OK sets nothing, no list is
+    // saved, and the next start takes the default folder's pictures.
     ASSERT_TRUE(dialog = openSettings());
     driver::clickMiddle(GetDlgItem(dialog, kPreview));
     for (int rows = 7; rows > 0; --rows)
@@ -215,11 +210,9 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     }
 }
 
-// A 640 x 480 picture, left half pink and right half green under an amber
-// top quarter, in each style; points in area coordinates (152 x 114). Its
-// name is Chinese, as the default folder's are. Then a 256 x 64 PNG, painted
-// the same way, added through the file-open dialog, filling and fitting, and
-// set at OK.
+// A 640 x 480 picture (Chinese name), pink left, green right, an amber top
+// quarter, in each style, at points of the 152 x 114 area. Then a 256 x 64 PNG
+// added through the file-open dialog, filling and fitting, set at OK.
 TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
 {
     const COLORREF left = RGB(230, 40, 170), right = RGB(40, 200, 90), band = RGB(250, 190, 30), black = 0,
@@ -228,7 +221,7 @@ TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
     driver::writeFileBytes(picture, driver::bmpBytes(640, 480, left, right, band));
     driver::writeFileBytes(folder.path() + "\\wide.bmp", driver::bmpBytes(256, 64, left, right, band));
     CreateDirectoryA((folder.path() + "\\png").c_str(), nullptr);
-    ASSERT_TRUE(driver::convertToPng(folder.path() + "\\wide.bmp", png));
+    ASSERT_TRUE(driver::convertPicture(folder.path() + "\\wide.bmp", png));
     start(driver::iniText(3, 0, 12, 1, 0, {picture}));
     HWND dialog = nullptr;
     ASSERT_TRUE(dialog = openSettings());

@@ -18,10 +18,10 @@ using Strings = std::vector<std::string>;
 
 const std::string kDefaults = driver::iniText(1, 0, 12, 1, 1), kNoFile = "<no file>";
 
-// Exit saves; WM_ENDSESSION saves only when the session really ends, and a
-// kill after it cannot undo that. Missing and out-of-range options read as
-// their defaults, all at their bounds as they were. A second start ends at
-// once; Explorer open on a folder named Tavrel (its title) stops none.
+// Exit saves; WM_ENDSESSION only when the session really ends, and a kill after
+// it undoes nothing. Missing and out-of-range options read as their defaults,
+// the bounds as they were. A second start ends at once; an Explorer window
+// titled Tavrel stops none.
 TEST(Startup, ExitAndSessionEndSaveTheSettings)
 {
     HWND explorer = CreateWindowExA(0, "STATIC", "Tavrel", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);

@@ -21,11 +21,9 @@ void closeDialog(HWND dialog, int button = IDCANCEL)
     EXPECT_TRUE(driver::waitGone(dialog));
 }
 
-// Clicks the menu's item `row` (0: 下一张壁纸, 1: 暂停更换, then a separator,
-// 2: 设置, 3: 关于; 18 pixels each under a 2-pixel top, a separator 9; -1: 退出,
-// the last); the dialog titled `title` that it opens. Before the click `look`,
-// when given, takes Next and Pause as drawn: "N" and "P" where some of the text
-// has the menu's text colour, "-" where none (greyed); "*" after a check mark.
+// Clicks the menu's item `row` (0 Next, 1 Pause, a separator, 2 Settings, 3
+// About, 18 pixels each, a separator 9; -1 Exit); the dialog `title` it opens.
+// `look` takes Next and Pause as drawn: "N", "P" or "-" (greyed), "*" checked.
 HWND chooseFromMenu(const driver::Tavrel& app, int row, const char* title = nullptr, std::string* look = nullptr)
 {
     RECT box = {};
@@ -66,14 +64,11 @@ void changeAfter(const driver::AppFolder& folder, size_t count, ULONGLONG& since
     since = now;
 }
 
-// Every 15 s (the first period too), stretched, in order, pictures a b c.
-// Left clicks on the icon do nothing; a right click opens the menu, a click
-// elsewhere closes it. After each dialog the next change comes a full
-// interval later; after OK in 设置, in its interval (5 s), style (tiled) and
-// order (random: never c, which in order would come next). The rotation
-// waits under the settings dialog; 关于 opens About over it; each opens once;
-// Settings again brings the covered dialog to the front (it has no taskbar
-// button). 退出 ends the program with 0, the settings saved.
+// Every 15 s, stretched, in order, a b c. Left clicks do nothing; a right
+// click opens the menu, a click elsewhere closes it. After each dialog the next
+// change comes a full interval later; after OK, in its interval, style and order
+// (random: never c). The rotation waits under Settings; About opens over it; each
+// opens once; Settings again brings it to the front. Exit: 0, settings saved.
 TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
 {
     driver::AppFolder folder("tray-rotation");
@@ -145,10 +140,10 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     EXPECT_EQ(0u, folder.readIni().find(driver::iniText(0, 1, 0, 0, 0))) << "Exit did not save the settings";
 }
 
-// Every 5 s, in order. Next changes at once, the next change a full period
-// later; Pause holds over periods, an OK that rebuilt the list and a restart, where
-// Next still changes once; chosen again, a full period later. The tooltip names
-// the picture shown (none after a paused start); Pause is checked while paused.
+// Every 5 s, in order. Next changes at once, the next a full period later;
+// Pause holds over periods, an OK that rebuilt the list and a restart (Next still
+// changes once); chosen again, a full period later. The tooltip names the
+// picture shown (none after a paused start); Pause is checked while paused.
 TEST(Tray, NextAndPause)
 {
     driver::AppFolder folder("tray-pause");
@@ -185,8 +180,8 @@ TEST(Tray, NextAndPause)
     EXPECT_TRUE(driver::waitTooltip("Tavrel - b.bmp")) << "the tooltip after an OK that changed the list";
 }
 
-// Each row opens the box anew, its texts placed on its picture at 120 dpi (125 %
-// on Windows 7, which Wine reads at a program's start); the last is left open for Exit.
+// Each row opens the box anew, its texts placed on its picture at 120 dpi; the
+// last is left open for Exit.
 TEST(About, TakesItsPicturesSizeWithItsTextsAndClosesOnAClickEnterAndEscapeOnly)
 {
     driver::AppFolder folder("about");

@@ -5,13 +5,17 @@
 
 #include <windows.h>
 
-// IMPORT_SLOT(SetTimer, 16) declares `SetTimer_slot`; the bytes of arguments are in 32-bit names only.
+// IMPORT_SLOT(SetTimer, 16) declares `SetTimer_slot` and `SetTimer_real`, the
+// system's own function (read before any redirection); the bytes of arguments
+// are in 32-bit names only.
 #if defined(__i386__)
-#define IMPORT_SLOT(function, argumentBytes) \
-    extern "C" decltype(&function) function##_slot asm("__imp__" #function "@" #argumentBytes)
+#define IMPORT_SLOT_NAME(function, argumentBytes) "__imp__" #function "@" #argumentBytes
 #else
-#define IMPORT_SLOT(function, argumentBytes) extern "C" decltype(&function) function##_slot asm("__imp_" #function)
+#define IMPORT_SLOT_NAME(function, argumentBytes) "__imp_" #function
 #endif
+#define IMPORT_SLOT(function, argumentBytes)                                                          \
+    extern "C" decltype(&function) function##_slot asm(IMPORT_SLOT_NAME(function, argumentBytes)); \
+    const decltype(&function) function##_real = function##_slot
 
 template <typename Function>
 class ImportRedirect {
@@ -20,7 +24,6 @@ public:
     ~ImportRedirect() { write(original_); }
     ImportRedirect(const ImportRedirect&) = delete;
     ImportRedirect& operator=(const ImportRedirect&) = delete;
-    Function original() const { return original_; }
 
 private:
     void write(Function value)

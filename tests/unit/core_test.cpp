@@ -42,10 +42,9 @@ TEST(WallpaperList, CursorWalksWrapsAndRefusesWhatDoesNotFit)
     EXPECT_EQ((Strings{L"3", std::wstring(259, L'4'), L"1", L"\u5c71\U0001F600", L"3"}), walked);
 }
 
-// What a user sees of random order: a picture of the list, never the one
-// shown just before (with two or more), which the pick then replaces, and
-// every picture in its turn. Picks within a second move alike, so the counts
-// are prime: any move reaches every picture.
+// Random order: never the picture shown just before (with two or more), which
+// the pick replaces, and every picture in its turn (prime counts: picks within a
+// second move alike, and any move then reaches every picture).
 TEST(WallpaperList, RandomPickNeverRepeatsAndReachesEveryPicture)
 {
     for (int entries : {1, 2, 3, 5}) {

@@ -1,7 +1,5 @@
-// The settings file in process, where the outside cannot see: the one-read
-// load and the one-piece save against the per-key profile calls, byte by
-// byte; saves past what Windows puts in their way (made to happen through
-// the import slots); the Run value's data size.
+// The settings file in process: the one-read load and one-piece save against
+// the per-key profile calls; saves past what Windows puts in their way.
 
 #include <gtest/gtest.h>
 
@@ -127,13 +125,11 @@ TEST(SettingsFile, OneReadAndOnePieceSaveMatchThePerKeyCalls)
     EXPECT_EQ(19u, GetPrivateProfileIntA("SETTINGS", "ALTETIME", 0, candidate.c_str()));
 }
 
-// Code page 65001 ("Beta: Use Unicode UTF-8", Windows 10 1903 and later) as
-// Windows answers it; Wine keeps its own. UTF-8 refuses the best-fit flag and
-// the used-default pointer, and has a form for every name: the file stays
+// Code page 65001 as Windows answers it: UTF-8 refuses the best-fit flag and
+// the used-default pointer, and has a form for every name, so the file stays
 // ANSI, that is UTF-8. A Chinese user keeps the Chinese texts.
 IMPORT_SLOT(GetACP, 0);
 IMPORT_SLOT(WideCharToMultiByte, 32);
-decltype(&WideCharToMultiByte) realWideCharToMultiByte = nullptr;
 UINT WINAPI utf8CodePage() { return CP_UTF8; }
 int WINAPI windowsWideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH text, int length, LPSTR out, int size,
                                       LPCCH fallback, LPBOOL usedFallback)
@@ -141,14 +137,13 @@ int WINAPI windowsWideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH text, i
     codePage = codePage == CP_ACP ? CP_UTF8 : codePage;
     if (codePage == CP_UTF8 && ((flags & WC_NO_BEST_FIT_CHARS) || fallback || usedFallback))
         return SetLastError(ERROR_INVALID_PARAMETER), 0;
-    return realWideCharToMultiByte(codePage, flags, text, length, out, size, fallback, usedFallback);
+    return WideCharToMultiByte_real(codePage, flags, text, length, out, size, fallback, usedFallback);
 }
 
 TEST(SettingsFile, UnderCodePage65001NamesAreSavedInUtf8)
 {
-    ImportRedirect<decltype(&GetACP)> codePage(GetACP_slot, utf8CodePage);
-    ImportRedirect<decltype(&WideCharToMultiByte)> rules(WideCharToMultiByte_slot, windowsWideCharToMultiByte);
-    realWideCharToMultiByte = rules.original();
+    ImportRedirect codePage(GetACP_slot, utf8CodePage);
+    ImportRedirect rules(WideCharToMultiByte_slot, windowsWideCharToMultiByte);
     driver::AppFolder scratch("settings-utf8");
     WallpaperList list;
     EXPECT_TRUE(save(scratch.ini(), kDefaults, fill(list, {kHangul, kGbkWide})));
@@ -157,28 +152,22 @@ TEST(SettingsFile, UnderCodePage65001NamesAreSavedInUtf8)
     EXPECT_TRUE(chineseTexts()) << "the texts follow the display language, not the code page";
 }
 
-// Windows' answers where Wine's differ: where another program holds the file
-// open, and for its links and attributes; Wine rewrites the whole file at
-// every profile write.
 IMPORT_SLOT(ReplaceFileW, 24);
 IMPORT_SLOT(WritePrivateProfileStringW, 16);
 IMPORT_SLOT(GetFileAttributesW, 4);
-decltype(&ReplaceFileW) realReplaceFileW = nullptr;
-decltype(&WritePrivateProfileStringW) realWritePrivateProfileStringW = nullptr;
-decltype(&GetFileAttributesW) realGetFileAttributesW = nullptr;
 int refusals = 0;  // replaces still to refuse; -1: every one
 DWORD refusal = 0;
 int replaces = 0;
 std::string firstBytes;
 std::wstring firstValues, symbolicLink;
 
-// Windows' ReplaceFile gives the copy the replaced file's attributes, and
-// may fail to put the copy in place of the file it moved away.
+// Windows' ReplaceFile gives the copy the replaced file's attributes, and may
+// fail to put the copy in place of the file it moved away.
 BOOL WINAPI windowsReplaceFileW(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID, LPVOID)
 {
-    const DWORD attributes = realGetFileAttributesW(replaced);
+    const DWORD attributes = GetFileAttributesW_real(replaced);
     if (++replaces, refusals == 0)
-        return realReplaceFileW(replaced, replacement, backup, flags, nullptr, nullptr) &&
+        return ReplaceFileW_real(replaced, replacement, backup, flags, nullptr, nullptr) &&
                SetFileAttributesW(replaced, attributes);
     refusals -= refusals > 0;
     if (refusal == ERROR_UNABLE_TO_MOVE_REPLACEMENT)
@@ -189,7 +178,7 @@ BOOL WINAPI windowsReplaceFileW(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR b
 // Wine shows a symbolic link as the file it points to.
 DWORD WINAPI windowsGetFileAttributesW(LPCWSTR name)
 {
-    return realGetFileAttributesW(name) | (symbolicLink == name ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
+    return GetFileAttributesW_real(name) | (symbolicLink == name ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
 }
 
 // Every section with its keys, as the profile functions read them.
@@ -205,15 +194,11 @@ std::wstring profileValues(const wchar_t* path)
     return values;
 }
 
-// A backup or sync program's byte-range lock on the file `name`, taken as
-// the program first reads it, for 200 ms: Windows refuses writes to the
-// range and, unless the lock is shared, reads; Wine refuses neither. Timed
-// by the process's own clock: Wine's tick count is kept by its server,
-// which lags on a busy machine.
+// A backup or sync program's byte-range lock for 200 ms from the first read:
+// Windows refuses writes and, unless it is shared, reads; Wine neither. The
+// process's own clock: Wine's tick count lags on a busy machine.
 IMPORT_SLOT(ReadFile, 20);
 IMPORT_SLOT(WriteFile, 20);
-decltype(&ReadFile) realReadFile = nullptr;
-decltype(&WriteFile) realWriteFile = nullptr;
 using Clock = std::chrono::steady_clock;
 struct { std::string name; bool shared; Clock::time_point since = {}; } byteLock;
 
@@ -228,29 +213,27 @@ bool lockRefuses(HANDLE file, bool write)
 }
 BOOL WINAPI lockedReadFile(HANDLE file, LPVOID to, DWORD size, LPDWORD got, LPOVERLAPPED o)
 {
-    return lockRefuses(file, false) ? SetLastError(ERROR_LOCK_VIOLATION), FALSE : realReadFile(file, to, size, got, o);
+    return lockRefuses(file, false) ? SetLastError(ERROR_LOCK_VIOLATION), FALSE : ReadFile_real(file, to, size, got, o);
 }
 BOOL WINAPI lockedWriteFile(HANDLE file, LPCVOID from, DWORD size, LPDWORD put, LPOVERLAPPED o)
 {
-    return lockRefuses(file, true) ? SetLastError(ERROR_LOCK_VIOLATION), FALSE : realWriteFile(file, from, size, put, o);
+    return lockRefuses(file, true) ? SetLastError(ERROR_LOCK_VIOLATION), FALSE : WriteFile_real(file, from, size, put, o);
 }
 
 // A folder that takes no new files, though the file in it may change.
 IMPORT_SLOT(CreateFileW, 28);
-decltype(&CreateFileW) realCreateFileW = nullptr;
 int newFilesRefused = -1;  // counted from 0 where the folder refuses them
 
 HANDLE WINAPI folderCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                                 DWORD disposition, DWORD flags, HANDLE templateFile)
 {
     if (newFilesRefused < 0 || disposition != CREATE_NEW)
-        return realCreateFileW(name, access, share, security, disposition, flags, templateFile);
+        return CreateFileW_real(name, access, share, security, disposition, flags, templateFile);
     return ++newFilesRefused, SetLastError(ERROR_ACCESS_DENIED), INVALID_HANDLE_VALUE;
 }
 
-// Windows edits the file in place: writes that leave every value as it was
-// leave its bytes as they were. Or a holder refuses `refused` writes after
-// the first `allowed` ones.
+// Windows edits in place: writes that change no value change no byte. Or a
+// holder refuses `refused` writes after the first `allowed` ones.
 struct { int allowed, refused; bool inPlace; } windowsWrites = {};
 std::function<void()> midSave;  // a second save, made at the first write
 BOOL WINAPI windowsWritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR path)
@@ -259,7 +242,7 @@ BOOL WINAPI windowsWritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCW
         std::exchange(midSave, nullptr)();
     if (section && windowsWrites.allowed-- <= 0 && windowsWrites.refused-- > 0)
         return SetLastError(ERROR_SHARING_VIOLATION), FALSE;
-    const BOOL written = realWritePrivateProfileStringW(section, key, value, path);
+    const BOOL written = WritePrivateProfileStringW_real(section, key, value, path);
     if (windowsWrites.inPlace && profileValues(path) == firstValues)
         driver::writeFileBytes(driver::utf8(path), firstBytes);
     return written;
@@ -276,11 +259,9 @@ int entriesIn(const std::string& folder)  // "." and ".." aside
     return entries;
 }
 
-// Whatever stands in the way, the next start reads the new list or the old
-// one whole, never a mix nor none; a user's file that looks like a copy's
-// short name (Tavrel~1.new) stays, and so do the file's attributes and
-// links. Another user's instance saving the same file meanwhile waits its
-// turn (in vain here, inside this save).
+// The next start reads the new list or the old one whole, never a mix nor
+// none; a user's Tavrel~1.new, the file's attributes and links stay. Another
+// instance's save meanwhile waits its turn (in vain, inside this one).
 TEST(SettingsFile, SavePastWhatStandsInTheWay)
 {
     enum Obstacle { None, ReadOnlyFile, CopyNameIsAFolder, HeldAWhile, HeldThroughout, WritesHeldAWhile,
@@ -366,19 +347,12 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
                     row.obstacle == CopyLocked};
         bool written;
         {
-            ImportRedirect<decltype(&ReplaceFileW)> held(ReplaceFileW_slot, windowsReplaceFileW);
-            realReplaceFileW = held.original();
-            ImportRedirect<decltype(&GetFileAttributesW)> attributes(GetFileAttributesW_slot,
-                                                                     windowsGetFileAttributesW);
-            realGetFileAttributesW = attributes.original();
-            ImportRedirect<decltype(&WritePrivateProfileStringW)> profile(WritePrivateProfileStringW_slot,
-                                                                         windowsWritePrivateProfileStringW);
-            realWritePrivateProfileStringW = profile.original();
-            ImportRedirect<decltype(&ReadFile)> reads(ReadFile_slot, lockedReadFile);
-            ImportRedirect<decltype(&WriteFile)> writes(WriteFile_slot, lockedWriteFile);
-            realReadFile = reads.original(), realWriteFile = writes.original();
-            ImportRedirect<decltype(&CreateFileW)> creations(CreateFileW_slot, folderCreateFileW);
-            realCreateFileW = creations.original();
+            ImportRedirect held(ReplaceFileW_slot, windowsReplaceFileW);
+            ImportRedirect attributes(GetFileAttributesW_slot, windowsGetFileAttributesW);
+            ImportRedirect profile(WritePrivateProfileStringW_slot, windowsWritePrivateProfileStringW);
+            ImportRedirect reads(ReadFile_slot, lockedReadFile);
+            ImportRedirect writes(WriteFile_slot, lockedWriteFile);
+            ImportRedirect creations(CreateFileW_slot, folderCreateFileW);
             written = save(ini, kDefaults, fill(list, {L"A", kGbkWide}));
         }
         const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
@@ -400,17 +374,16 @@ TEST(SettingsFile, SavePastWhatStandsInTheWay)
     }
 }
 
-// The registry counts a forgotten terminator itself, so the data size is
-// seen only at the call. A security program may refuse the write.
+// The registry counts a forgotten terminator itself: the size is seen only at
+// the call. A security program may refuse the write.
 IMPORT_SLOT(RegSetValueExW, 24);
-decltype(&RegSetValueExW) realRegSetValueExW = nullptr;
 DWORD sizePassed = 0;
 bool refuseRegistryWrites = false;
 
 LONG WINAPI recordingRegSetValueExW(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size)
 {
     sizePassed = size;
-    return refuseRegistryWrites ? ERROR_ACCESS_DENIED : realRegSetValueExW(key, name, reserved, type, data, size);
+    return refuseRegistryWrites ? ERROR_ACCESS_DENIED : RegSetValueExW_real(key, name, reserved, type, data, size);
 }
 
 void CALLBACK pressOk(HWND, UINT, UINT_PTR timer, DWORD)
@@ -419,16 +392,14 @@ void CALLBACK pressOk(HWND, UINT, UINT_PTR timer, DWORD)
         KillTimer(nullptr, timer);
 }
 
-// Ticked at OK: a missing Run key is created and takes the value, its size
-// counting the terminator; a refused write is not kept as ticked, so the
-// next dialog shows the box empty.
+// Ticked at OK: a missing Run key is created, the size counts the terminator;
+// a refused write leaves the box unticked.
 TEST(AutoRun, TheValueIsWrittenOrTheBoxShowsItIsNot)
 {
     const char runKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
     appInstance = GetModuleHandleA(nullptr);
     RegDeleteKeyA(HKEY_CURRENT_USER, runKey);
-    ImportRedirect<decltype(&RegSetValueExW)> redirect(RegSetValueExW_slot, recordingRegSetValueExW);
-    realRegSetValueExW = redirect.original();
+    ImportRedirect redirect(RegSetValueExW_slot, recordingRegSetValueExW);
     HWND owner = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);  // the main window
     for (bool refused : {false, true}) {
         SCOPED_TRACE(refused ? "refused" : "written");

@@ -7,7 +7,7 @@
 #include <olectl.h>
 #include <shellapi.h>
 
-#include <cstring>
+#include <cwchar>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -22,14 +22,12 @@
 #include "settings/profile_file.h"
 #include "driver.h"
 #include "import_slot.h"
-#include "rotation/wallpaper_list.h"
 #include "ui/list_row.h"
 #include "ui/settings_dialog.h"
 
 namespace {
 
-// Windows may report a row's length as more than it is (Wine never does):
-// this list box over-reports every row.
+// Windows may report a row's length as more than it is (Wine never does).
 WNDPROC listBoxProc = nullptr;
 LRESULT CALLBACK overReportingListBox(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -57,10 +55,8 @@ TEST(ListRows, ReadRightWhateverTheLengthReportedAndNoneOverrunsThePathBuffer)
 // display mode, and a desktop resolution spanning both.
 IMPORT_SLOT(GetDeviceCaps, 8);
 IMPORT_SLOT(EnumDisplaySettingsA, 12);
-const auto realDeviceCaps = GetDeviceCaps_slot;  // read before any redirection
-const auto realDisplaySettings = EnumDisplaySettingsA_slot;
-int WINAPI scaledCaps(HDC dc, int i) { return i == DESKTOPHORZRES ? 3072 : i == DESKTOPVERTRES ? 1152 : realDeviceCaps(dc, i); }
-BOOL WINAPI physicalMode(LPCSTR device, DWORD i, DEVMODEA* out) { return realDisplaySettings(device, i, out) && (out->dmPelsWidth = 1536) && (out->dmPelsHeight = 1152); }
+int WINAPI scaledCaps(HDC dc, int i) { return i == DESKTOPHORZRES ? 3072 : i == DESKTOPVERTRES ? 1152 : GetDeviceCaps_real(dc, i); }
+BOOL WINAPI physicalMode(LPCSTR device, DWORD i, DEVMODEA* out) { return EnumDisplaySettingsA_real(device, i, out) && (out->dmPelsWidth = 1536) && (out->dmPelsHeight = 1152); }
 IMPORT_SLOT(OleLoadPicturePath, 24);  // Windows' reads no PNG (Wine's does)
 HRESULT WINAPI loaderOfWindows(LPOLESTR, LPUNKNOWN, DWORD, OLE_COLOR, REFIID, LPVOID* out) { return *out = nullptr, CTL_E_INVALIDPICTURE; }
 
@@ -95,9 +91,9 @@ TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
     wallpaperList.append(driver::longPath(folder.path() + "\\p.png").c_str());
     wallpaperList.append(driver::longPath(folder.path() + "\\q.jpg").c_str());
     CoInitialize(nullptr);
-    ImportRedirect<decltype(&OleLoadPicturePath)> ole(OleLoadPicturePath_slot, loaderOfWindows);
-    ImportRedirect<decltype(&GetDeviceCaps)> caps(GetDeviceCaps_slot, scaledCaps);
-    ImportRedirect<decltype(&EnumDisplaySettingsA)> modes(EnumDisplaySettingsA_slot, physicalMode);
+    ImportRedirect ole(OleLoadPicturePath_slot, loaderOfWindows);
+    ImportRedirect caps(GetDeviceCaps_slot, scaledCaps);
+    ImportRedirect modes(EnumDisplaySettingsA_slot, physicalMode);
     SettingsDialogState state{nullptr, {1, 0, 0, 1, 0}, 0, nullptr, 0, 0, 0, 0};  // centred, the preview on
     activeSettingsDialog = &state;
     HWND dialog = CreateDialogIndirectParamW(instance, localizedDialog(instance, IDD_SETTINGS), nullptr,
@@ -128,8 +124,8 @@ TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
     SendDlgItemMessageA(dialog, IDC_INTERVAL, CB_GETLBTEXT, 19, reinterpret_cast<LPARAM>(label));
     EXPECT_EQ(std::string("12 hours"), label);
     {
-        ImportRedirect<decltype(&GetOpenFileNameW)> open(GetOpenFileNameW_slot, longSelection);
-        ImportRedirect<decltype(&MessageBoxW)> told(MessageBoxW_slot, recordingMessageBox);
+        ImportRedirect open(GetOpenFileNameW_slot, longSelection);
+        ImportRedirect told(MessageBoxW_slot, recordingMessageBox);
         SendMessageW(dialog, WM_COMMAND, IDC_ADD, 0);
     }
     EXPECT_EQ(1, messagesShown) << "a path too long left out without a word";
@@ -154,9 +150,6 @@ IMPORT_SLOT(LoadImageW, 24);
 IMPORT_SLOT(DestroyIcon, 4);
 IMPORT_SLOT(GetProcAddress, 8);
 IMPORT_SLOT(VerifyVersionInfoW, 16);
-decltype(&Shell_NotifyIconW) realNotify = nullptr;
-decltype(&LoadImageW) realLoadImage = nullptr;
-decltype(&GetProcAddress) realGetProcAddress = nullptr;
 int addsToRefuse = 2, adds = 0, deletes = 0;
 std::vector<std::string> iconLoads;
 HICON iconLoaded = nullptr, iconDestroyed = nullptr;
@@ -170,13 +163,13 @@ BOOL WINAPI busyTaskbar(DWORD action, PNOTIFYICONDATAW data)
     tipSent = data->szTip;
     if (action == NIM_ADD && (++adds, addsToRefuse > 0))
         return --addsToRefuse, FALSE;
-    return realNotify(action, data);
+    return Shell_NotifyIconW_real(action, data);
 }
 
 // Each icon loaded: its size and whether it is shared.
 HANDLE WINAPI recordingLoadImageW(HINSTANCE instance, LPCWSTR name, UINT type, int cx, int cy, UINT flags)
 {
-    HANDLE image = realLoadImage(instance, name, type, cx, cy, flags);
+    HANDLE image = LoadImageW_real(instance, name, type, cx, cy, flags);
     if (type == IMAGE_ICON) {
         iconLoads.push_back(std::to_string(cx) + "x" + std::to_string(cy) + (flags & LR_SHARED ? " shared" : ""));
         iconLoaded = static_cast<HICON>(image);
@@ -192,40 +185,42 @@ BOOL WINAPI windowsOfBuild(LPOSVERSIONINFOEXW wanted, DWORD type, DWORDLONG)
 
 BOOL WINAPI recordingDestroyIcon(HICON icon) { return iconDestroyed = icon, TRUE; }
 
-// Windows 7's message filter, as the program finds it at run time.
 BOOL WINAPI recordingMessageFilter(HWND window, UINT message, DWORD action, void*)
 {
     return letThrough = {window, message, action}, TRUE;
 }
+bool windows8 = true;
+std::string started;  // the calls the start made, in order
+BOOL WINAPI recordSetDefault(DWORD flags) { return started += "SetDefaultDllDirectories " + std::to_string(flags), TRUE; }
 
+// What the program finds at run time: Windows 7's message filter, Windows 8's DLL search (or none).
 FARPROC WINAPI lookingUp(HMODULE module, LPCSTR name)
 {
-    if (HIWORD(reinterpret_cast<ULONG_PTR>(name)) && std::strcmp(name, "ChangeWindowMessageFilterEx") == 0)
+    const std::string wanted = HIWORD(reinterpret_cast<ULONG_PTR>(name)) ? name : "";
+    if (wanted == "ChangeWindowMessageFilterEx")
         return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(recordingMessageFilter));
-    return realGetProcAddress(module, name);
+    if (wanted == "SetDefaultDllDirectories")
+        return windows8 ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(recordSetDefault)) : nullptr;
+    return GetProcAddress_real(module, name);
 }
 
-// Also: at 150 % the tray's image is loaded at 24 x 24, the size it is shown
-// (not the 16 the metrics tell, nor shared, which would answer with the 32 x 32
-// one), and destroyed after the icon went; an elevated program lets
-// the restarted shell's broadcast through; the tooltip's '&' is doubled for
-// Windows 10's notification area and left alone for Windows 11's.
+// Also: at 150 % the icon is loaded at 24 x 24, as shown (not the metrics' 16,
+// nor shared, which answers with the 32 x 32 one), and destroyed after it went;
+// an elevated program lets the restarted shell's broadcast through; '&' is
+// doubled for Windows 10's notification area, not for Windows 11's.
 TEST(TrayIcon, RefusedAddsAreOfferedAgainAndTheCloseTakesTheIconAway)
 {
     appInstance = GetModuleHandleA(nullptr);
-    ImportRedirect<decltype(&Shell_NotifyIconW)> notify(Shell_NotifyIconW_slot, busyTaskbar);
-    realNotify = notify.original();
-    ImportRedirect<decltype(&LoadImageW)> images(LoadImageW_slot, recordingLoadImageW);
-    realLoadImage = images.original();
-    ImportRedirect<decltype(&DestroyIcon)> destroy(DestroyIcon_slot, recordingDestroyIcon);
-    ImportRedirect<decltype(&VerifyVersionInfoW)> version(VerifyVersionInfoW_slot, windowsOfBuild);
-    ImportRedirect<decltype(&GetDeviceCaps)> caps(GetDeviceCaps_slot, scaledCaps);
-    ImportRedirect<decltype(&EnumDisplaySettingsA)> modes(EnumDisplaySettingsA_slot, physicalMode);
+    ImportRedirect notify(Shell_NotifyIconW_slot, busyTaskbar);
+    ImportRedirect images(LoadImageW_slot, recordingLoadImageW);
+    ImportRedirect destroy(DestroyIcon_slot, recordingDestroyIcon);
+    ImportRedirect version(VerifyVersionInfoW_slot, windowsOfBuild);
+    ImportRedirect caps(GetDeviceCaps_slot, scaledCaps);
+    ImportRedirect modes(EnumDisplaySettingsA_slot, physicalMode);
     std::wcscpy(shownWallpaper, L"C:\\Tom & Jerry.bmp");
     HWND window = nullptr;
     {
-        ImportRedirect<decltype(&GetProcAddress)> lookup(GetProcAddress_slot, lookingUp);
-        realGetProcAddress = lookup.original();
+        ImportRedirect lookup(GetProcAddress_slot, lookingUp);
         ASSERT_TRUE(registerMainWindowClass(appInstance) && createMainWindow(appInstance));
         ASSERT_NE(nullptr, window = FindWindowA("TavrelClass", "Tavrel"));
         EXPECT_EQ(1, adds);
@@ -263,27 +258,17 @@ TEST(Applier, EverySuccessTheShellAnswersCountsAsDone)
 
 IMPORT_SLOT(SetDllDirectoryW, 4);
 IMPORT_SLOT(FindWindowW, 8);
-bool windows8 = true;
-std::string started;  // the calls the start made, in order
-BOOL WINAPI recordSetDefault(DWORD flags) { return started += "SetDefaultDllDirectories " + std::to_string(flags), TRUE; }
 BOOL WINAPI recordSetDirectory(LPCWSTR path) { return started += path && !*path ? "SetDllDirectoryW \"\"" : "?", TRUE; }
 HWND WINAPI anotherInstance(LPCWSTR, LPCWSTR) { return started += ", FindWindowW", GetDesktopWindow(); }
-FARPROC WINAPI lookingUpOnWindows(HMODULE module, LPCSTR name)
-{
-    if (HIWORD(reinterpret_cast<ULONG_PTR>(name)) && std::strcmp(name, "SetDefaultDllDirectories") == 0)
-        return windows8 ? reinterpret_cast<FARPROC>(reinterpret_cast<void*>(recordSetDefault)) : nullptr;
-    return realGetProcAddress(module, name);
-}
 
-// The DLL search narrowed to System32 (2048) before any window or COM call
-// (another instance runs here: the start ends at the first); where Windows
-// lacks that (before 8, without its update), the current directory left out.
+// The DLL search narrowed to System32 (2048) before the first window call
+// (another instance runs: the start ends there); before Windows 8 without its
+// update, the current directory left out.
 TEST(Start, NarrowsTheDllSearchBeforeAnythingElse)
 {
-    ImportRedirect<decltype(&GetProcAddress)> lookup(GetProcAddress_slot, lookingUpOnWindows);
-    realGetProcAddress = lookup.original();
-    ImportRedirect<decltype(&SetDllDirectoryW)> directory(SetDllDirectoryW_slot, recordSetDirectory);
-    ImportRedirect<decltype(&FindWindowW)> find(FindWindowW_slot, anotherInstance);
+    ImportRedirect lookup(GetProcAddress_slot, lookingUp);
+    ImportRedirect directory(SetDllDirectoryW_slot, recordSetDirectory);
+    ImportRedirect find(FindWindowW_slot, anotherInstance);
     for (const char* expected : {"SetDefaultDllDirectories 2048, FindWindowW", "SetDllDirectoryW \"\", FindWindowW"}) {
         started.clear();
         EXPECT_EQ(0, WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWNORMAL));

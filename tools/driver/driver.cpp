@@ -171,16 +171,6 @@ bool AppFolder::waitWallpapers(size_t count, DWORD timeoutMs) const
     return waitUntil([&] { return wallpapersSet().size() >= count; }, timeoutMs);
 }
 
-Strings AppFolder::savedList() const
-{
-    Strings paths;
-    char value[MAX_PATH];
-    while (GetPrivateProfileStringA("FILELIST", std::to_string(paths.size()).c_str(), "", value, sizeof value,
-                                    ini().c_str()) > 0)
-        paths.push_back(value);
-    return paths;
-}
-
 Tavrel::Tavrel(const AppFolder& folder)
 {
     SetEnvironmentVariableA("TAVREL_STANDIN_LOG", (folder.path() + "\\standin.log").c_str());

@@ -15,21 +15,17 @@ constexpr WORD kSettings = 32771, kAbout = 32772, kExit = 32773, kNext = 32774, 
 constexpr const char *kDialogClass = "#32770", *kMenuClass = "#32768";
 constexpr const char* kSettingsTitle = "\xC9\xE8\xD6\xC3";  // 设置
 
-// UTF-8 and the wide form Windows' Unicode functions take.
 std::wstring wide(const std::string& utf8);
 std::string utf8(const std::wstring& text);
-// A path in the code page, in its long form (as a program started by it finds
-// itself), or widened as it is where nothing is there.
+// A path in the code page, in its long form (as a program started by it finds itself).
 std::wstring longPath(const std::string& path);
 
 std::optional<std::string> readFileBytes(const std::string& path);
 bool writeFileBytes(const std::string& path, const std::string& bytes);
 bool removeTree(const std::string& path);
-// A picture written again by ImageMagick, after its `options`, as `format`: by default a 24-bit PNG, as
-// cameras and screenshots make them.
+// A picture written again by ImageMagick, after its `options`, as `format` (by default a 24-bit PNG).
 bool convertPicture(const std::string& from, const std::string& to, const std::string& format = "PNG24",
                     const std::string& options = "");
-inline bool convertToPng(const std::string& from, const std::string& to) { return convertPicture(from, to); }
 // A command line run by /bin/sh on Linux; its exit code, or nothing on time-out.
 std::optional<DWORD> runUnix(const std::string& commandLine, DWORD timeoutMs = 10000);
 std::string unixPathOf(const std::string& windowsPath);  // through Wine's drives
@@ -58,7 +54,6 @@ public:
     Strings standinCalls() const;   // the stand-in's log lines, without the pid
     Strings wallpapersSet() const;  // the paths it was given (UTF-8)
     bool waitWallpapers(size_t count, DWORD timeoutMs = 10000) const;
-    Strings savedList() const;  // FILELIST from key 0 to the first gap
 
 private:
     std::string path_;
@@ -94,8 +89,8 @@ std::string fileListSection(const Strings& files);
 // 24 bits, two halves; the top quarter one colour across, when one is given (real pictures differ top to bottom).
 std::string bmpBytes(int width, int height, COLORREF left, COLORREF right, COLORREF topBand = CLR_INVALID);
 
-// Top-level windows of a process (0: any) whose title and class match ("": any); the
-// first visible one of that class and (unless null) exact title, or null on time-out.
+// Top-level windows of a process (0: any) whose title and class match ("": any);
+// the first visible one of that class and (unless null) exact title.
 std::vector<HWND> windowsOf(DWORD pid, const std::string& title = "", const std::string& className = "");
 HWND waitShown(DWORD pid, const std::string& className, const char* title = nullptr, DWORD timeoutMs = 10000);
 bool waitGone(HWND window, DWORD timeoutMs = 10000);
@@ -105,12 +100,10 @@ HWND openTrayMenu(const Tavrel& app);
 // The pointer rested on the icon until Wine's taskbar shows this tooltip (UTF-8).
 bool waitTooltip(const std::string& text, DWORD timeoutMs = 3000);
 
-// The rows of a dialog's list or combo box in UTF-8 (Wine hands them across
-// processes as UTF-16 only).
+// The rows of a dialog's list or combo box (Wine hands them across processes as UTF-16 only).
 Strings rowsOf(HWND dialog, int id, UINT getCount = LB_GETCOUNT, UINT getText = LB_GETTEXT);
-// The settings dialog's Add button, then each text typed into the file-open
-// dialog's name box and Enter; the file types that dialog offered, and the
-// files it listed when the last text was typed.
+// Add, then each text typed into the file-open dialog's name box and Enter; the
+// file types it offered, and the files it listed when the last text was typed.
 Strings addThroughFileDialog(const Tavrel& app, HWND dialog, const Strings& typed, LRESULT* listed = nullptr);
 
 // Real input through the X server, at desktop coordinates or a window's middle.
