@@ -98,7 +98,7 @@ TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
     ImportRedirect<decltype(&OleLoadPicturePath)> ole(OleLoadPicturePath_slot, loaderOfWindows);
     ImportRedirect<decltype(&GetDeviceCaps)> caps(GetDeviceCaps_slot, scaledCaps);
     ImportRedirect<decltype(&EnumDisplaySettingsA)> modes(EnumDisplaySettingsA_slot, physicalMode);
-    SettingsDialogState state{nullptr, {1, 0, 0, 1, 0}, 0, nullptr, 0, 0, 0, 0};  // centred, the preview on
+    SettingsDialogState state{nullptr, {1, 0, 0, 1, 0, 1}, 0, nullptr, 0, 0, 0, 0};  // centred, the preview on
     activeSettingsDialog = &state;
     HWND dialog = CreateDialogIndirectParamW(instance, localizedDialog(instance, IDD_SETTINGS), nullptr,
                                              settingsDialogProc, 0);
