@@ -17,6 +17,7 @@
 #include "base/globals.h"
 #include "base/ui_language.h"
 #include "res/resource.h"
+#include "rotation/rotation_timer.h"
 #include "rotation/wallpaper_applier.h"
 #include "rotation/wallpaper_list.h"
 #include "settings/profile_file.h"
@@ -250,6 +251,58 @@ TEST(TrayIcon, RefusedAddsAreOfferedAgainAndTheCloseTakesTheIconAway)
     EXPECT_EQ(1, deletes);
     EXPECT_EQ(std::vector<std::string>{"24x24"}, iconLoads);
     EXPECT_EQ(iconLoaded, iconDestroyed);
+}
+
+IMPORT_SLOT(SHQueryUserNotificationState, 4);
+IMPORT_SLOT(SetTimer, 16);
+decltype(&SetTimer) realSetTimer = nullptr;
+QUERY_USER_NOTIFICATION_STATE shellState;
+HRESULT shellAnswer;
+std::vector<UINT> rotationPeriods;  // set since the last step, in order
+HRESULT WINAPI stateOfWindows(QUERY_USER_NOTIFICATION_STATE* out) { return *out = shellState, shellAnswer; }
+UINT_PTR WINAPI recordingSetTimer(HWND window, UINT_PTR id, UINT ms, TIMERPROC call)
+{
+    return id == IDT_ROTATION ? (rotationPeriods.push_back(ms), id) : realSetTimer(window, id, ms, call);
+}
+
+// While the shell reports a full-screen program, a Direct3D game or presentation mode (Wine never does), the
+// timer's change waits, looking again every 2 s; the first look after it ended changes, and a full period
+// (30 minutes) follows. Next, the box unticked, or a failed call (its answer undefined) hold nothing.
+TEST(Rotation, ADueChangeWaitsWhileAFullScreenProgramRuns)
+{
+    appInstance = GetModuleHandleA(nullptr);
+    ImportRedirect<decltype(&SHQueryUserNotificationState)> query(SHQueryUserNotificationState_slot, stateOfWindows);
+    ImportRedirect<decltype(&SetTimer)> timers(SetTimer_slot, recordingSetTimer);
+    realSetTimer = timers.original();
+    CoInitialize(nullptr);
+    registerMainWindowClass(appInstance);  // or registered by an earlier test
+    ASSERT_TRUE(createMainWindow(appInstance));
+    const HWND window = FindWindowA("TavrelClass", "Tavrel");
+    wallpaperList.clear();
+    for (const wchar_t* path : {L"C:\\q\\1.bmp", L"C:\\q\\2.bmp", L"C:\\q\\3.bmp"})
+        wallpaperList.append(path);
+    showSettings = {2, 0, 12, 0, 0, 1};  // stretched, in order, 30 minutes
+    constexpr UINT kLookAgain = 2000, kFull = 1800000;
+    const struct { const char* name; int wait; QUERY_USER_NOTIFICATION_STATE state; HRESULT answer; UINT message;
+                   UINT period; } rows[] = {
+        {"full screen", 1, QUNS_BUSY, S_OK, WM_TIMER, kLookAgain},
+        {"Direct3D", 1, QUNS_RUNNING_D3D_FULL_SCREEN, S_OK, WM_TIMER, kLookAgain},
+        {"presentation", 1, QUNS_PRESENTATION_MODE, S_OK, WM_TIMER, kLookAgain},
+        {"ended", 1, QUNS_ACCEPTS_NOTIFICATIONS, S_OK, WM_TIMER, kFull},
+        {"Next", 1, QUNS_BUSY, S_OK, WM_COMMAND, kFull},
+        {"box unticked", 0, QUNS_BUSY, S_OK, WM_TIMER, kFull},
+        {"call failed", 1, QUNS_BUSY, E_FAIL, WM_TIMER, kFull},
+    };
+    for (const auto& row : rows) {
+        showSettings.fullScreenWait = row.wait, shellState = row.state, shellAnswer = row.answer;
+        const std::wstring before = shownWallpaper;
+        rotationPeriods.clear();
+        SendMessageA(window, row.message, row.message == WM_TIMER ? IDT_ROTATION : IDM_NEXT, 0);
+        EXPECT_EQ(row.period == kFull, before != shownWallpaper) << row.name << ": changed";
+        EXPECT_EQ(std::vector<UINT>{row.period}, rotationPeriods) << row.name;
+    }
+    profileFile.setPath(L"");  // nothing saved beside this test
+    SendMessageA(window, WM_CLOSE, 0, 0);
 }
 
 // The shell may answer S_FALSE to a change it made (the stand-in, told to, does).
