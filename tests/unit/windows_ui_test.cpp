@@ -270,17 +270,14 @@ UINT_PTR WINAPI recordingSetTimer(HWND window, UINT_PTR id, UINT ms, TIMERPROC c
 // (30 minutes) follows. Next, the box unticked, or a failed call (its answer undefined) hold nothing.
 TEST(Rotation, ADueChangeWaitsWhileAFullScreenProgramRuns)
 {
-    appInstance = GetModuleHandleA(nullptr);
     ImportRedirect<decltype(&SHQueryUserNotificationState)> query(SHQueryUserNotificationState_slot, stateOfWindows);
     ImportRedirect<decltype(&SetTimer)> timers(SetTimer_slot, recordingSetTimer);
     realSetTimer = timers.original();
     CoInitialize(nullptr);
-    registerMainWindowClass(appInstance);  // or registered by an earlier test
+    registerMainWindowClass(appInstance = GetModuleHandleA(nullptr));  // or registered by an earlier test
     ASSERT_TRUE(createMainWindow(appInstance));
     const HWND window = FindWindowA("TavrelClass", "Tavrel");
-    wallpaperList.clear();
-    for (const wchar_t* path : {L"C:\\q\\1.bmp", L"C:\\q\\2.bmp", L"C:\\q\\3.bmp"})
-        wallpaperList.append(path);
+    wallpaperList.clear(), wallpaperList.append(L"C:\\q\\1.bmp"), wallpaperList.append(L"C:\\q\\2.bmp");
     showSettings = {2, 0, 12, 0, 0, 1};  // stretched, in order, 30 minutes
     constexpr UINT kLookAgain = 2000, kFull = 1800000;
     const struct { const char* name; int wait; QUERY_USER_NOTIFICATION_STATE state; HRESULT answer; UINT message;
