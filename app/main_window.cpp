@@ -51,6 +51,16 @@ void onEndSession(WPARAM sessionEnds)
         saveSettings();
 }
 
+// A due change waits while a full-screen program runs; a full period
+// starts from the change, also when it comes after a wait.
+void onRotationTimer(HWND window)
+{
+    if (rotationWaitsForFullScreen(window))
+        return;
+    rotateWallpaper(window, IDT_ROTATION);
+    startRotationTimer(window);
+}
+
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -71,8 +81,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_TIMER:
         if (wParam == IDT_TRAY_RETRY)
             onTrayRetry(window);
-        else
-            rotateWallpaper(window, wParam);
+        else if (wParam == IDT_ROTATION)
+            onRotationTimer(window);
         return 0;
     case WM_TRAYNOTIFY:
         return onTrayNotify(window, wParam, lParam);

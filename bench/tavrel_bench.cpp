@@ -102,7 +102,7 @@ void benchOneRead(const std::string& ini, int n)
 {
     profileFile.setPath(std::wstring(ini.begin(), ini.end()).c_str());
     DeleteFileA(ini.c_str());
-    showSettings = ShowSettings{1, 0, 12, 1, 1};
+    showSettings = ShowSettings{1, 0, 12, 1, 1, 1};
 
     wallpaperList.clear();
     const SIZE_T before = memory().PagefileUsage;
@@ -133,7 +133,7 @@ void benchPerKey(const std::string& ini, int n)
     DeleteFileA(ini.c_str());
     fillList(n);
     double start = nowSeconds();
-    per_key::save(std::wstring(ini.begin(), ini.end()).c_str(), ShowSettings{1, 0, 12, 1, 1}, wallpaperList);
+    per_key::save(std::wstring(ini.begin(), ini.end()).c_str(), ShowSettings{1, 0, 12, 1, 1, 1}, wallpaperList);
     const double save = nowSeconds() - start;
     ageFile(ini.c_str());
     start = nowSeconds();
@@ -312,7 +312,7 @@ void benchPreview(const std::string& folder)
     for (int i = 0; i < 21; ++i)
         wallpaperList.append((wideFolder + L"\\photo.jpg").c_str());
     SettingsDialogState state;
-    state.settings = ShowSettings{2, 0, 12, 1, 0};  // stretched: every pixel of the photo is drawn
+    state.settings = ShowSettings{2, 0, 12, 1, 0, 1};  // stretched: every pixel of the photo is drawn
     activeSettingsDialog = &state;
     HWND dialog = CreateDialogParamW(appInstance, MAKEINTRESOURCEW(IDD_SETTINGS), nullptr, settingsDialogProc, 0);
     if (dialog) {

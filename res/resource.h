@@ -31,6 +31,7 @@
 #define IDC_MONITOR 1019
 #define IDC_FILL 1020
 #define IDC_FIT 1021
+#define IDC_FULLSCREEN_WAIT 1024
 
 // Tray menu commands
 #define IDM_SETTINGS 32771

@@ -1,5 +1,7 @@
 #include "rotation/rotation_timer.h"
 
+#include <shellapi.h>
+
 #include "base/globals.h"
 #include "base/path_text.h"
 #include "rotation/interval_table.h"
@@ -7,6 +9,25 @@
 #include "rotation/wallpaper_list.h"
 
 namespace {
+
+// Short enough that a change held back comes soon after a game ends.
+constexpr UINT kFullScreenRecheckMs = 2000;
+
+bool fullScreenProgramRuns()
+{
+    QUERY_USER_NOTIFICATION_STATE state = QUNS_ACCEPTS_NOTIFICATIONS;
+    // A failed call leaves the state undefined: nothing is known to be running.
+    if (FAILED(SHQueryUserNotificationState(&state)))
+        return false;
+    switch (state) {
+    case QUNS_BUSY:
+    case QUNS_RUNNING_D3D_FULL_SCREEN:
+    case QUNS_PRESENTATION_MODE:
+        return true;
+    default:
+        return false;
+    }
+}
 
 UINT rotationPeriodMs()
 {
@@ -52,4 +73,13 @@ bool onRotationTick(UINT_PTR timerId)
     if (!path || !applyWallpaper(path, showSettings.showMode))
         return false;
     return copyText(shownWallpaper, kPathSize, path);
+}
+
+bool rotationWaitsForFullScreen(HWND window)
+{
+    if (!showSettings.fullScreenWait || !fullScreenProgramRuns())
+        return false;
+    // Nothing tells when a full-screen program ends: the state is asked again.
+    SetTimer(window, IDT_ROTATION, kFullScreenRecheckMs, nullptr);
+    return true;
 }

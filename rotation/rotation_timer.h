@@ -17,3 +17,9 @@ void toggleRotationPause(HWND window);
 // One rotation step: the next or a random picture becomes the wallpaper.
 // Ticks of other timers are ignored. True when the shell took a picture.
 bool onRotationTick(UINT_PTR timerId);
+
+// For the rotation timer's tick: true while its change must wait, the
+// option being on and the shell reporting a full-screen program, a
+// full-screen Direct3D program or presentation mode; the timer then looks
+// again every two seconds. False when the change is due.
+bool rotationWaitsForFullScreen(HWND window);

@@ -28,8 +28,10 @@ class WallpaperList;
 struct ProfileSetting {
     const wchar_t* key;
     int32_t value;
-    bool zeroRemovesKey = false;  // a key files had not always: absent means 0
-    bool removed() const { return zeroRemovesKey && value == 0; }
+    // A key files had not always: written only while it differs from what its absence means.
+    bool optional = false;
+    int32_t absentMeans = 0;
+    bool removed() const { return optional && value == absentMeans; }
 };
 
 // Writes `settings` into `section` ("%u"), then the list as `listSection`

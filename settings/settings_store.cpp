@@ -39,6 +39,7 @@ void loadSettings()
     showSettings.alteTime = oneOf(readSetting(L"ALTETIME"), 0, 19, 12);
     showSettings.preview = readSetting(L"PREVIEW") != 0 ? 1 : 0;
     showSettings.autoRun = readSetting(L"AUTORUN") != 0 ? 1 : 0;
+    showSettings.fullScreenWait = readSetting(L"FULLSCREENWAIT") != 0 ? 1 : 0;  // missing: on
     rotationPaused = readSetting(L"PAUSED") == 1 ? 1 : 0;  // missing: an earlier version, never paused
 
     loadFileList();
@@ -54,6 +55,8 @@ void saveSettings()
         {L"AUTORUN", showSettings.autoRun},
         // Only while paused, so that other files stay as earlier versions wrote them.
         {L"PAUSED", rotationPaused, true},
+        // Only while off: on is what a file without it means.
+        {L"FULLSCREENWAIT", showSettings.fullScreenWait, true, 1},
     };
     // A failed write leaves the old file whole; nothing is reported.
     writeProfileAtOnce(profileFile, kSettingsSection, settings, sizeof settings / sizeof settings[0],

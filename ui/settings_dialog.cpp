@@ -154,6 +154,10 @@ INT_PTR SettingsDialogState::onCommand(WORD id, WORD code)
         if (code == BN_CLICKED)
             settings.autoRun = isChecked(dialogWindow, IDC_AUTORUN) ? 1 : 0;
         return TRUE;
+    case IDC_FULLSCREEN_WAIT:
+        if (code == BN_CLICKED)
+            settings.fullScreenWait = isChecked(dialogWindow, IDC_FULLSCREEN_WAIT) ? 1 : 0;
+        return TRUE;
     default:
         return FALSE;
     }
@@ -174,6 +178,7 @@ BOOL SettingsDialogState::initSettingsDialog()
 
     checkButton(dialogWindow, IDC_PREVIEW, settings.preview != 0);
     checkButton(dialogWindow, IDC_AUTORUN, settings.autoRun != 0);
+    checkButton(dialogWindow, IDC_FULLSCREEN_WAIT, settings.fullScreenWait != 0);
 
     // From the cursor round to the entry before it; the cursor ends where it began.
     // Room reserved and drawing held back: long lists fill in linear time.

@@ -1,6 +1,6 @@
 #pragma once
-// The settings dialog: the list of pictures, style, order, interval, preview
-// and logon start, edited on a working copy.
+// The settings dialog: the list of pictures, style, order, interval, preview,
+// logon start and the wait for full-screen programs, edited on a working copy.
 
 #include <windows.h>
 #include <ole2.h>
@@ -41,7 +41,7 @@ private:
 };
 
 #if defined(__i386__)
-static_assert(sizeof(SettingsDialogState) == 13 * 4, "thirteen 32-bit fields");
+static_assert(sizeof(SettingsDialogState) == 14 * 4, "fourteen 32-bit fields");
 #endif
 
 // Answers nothing while no settings dialog is active; otherwise hands every

@@ -20,7 +20,7 @@ const char kApproved[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer
 // Control ids of the dialog.
 constexpr int kFileList = 1000, kPreview = 1004, kAdd = 1007, kRemove = 1008, kInterval = 1010, kTile = 1011,
               kCentre = 1012, kStretch = 1013, kSequential = 1014, kRandom = 1015, kAutoRun = 1016, kArea = 1018,
-              kFill = 1020, kFit = 1021;
+              kFill = 1020, kFit = 1021, kFullScreenWait = 1024;
 const char kVista[] = "Software\\Wine\\AppDefaults\\Tavrel.exe";  // Wine answers as that Windows there
 
 std::string runValue()
@@ -49,11 +49,12 @@ void removeRow(HWND dialog, int row)  // selected, then Remove clicked
     ASSERT_TRUE(driver::waitUntil([&] { return rowsOf(dialog, kFileList).size() == count - 1; }));
 }
 
-void expectControlsReflect(HWND dialog, int showMode, int showOrder, int alteTime, int preview, int autoRun)
+void expectControlsReflect(HWND dialog, int showMode, int showOrder, int alteTime, int preview, int autoRun,
+                           int fullScreenWait)
 {
     const int expected[][2] = {{kTile, showMode == 0}, {kCentre, showMode == 1}, {kStretch, showMode == 2},
                                {kSequential, showOrder == 0}, {kRandom, showOrder == 1}, {kPreview, preview},
-                               {kAutoRun, autoRun}};
+                               {kAutoRun, autoRun}, {kFullScreenWait, fullScreenWait}};
     for (const auto& [id, on] : expected)
         EXPECT_EQ(on != 0, checked(dialog, id)) << "control " << id;
     EXPECT_EQ(alteTime, SendDlgItemMessageA(dialog, kInterval, CB_GETCURSEL, 0, 0));
@@ -122,8 +123,8 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     ASSERT_TRUE(dialog = openSettings());
     EXPECT_EQ(pick({1, 2, 3, 4, 0}), rowsOf(dialog, kFileList));
     EXPECT_EQ(0, selectedRow(dialog));
-    expectControlsReflect(dialog, 2, 0, 7, 0, 1);
-    for (int id : {kRemove, kTile, kRandom, kAutoRun, kPreview})
+    expectControlsReflect(dialog, 2, 0, 7, 0, 1, 1);  // a file without FULLSCREENWAIT: ticked
+    for (int id : {kRemove, kTile, kRandom, kAutoRun, kFullScreenWait, kPreview})
         driver::clickMiddle(GetDlgItem(dialog, id));
     ASSERT_TRUE(driver::waitUntil([&] { return checked(dialog, kPreview); }));
     ASSERT_TRUE(closeWith(dialog, IDCANCEL));
@@ -134,7 +135,7 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     RegSetKeyValueA(HKEY_CURRENT_USER, kApproved, "Tavrel", REG_BINARY, &turnedOff, sizeof turnedOff);
     ASSERT_TRUE(dialog = openSettings());
     EXPECT_EQ(pick({1, 2, 3, 4, 0}), rowsOf(dialog, kFileList)) << "Cancel kept a removal";
-    expectControlsReflect(dialog, 2, 0, 7, 0, 0);
+    expectControlsReflect(dialog, 2, 0, 7, 0, 0, 1);
     driver::clickMiddle(GetDlgItem(dialog, kAutoRun));
     ASSERT_TRUE(driver::waitUntil([&] { return checked(dialog, kAutoRun); }));
     ASSERT_TRUE(closeWith(dialog, IDOK));
@@ -183,10 +184,12 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     EXPECT_EQ(pics[2], folder.wallpapersSet().back());
     EXPECT_TRUE(styleSent(logged, 3)) << "fit";
 
-    // Every row removed: the preview black at once; OK sets nothing, no list is
-    // saved, and the next start takes the default folder's pictures.
+    // Every row removed, the full-screen wait off: the preview black at once; OK
+    // sets nothing, no list is saved, the next start takes the default folder's
+    // pictures (the wait still off).
     ASSERT_TRUE(dialog = openSettings());
-    driver::clickMiddle(GetDlgItem(dialog, kPreview));
+    for (int id : {kPreview, kFullScreenWait})
+        driver::clickMiddle(GetDlgItem(dialog, id));
     for (int rows = 7; rows > 0; --rows)
         removeRow(dialog, 0);
     RECT area = {};
@@ -197,7 +200,7 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     Sleep(500);
     EXPECT_EQ(3u, folder.wallpapersSet().size()) << "set a picture at OK with no list";
     ASSERT_TRUE(app->exit().has_value());
-    EXPECT_EQ(driver::iniText(4, 1, 8, 1, 0), folder.readIni());
+    EXPECT_EQ(driver::iniText(4, 1, 8, 1, 0) + "FULLSCREENWAIT=0\r\n", folder.readIni());
     for (const char* version : {"", "vista"}) {  // "": as the prefix is set
         if (*version)
             RegSetKeyValueA(HKEY_CURRENT_USER, kVista, "Version", REG_SZ, version, lstrlenA(version) + 1);
@@ -208,6 +211,7 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
         EXPECT_TRUE(styleSent(before, *version ? 2 : 4)) << "fill, Windows " << version;
         ASSERT_TRUE(app->exit().has_value());
     }
+    EXPECT_EQ(0u, GetPrivateProfileIntA("SETTINGS", "FULLSCREENWAIT", 1, folder.ini().c_str())) << "read as on";
 }
 
 // A 640 x 480 picture (Chinese name), pink left, green right, an amber top

@@ -72,7 +72,7 @@ std::string utf16File(const std::wstring& text)  // with its byte-order mark
     return "\xFF\xFE"s + std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
 }
 
-const ShowSettings kDefaults{1, 0, 12, 1, 1}, kChanged{2, 1, 19, 0, 0};
+const ShowSettings kDefaults{1, 0, 12, 1, 1, 1}, kChanged{2, 1, 19, 0, 0, 1};
 const std::string kDefaultsFile = "[SETTINGS]\r\nSHOWMODE=1\r\nSHOWORDER=0\r\nALTETIME=12\r\nPREVIEW=1\r\nAUTORUN=1\r\n";
 const std::string kGbk = "D:\\\xCD\xBC\xC6\xAC\\\xC9\xBD\xCB\xAE\xD5\x5C.jpg";  // a second byte 0x5C
 const std::wstring kGbkWide = L"D:\\\u56FE\u7247\\\u5C71\u6C34\u8AA0.jpg", kHangul = L"D:\\\uC0AC\uC9C4 \U0001F600.jpg";
@@ -405,7 +405,7 @@ TEST(AutoRun, TheValueIsWrittenOrTheBoxShowsItIsNot)
         SCOPED_TRACE(refused ? "refused" : "written");
         RegDeleteKeyValueA(HKEY_CURRENT_USER, runKey, "Tavrel");
         refuseRegistryWrites = refused;
-        showSettings = {1, 0, 12, 1, 1};
+        showSettings = {1, 0, 12, 1, 1, 1};
         SetTimer(nullptr, 0, 100, pressOk);  // the settings dialog from the tray, closed with OK untouched
         onCommand(owner, WM_COMMAND, IDM_SETTINGS, 0);
         char value[MAX_PATH] = {};

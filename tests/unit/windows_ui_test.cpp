@@ -17,6 +17,7 @@
 #include "base/globals.h"
 #include "base/ui_language.h"
 #include "res/resource.h"
+#include "rotation/rotation_timer.h"
 #include "rotation/wallpaper_applier.h"
 #include "rotation/wallpaper_list.h"
 #include "settings/profile_file.h"
@@ -94,7 +95,7 @@ TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
     ImportRedirect ole(OleLoadPicturePath_slot, loaderOfWindows);
     ImportRedirect caps(GetDeviceCaps_slot, scaledCaps);
     ImportRedirect modes(EnumDisplaySettingsA_slot, physicalMode);
-    SettingsDialogState state{nullptr, {1, 0, 0, 1, 0}, 0, nullptr, 0, 0, 0, 0};  // centred, the preview on
+    SettingsDialogState state{nullptr, {1, 0, 0, 1, 0, 1}, 0, nullptr, 0, 0, 0, 0};  // centred, the preview on
     activeSettingsDialog = &state;
     HWND dialog = CreateDialogIndirectParamW(instance, localizedDialog(instance, IDD_SETTINGS), nullptr,
                                              settingsDialogProc, 0);
@@ -245,6 +246,53 @@ TEST(TrayIcon, RefusedAddsAreOfferedAgainAndTheCloseTakesTheIconAway)
     EXPECT_EQ(1, deletes);
     EXPECT_EQ(std::vector<std::string>{"24x24"}, iconLoads);
     EXPECT_EQ(iconLoaded, iconDestroyed);
+}
+
+IMPORT_SLOT(SHQueryUserNotificationState, 4);
+IMPORT_SLOT(SetTimer, 16);
+QUERY_USER_NOTIFICATION_STATE shellState;
+HRESULT shellAnswer;
+std::vector<UINT> rotationPeriods;  // set since the last step, in order
+HRESULT WINAPI stateOfWindows(QUERY_USER_NOTIFICATION_STATE* out) { return *out = shellState, shellAnswer; }
+UINT_PTR WINAPI recordingSetTimer(HWND window, UINT_PTR id, UINT ms, TIMERPROC call)
+{
+    return id == IDT_ROTATION ? (rotationPeriods.push_back(ms), id) : SetTimer_real(window, id, ms, call);
+}
+
+// While the shell reports a full-screen program, a Direct3D game or presentation mode (Wine never does), the
+// timer's change waits, looking again every 2 s; the first look after it ended changes, and a full period
+// (30 minutes) follows. Next, the box unticked, or a failed call (its answer undefined) hold nothing.
+TEST(Rotation, ADueChangeWaitsWhileAFullScreenProgramRuns)
+{
+    ImportRedirect query(SHQueryUserNotificationState_slot, stateOfWindows);
+    ImportRedirect timers(SetTimer_slot, recordingSetTimer);
+    CoInitialize(nullptr);
+    registerMainWindowClass(appInstance = GetModuleHandleA(nullptr));  // or registered by an earlier test
+    ASSERT_TRUE(createMainWindow(appInstance));
+    const HWND window = FindWindowA("TavrelClass", "Tavrel");
+    wallpaperList.clear(), wallpaperList.append(L"C:\\q\\1.bmp"), wallpaperList.append(L"C:\\q\\2.bmp");
+    showSettings = {2, 0, 12, 0, 0, 1};  // stretched, in order, 30 minutes
+    constexpr UINT kLookAgain = 2000, kFull = 1800000;
+    const struct { const char* name; int wait; QUERY_USER_NOTIFICATION_STATE state; HRESULT answer; UINT message;
+                   UINT period; } rows[] = {
+        {"full screen", 1, QUNS_BUSY, S_OK, WM_TIMER, kLookAgain},
+        {"Direct3D", 1, QUNS_RUNNING_D3D_FULL_SCREEN, S_OK, WM_TIMER, kLookAgain},
+        {"presentation", 1, QUNS_PRESENTATION_MODE, S_OK, WM_TIMER, kLookAgain},
+        {"ended", 1, QUNS_ACCEPTS_NOTIFICATIONS, S_OK, WM_TIMER, kFull},
+        {"Next", 1, QUNS_BUSY, S_OK, WM_COMMAND, kFull},
+        {"box unticked", 0, QUNS_BUSY, S_OK, WM_TIMER, kFull},
+        {"call failed", 1, QUNS_BUSY, E_FAIL, WM_TIMER, kFull},
+    };
+    for (const auto& row : rows) {
+        showSettings.fullScreenWait = row.wait, shellState = row.state, shellAnswer = row.answer;
+        const std::wstring before = shownWallpaper;
+        rotationPeriods.clear();
+        SendMessageA(window, row.message, row.message == WM_TIMER ? IDT_ROTATION : IDM_NEXT, 0);
+        EXPECT_EQ(row.period == kFull, before != shownWallpaper) << row.name << ": changed";
+        EXPECT_EQ(std::vector<UINT>{row.period}, rotationPeriods) << row.name;
+    }
+    profileFile.setPath(L"");  // nothing saved beside this test
+    SendMessageA(window, WM_CLOSE, 0, 0);
 }
 
 // The shell may answer S_FALSE to a change it made (the stand-in, told to, does).
