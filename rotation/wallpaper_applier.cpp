@@ -11,21 +11,23 @@
 
 namespace {
 
-// Fit and fill came with Windows 7; an older shell knows only the first
-// three styles. GetVersionEx would report an older Windows to a program
-// without a manifest than VerifyVersionInfo does.
-bool shellFitsAndFills()
+// Fit and fill came with Windows 7, span with Windows 8; an older shell
+// knows only the first three styles. GetVersionEx would report an older
+// Windows to a program without a manifest than VerifyVersionInfo does.
+bool windowsAtLeast(DWORD major, DWORD minor)
 {
     OSVERSIONINFOEXW wanted = {};
     wanted.dwOSVersionInfoSize = sizeof wanted;
-    wanted.dwMajorVersion = 6;
-    wanted.dwMinorVersion = 1;
+    wanted.dwMajorVersion = major;
+    wanted.dwMinorVersion = minor;
     DWORDLONG conditions = 0;
     conditions = VerSetConditionMask(conditions, VER_MAJORVERSION, VER_GREATER_EQUAL);
     conditions = VerSetConditionMask(conditions, VER_MINORVERSION, VER_GREATER_EQUAL);
     conditions = VerSetConditionMask(conditions, VER_SERVICEPACKMAJOR, VER_GREATER_EQUAL);
     return VerifyVersionInfoW(&wanted, VER_MAJORVERSION | VER_MINORVERSION | VER_SERVICEPACKMAJOR, conditions) != FALSE;
 }
+
+bool shellFitsAndFills() { return windowsAtLeast(6, 1); }
 
 // The shell numbers centre 0 and tile 1, the other way round from ours; fit
 // and fill have the same numbers.
@@ -40,6 +42,8 @@ DWORD wallpaperStyle(int32_t showMode)
         return shellFitsAndFills() ? WPSTYLE_KEEPASPECT : WPSTYLE_STRETCH;
     case 4:
         return shellFitsAndFills() ? WPSTYLE_CROPTOFIT : WPSTYLE_STRETCH;
+    case 5:
+        return windowsAtLeast(6, 2) ? WPSTYLE_SPAN : WPSTYLE_STRETCH;
     default:
         return WPSTYLE_STRETCH;
     }
