@@ -82,12 +82,7 @@ const wchar_t* nextPicture(WallpaperList& list, int32_t showOrder, const std::ve
 {
     if (showOrder != kRandomOrder)
         return list.current();
-    const wchar_t* path = list.pickRandom();
-    for (int32_t left = list.count(); path && isShown(monitors, path) && left > 0; --left) {
-        list.advance();
-        path = list.current();
-    }
-    return path;
+    return list.pickRandomOtherThan([&](const wchar_t* path) { return isShown(monitors, path); });
 }
 
 // Each monitor without a picture gets the next one. A monitor gone since the
