@@ -66,6 +66,11 @@ TEST(Monitors, EachMonitorItsOwnPictureOrOneSpanningThemAll)
          "X\nC 512 0 1024 768\nB2 0 0 512 768\nA -341 0 0 768", false,
          {"pos 2 A=0 B=1 C=2", "pos 2 A=3 B=4 C=0", "pos 2 A=1 B=2 C=3", "pos 2 A=4 B2=0 C=1", "pos 2 A=2 B2=3 C=4"},
          "Tavrel - 3.bmp"},
+        // A picture a monitor refuses counts as shown; one a monitor gone meanwhile refused goes to the next.
+        {"two in order, the left one refusing", "L 0 0 512 768 refuses\nR 512 0 1024 768", 3, 0, 1, nullptr, false,
+         {"pos 3 R=1", "pos 3 R=3", "pos 3 R=0", "pos 3 R=2"}},
+        {"three in order, the middle one gone", "A 0 0 341 768\nB 341 0 682 768 gone\nC 682 0 1024 768", 3, 0, 1,
+         nullptr, false, {"pos 3 A=0 C=1", "pos 3 A=2 C=3", "pos 3 A=4 C=0", "pos 3 A=1 C=2"}},
         {"two at random, a third added", "L 0 0 512 768\nR 512 0 1024 768", 0, 1, 1,
          "L 0 0 512 768\nR 512 0 1024 768\nT 0 768 1024 1024", true,
          {"pos 1 L=? R=?", "pos 1 L=? R=?", "pos 1 L=? R=?", "T=?", "pos 1 L=? T=? R=?", "pos 1 L=? T=? R=?"}},

@@ -378,35 +378,56 @@ private:
     DWORD style_ = WPSTYLE_CENTER;
 };
 
-// A monitor a test set: its id, and where it is unless it is not attached.
+// A monitor a test set: its id, where it is unless it is not attached, and
+// how it answers a picture: "refuses" it, or is "gone" when it comes.
 struct Monitor {
     std::wstring id;
     bool attached;
     RECT area;
+    std::string answer;
 };
 
-// The file TAVREL_STANDIN_MONITORS names, one monitor a line:
-// "<id> <left> <top> <right> <bottom>", or "<id>" alone for one that is not
-// attached. Read at every call, so that a test can plug one in.
-std::vector<Monitor> test_monitors() {
-    std::vector<Monitor> monitors;
+std::string read_monitors_file() {
     const std::wstring path = env_var(L"TAVREL_STANDIN_MONITORS");
     HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return monitors;
+    if (f == INVALID_HANDLE_VALUE) return std::string();
     char text[4096];
     DWORD read = 0;
-    ReadFile(f, text, sizeof text - 1, &read, nullptr);
+    ReadFile(f, text, sizeof text, &read, nullptr);
     CloseHandle(f);
-    text[read] = '\0';
-    for (char* line = std::strtok(text, "\r\n"); line; line = std::strtok(nullptr, "\r\n")) {
-        char id[256];
+    return std::string(text, read);
+}
+
+// The file TAVREL_STANDIN_MONITORS names, one monitor a line:
+// "<id> <left> <top> <right> <bottom> [refuses|gone]", or "<id>" alone for
+// one that is not attached. Read at every call, so that a test can plug one
+// in.
+std::vector<Monitor> test_monitors() {
+    std::vector<Monitor> monitors;
+    std::string text = read_monitors_file();
+    for (char* line = std::strtok(&text[0], "\r\n"); line; line = std::strtok(nullptr, "\r\n")) {
+        char id[256], answer[16] = "";
         long left = 0, top = 0, right = 0, bottom = 0;
-        const int fields = std::sscanf(line, "%255s %ld %ld %ld %ld", id, &left, &top, &right, &bottom);
+        const int fields = std::sscanf(line, "%255s %ld %ld %ld %ld %15s", id, &left, &top, &right, &bottom, answer);
         if (fields >= 1)
-            monitors.push_back({std::wstring(id, id + std::strlen(id)), fields == 5, {left, top, right, bottom}});
+            monitors.push_back({std::wstring(id, id + std::strlen(id)), fields >= 5, {left, top, right, bottom}, answer});
     }
     return monitors;
+}
+
+// A monitor unplugged: its line leaves the file.
+void unplug(const std::wstring& id) {
+    std::string kept, text = read_monitors_file();
+    const std::string prefix = to_utf8(id.c_str()) + " ";
+    for (char* line = std::strtok(&text[0], "\r\n"); line; line = std::strtok(nullptr, "\r\n"))
+        if (std::string(line).rfind(prefix, 0) != 0) kept += std::string(line) + "\n";
+    HANDLE f = CreateFileW(env_var(L"TAVREL_STANDIN_MONITORS").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(f, kept.data(), static_cast<DWORD>(kept.size()), &written, nullptr);
+    CloseHandle(f);
 }
 
 // What the desktop shows across objects: each monitor's picture ("" for
@@ -462,10 +483,13 @@ public:
 
     STDMETHODIMP SetWallpaper(LPCWSTR monitor, LPCWSTR path) override {
         const std::wstring id = monitor ? monitor : L"";
-        const std::vector<Monitor> monitors = test_monitors();
-        bool known = !monitor;
-        for (const Monitor& m : monitors) known = known || (m.id == id && m.attached);
-        const HRESULT hr = !path ? E_INVALIDARG : known ? S_OK : E_FAIL;
+        bool taken = !monitor;
+        for (const Monitor& m : test_monitors()) {
+            if (m.id != id || !m.attached) continue;
+            taken = m.answer.empty();
+            if (m.answer == "gone") unplug(id);
+        }
+        const HRESULT hr = !path ? E_INVALIDARG : taken ? S_OK : E_FAIL;
         if (hr == S_OK) {
             if (!monitor) g_monitor_pictures.clear();
             g_monitor_pictures[id] = path;
