@@ -42,7 +42,7 @@ Strings changesOf(const driver::AppFolder& folder, const Strings& pictures, bool
     }
     for (size_t i = 0; random && i < shown.size(); ++i) {
         std::multiset<std::string> both = shown[i];
-        if (changes[i].rfind("pos", 0) != 0 && i > 0)
+        if (changes[i].find('=') < changes[i].find(' ') && i > 0)
             both.insert(shown[i - 1].begin(), shown[i - 1].end());
         EXPECT_EQ(both.size(), std::set<std::string>(both.begin(), both.end()).size()) << "the same picture twice: " << i;
     }
@@ -52,34 +52,34 @@ Strings changesOf(const driver::AppFolder& folder, const Strings& pictures, bool
 
 // Five pictures in five colours; each row: the start, a tick, Next, then the monitors changed (a change
 // announced as Windows does) and a tick; a restart from the saved list. The settings dialog's box is
-// greyed where the object is missing.
+// greyed where the object is missing; clicked with Span where it is not, and a tick.
 TEST(Monitors, EachMonitorItsOwnPictureOrOneSpanningThemAll)
 {
     const struct { const char* name; const char* monitors; int showMode, showOrder, eachMonitor;
                    const char* changed; bool announced; Strings changes; const char* tip = nullptr; } rows[] = {
         {"one monitor, as with the box off", "M 0 0 1024 768", 1, 0, 1, nullptr, false,
-         {"pos 0 M=0", "pos 0 M=1", "pos 0 M=2", "pos 0 M=3"}},
+         {"pos 0 M=0", "pos 0 M=1", "pos 0 M=2", "pos 0 M=3", "style 5 4"}},
         {"two, enumerated right first, in order", "R 512 0 1024 768\nL 0 0 512 768", 4, 0, 1, nullptr, false,
-         {"pos 4 L=0 R=1", "pos 4 L=2 R=3", "pos 4 L=4 R=0", "pos 4 L=1 R=2"}},
+         {"pos 4 L=0 R=1", "pos 4 L=2 R=3", "pos 4 L=4 R=0", "pos 4 L=1 R=2", "style 5 3"}},
         // The primary (at 0,0) is the second from the left; the middle one is plugged in again (a new id).
         {"three in order, one not attached", "X\nC 512 0 1024 768\nB 0 0 512 768\nA -341 0 0 768", 2, 0, 1,
          "X\nC 512 0 1024 768\nB2 0 0 512 768\nA -341 0 0 768", false,
-         {"pos 2 A=0 B=1 C=2", "pos 2 A=3 B=4 C=0", "pos 2 A=1 B=2 C=3", "pos 2 A=4 B2=0 C=1", "pos 2 A=2 B2=3 C=4"},
+         {"pos 2 A=0 B=1 C=2", "pos 2 A=3 B=4 C=0", "pos 2 A=1 B=2 C=3", "pos 2 A=4 B2=0 C=1", "pos 2 A=2 B2=3 C=4", "style 5 0"},
          "Tavrel - 3.bmp"},
         // A picture a monitor refuses counts as shown; one a monitor gone meanwhile refused goes to the next.
         {"two in order, the left one refusing", "L 0 0 512 768 refuses\nR 512 0 1024 768", 3, 0, 1, nullptr, false,
-         {"pos 3 R=1", "pos 3 R=3", "pos 3 R=0", "pos 3 R=2"}},
+         {"pos 3 R=1", "pos 3 R=3", "pos 3 R=0", "pos 3 R=2", "style 5 3"}},
         {"three in order, the middle one gone", "A 0 0 341 768\nB 341 0 682 768 gone\nC 682 0 1024 768", 3, 0, 1,
-         nullptr, false, {"pos 3 A=0 C=1", "pos 3 A=2 C=3", "pos 3 A=4 C=0", "pos 3 A=1 C=2"}},
+         nullptr, false, {"pos 3 A=0 C=1", "pos 3 A=2 C=3", "pos 3 A=4 C=0", "pos 3 A=1 C=2", "style 5 3"}},
         {"two at random, a third added", "L 0 0 512 768\nR 512 0 1024 768", 0, 1, 1,
          "L 0 0 512 768\nR 512 0 1024 768\nT 0 768 1024 1024", true,
-         {"pos 1 L=? R=?", "pos 1 L=? R=?", "pos 1 L=? R=?", "T=?", "pos 1 L=? T=? R=?", "pos 1 L=? T=? R=?"}},
+         {"pos 1 L=? R=?", "pos 1 L=? R=?", "pos 1 L=? R=?", "T=?", "pos 1 L=? T=? R=?", "pos 1 L=? T=? R=?", "style 5 ?"}},
         {"span, the box on", "L 0 0 512 768\nR 512 0 1024 768", 5, 0, 1, nullptr, false,
-         {"pos 5 (all)=0", "pos 5 (all)=1", "pos 5 (all)=2", "pos 5 (all)=3"}},
+         {"pos 5 (all)=0", "pos 5 (all)=1", "pos 5 (all)=2", "pos 5 (all)=3", "style 5 4"}},
         {"span, the box off", "L 0 0 512 768\nR 512 0 1024 768", 5, 0, 0, nullptr, false,
-         {"style 5 0", "style 5 1", "style 5 2", "style 5 3"}},
+         {"style 5 0", "style 5 1", "style 5 2", "style 5 3", "pos 5 (all)=4"}},
         {"span on Windows 7: no object, stretched", nullptr, 5, 0, 1, nullptr, false,
-         {"style 2 0", "style 2 1", "style 2 2", "style 2 3"}},
+         {"style 2 0", "style 2 1", "style 2 2", "style 2 3", "style 2 4"}},
     };
     const char kVersionKey[] = "Software\\Wine\\AppDefaults\\Tavrel.exe";
     for (const auto& row : rows) {
@@ -131,7 +131,6 @@ TEST(Monitors, EachMonitorItsOwnPictureOrOneSpanningThemAll)
             }
             ASSERT_EQ(0u, app.exit().value_or(99));
         }
-        EXPECT_EQ(row.eachMonitor != 0, folder.readIni().find("EACHMONITOR") != std::string::npos) << "kept only while on";
         driver::Tavrel again(folder);
         ASSERT_TRUE(waitChanges(1));
         if (row.tip) {
@@ -143,10 +142,17 @@ TEST(Monitors, EachMonitorItsOwnPictureOrOneSpanningThemAll)
         EXPECT_EQ(row.eachMonitor, SendDlgItemMessageA(dialog, 1023, BM_GETCHECK, 0, 0));
         if (row.showMode == 4)
             driver::captureScreen().save("settings-dialog-each-monitor");
-        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        for (int id : {1022, 1023})  // Span, and the box turned over where it can be
+            driver::clickMiddle(GetDlgItem(dialog, id));
+        ASSERT_TRUE(driver::waitUntil([&] { return SendDlgItemMessageA(dialog, 1022, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(driver::waitGone(dialog));
+        again.tick();
+        ASSERT_TRUE(waitChanges(row.monitors ? 2 : 1));  // and the dialog's look for the object
         ASSERT_EQ(0u, again.exit().value_or(99));
         EXPECT_EQ(row.changes, changesOf(folder, pictures, row.showOrder == 1));
+        const bool on = row.eachMonitor == (row.monitors == nullptr);
+        EXPECT_EQ(on, folder.readIni().find("EACHMONITOR=1\r\n") != std::string::npos) << "kept, and only while on";
         RegDeleteKeyA(HKEY_CURRENT_USER, kVersionKey);
     }
     SetEnvironmentVariableA("TAVREL_STANDIN_MONITORS", nullptr);
