@@ -151,8 +151,8 @@ TEST(Monitors, EachMonitorItsOwnPictureOrOneSpanningThemAll)
         ASSERT_TRUE(waitChanges(row.monitors ? 2 : 1));  // and the dialog's look for the object
         ASSERT_EQ(0u, again.exit().value_or(99));
         EXPECT_EQ(row.changes, changesOf(folder, pictures, row.showOrder == 1));
-        const bool on = row.eachMonitor == (row.monitors == nullptr);
-        EXPECT_EQ(on, folder.readIni().find("EACHMONITOR=1\r\n") != std::string::npos) << "kept, and only while on";
+        const std::string saved = folder.readIni(), key = saved.substr(std::min(saved.find("EACHMONITOR"), saved.size()), 15);
+        EXPECT_EQ(row.eachMonitor == (row.monitors == nullptr) ? "EACHMONITOR=1\r\n" : "", key) << "kept, and only while on";
         RegDeleteKeyA(HKEY_CURRENT_USER, kVersionKey);
     }
     SetEnvironmentVariableA("TAVREL_STANDIN_MONITORS", nullptr);
