@@ -52,16 +52,21 @@ DWORD wallpaperStyle(int32_t showMode)
 BSTR pathToBstr(const wchar_t* path)
 {
     WCHAR wide[kPathSize];
-    if (!copyText(wide, kPathSize, path))
-        return nullptr;
-    // Two backslashes after the drive (once saved from a multiple selection
-    // in a drive's root) are taken by the shell, which then shows nothing.
-    if (wide[0] != L'\0' && wide[1] == L':' && wide[2] == L'\\' && wide[3] == L'\\')
-        std::wmemmove(wide + 3, wide + 4, std::wcslen(wide + 4) + 1);
-    return SysAllocString(wide);
+    return shellWallpaperPath(path, wide) ? SysAllocString(wide) : nullptr;
 }
 
 }  // namespace
+
+bool shellWallpaperPath(const wchar_t* path, wchar_t (&out)[kPathSize])
+{
+    if (!copyText(out, kPathSize, path))
+        return false;
+    // Two backslashes after the drive (once saved from a multiple selection
+    // in a drive's root) are taken by the shell, which then shows nothing.
+    if (out[0] != L'\0' && out[1] == L':' && out[2] == L'\\' && out[3] == L'\\')
+        std::wmemmove(out + 3, out + 4, std::wcslen(out + 4) + 1);
+    return true;
+}
 
 bool applyWallpaper(const wchar_t* path, int32_t showMode)
 {

@@ -95,7 +95,9 @@ TEST(Monitors, EachMonitorItsOwnPictureOrOneSpanningThemAll)
         SetEnvironmentVariableA("TAVREL_STANDIN_MONITORS", row.monitors ? monitors.c_str() : nullptr);
         if (row.monitors)  // Wine answers as Windows 10 to the program there, as the prefix's Windows 7 elsewhere
             RegSetKeyValueA(HKEY_CURRENT_USER, kVersionKey, "Version", REG_SZ, "win10", 6);
-        std::string ini = driver::iniText(row.showMode, row.showOrder, 19, 1, 0, pictures);
+        Strings listed = pictures;
+        listed[0].insert(3, "\\");  // saved once from a drive's root: the shell takes one backslash
+        std::string ini = driver::iniText(row.showMode, row.showOrder, 19, 1, 0, listed);
         ini.insert(ini.find("[FILELIST]"), row.eachMonitor ? "EACHMONITOR=1\r\n" : "");
         folder.writeIni(ini);
         size_t steps = 0;
