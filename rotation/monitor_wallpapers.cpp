@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "base/scoped_win.h"
+#include "rotation/wallpaper_applier.h"
 #include "rotation/wallpaper_list.h"
 
 namespace {
@@ -100,7 +101,9 @@ bool giveEachAPicture(IDesktopWallpaper& shell, std::vector<MonitorPicture>& mon
         if (!pending && !(pending = nextPicture(list, showOrder, monitors)))
             return taken;
         RECT area;
-        if (SUCCEEDED(shell.SetWallpaper(monitor.monitor.empty() ? nullptr : monitor.monitor.c_str(), pending))) {
+        wchar_t path[kPathSize];
+        if (shellWallpaperPath(pending, path) &&
+            SUCCEEDED(shell.SetWallpaper(monitor.monitor.empty() ? nullptr : monitor.monitor.c_str(), path))) {
             monitor.picture = pending;
             taken = true;
         } else if (monitor.monitor.empty() || !monitorArea(shell, monitor.monitor, area)) {
