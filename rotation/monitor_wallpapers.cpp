@@ -154,10 +154,11 @@ bool MonitorWallpapers::showOnNewMonitors(WallpaperList& list, const ShowSetting
         if (known != shown_.end())
             monitor.picture = known->picture;
     }
-    if (!giveEachAPicture(*shell.get(), monitors, list, settings.showOrder))
-        return false;
-    keep(monitors);
-    return true;
+    const bool taken = giveEachAPicture(*shell.get(), monitors, list, settings.showOrder);
+    // Also where none is new: a monitor may have gone, or become the primary.
+    if (!monitors.empty())
+        keep(monitors);
+    return taken;
 }
 
 // The primary monitor has its top left corner at the origin of the screen's

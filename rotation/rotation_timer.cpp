@@ -67,7 +67,7 @@ bool onRotationTick(UINT_PTR timerId, MonitorWallpapers& monitors)
 
 bool onDisplayChange(MonitorWallpapers& monitors)
 {
-    // Paused, no picture changes, a new monitor's included.
+    // While paused, a new monitor gets no picture either.
     if (rotationPaused || !showSettings.eachMonitor || !monitors.showOnNewMonitors(wallpaperList, showSettings))
         return false;
     return copyText(shownWallpaper, kPathSize, monitors.primaryPicture().c_str());
