@@ -1,11 +1,15 @@
 #include "app/main_window.h"
 
+#include <memory>
+#include <new>
+
 #include "app/commands.h"
 #include "app/tray.h"
 #include "base/globals.h"
 #include "base/module_path.h"
 #include "base/path_text.h"
 #include "res/resource.h"
+#include "rotation/monitor_wallpapers.h"
 #include "rotation/rotation_timer.h"
 #include "settings/profile_file.h"
 #include "settings/settings_store.h"
@@ -30,7 +34,7 @@ void onCreate(HWND window)
     loadSettings();
     // Paused, the picture on the desktop stays over a restart too.
     if (!rotationPaused)
-        onRotationTick(IDT_ROTATION);
+        onRotationTick(IDT_ROTATION, monitorWallpapers(window));
     startRotationTimer(window);
     allowTaskbarCreated(window);
     addTrayIcon(window);
@@ -61,9 +65,28 @@ void onRotationTimer(HWND window)
     startRotationTimer(window);
 }
 
+// The window owns the monitors' pictures from its first message to its last.
+bool createMonitorWallpapers(HWND window)
+{
+    MonitorWallpapers* monitors = new (std::nothrow) MonitorWallpapers;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(monitors));
+    return monitors != nullptr;
+}
+
+void destroyMonitorWallpapers(HWND window)
+{
+    std::unique_ptr<MonitorWallpapers> owned(
+        reinterpret_cast<MonitorWallpapers*>(SetWindowLongPtrW(window, GWLP_USERDATA, 0)));
+}
+
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_NCCREATE:
+        return createMonitorWallpapers(window) ? DefWindowProcW(window, message, wParam, lParam) : FALSE;
+    case WM_NCDESTROY:
+        destroyMonitorWallpapers(window);
+        return DefWindowProcW(window, message, wParam, lParam);
     case WM_CREATE:
         onCreate(window);
         return 0;
@@ -86,6 +109,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_TRAYNOTIFY:
         return onTrayNotify(window, wParam, lParam);
+    case WM_DISPLAYCHANGE:
+        showOnNewMonitors(window);
+        return 0;
     default:
         if (isTaskbarCreated(message)) {
             addTrayIcon(window);
@@ -96,6 +122,11 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 }  // namespace
+
+MonitorWallpapers& monitorWallpapers(HWND window)
+{
+    return *reinterpret_cast<MonitorWallpapers*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
 
 bool registerMainWindowClass(HINSTANCE instance)
 {

@@ -8,5 +8,11 @@
 extern const wchar_t kMainWindowClass[];
 extern const wchar_t kMainWindowTitle[];
 
+class MonitorWallpapers;
+
+// What the main window gives each monitor; there from the window's creation
+// to its destruction.
+MonitorWallpapers& monitorWallpapers(HWND window);
+
 bool registerMainWindowClass(HINSTANCE instance);
 bool createMainWindow(HINSTANCE instance);

@@ -136,7 +136,13 @@ void removeTrayIcon(HWND window)
 void rotateWallpaper(HWND window, UINT_PTR timerId)
 {
     // An icon not yet taken gets the tooltip when the retry adds it.
-    if (onRotationTick(timerId))
+    if (onRotationTick(timerId, monitorWallpapers(window)))
+        notifyIcon(NIM_MODIFY, window);
+}
+
+void showOnNewMonitors(HWND window)
+{
+    if (onDisplayChange(monitorWallpapers(window)))
         notifyIcon(NIM_MODIFY, window);
 }
 

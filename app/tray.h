@@ -16,6 +16,9 @@ void onTrayRetry(HWND window);
 void removeTrayIcon(HWND window);
 // A rotation step (onRotationTick); the tooltip then names the new picture.
 void rotateWallpaper(HWND window, UINT_PTR timerId);
+// A monitor attached since the last step gets a picture (onDisplayChange);
+// the tooltip follows.
+void showOnNewMonitors(HWND window);
 
 // A right-button press opens the menu; every other mouse message is ignored.
 LRESULT onTrayNotify(HWND window, WPARAM wParam, LPARAM lParam);

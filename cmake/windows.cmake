@@ -21,6 +21,7 @@ add_library(tavrel_win STATIC
     app/main_window.cpp
     app/tray.cpp
     rotation/rotation_timer.cpp
+    rotation/monitor_wallpapers.cpp
     rotation/wallpaper_applier.cpp
     settings/autorun.cpp
     settings/folder_scan.cpp

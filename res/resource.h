@@ -31,6 +31,8 @@
 #define IDC_MONITOR 1019
 #define IDC_FILL 1020
 #define IDC_FIT 1021
+#define IDC_SPAN 1022
+#define IDC_EACH_MONITOR 1023
 #define IDC_FULLSCREEN_WAIT 1024
 
 // Tray menu commands

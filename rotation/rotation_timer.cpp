@@ -5,6 +5,7 @@
 #include "base/globals.h"
 #include "base/path_text.h"
 #include "rotation/interval_table.h"
+#include "rotation/monitor_wallpapers.h"
 #include "rotation/wallpaper_applier.h"
 #include "rotation/wallpaper_list.h"
 
@@ -52,10 +53,20 @@ void toggleRotationPause(HWND window)
     startRotationTimer(window);
 }
 
-bool onRotationTick(UINT_PTR timerId)
+bool onRotationTick(UINT_PTR timerId, MonitorWallpapers& monitors)
 {
     if (timerId != IDT_ROTATION)
         return false;
+    if (showSettings.eachMonitor) {
+        switch (monitors.showOnEach(wallpaperList, showSettings)) {
+        case MonitorWallpapers::Step::kTaken:
+            return copyText(shownWallpaper, kPathSize, monitors.primaryPicture().c_str());
+        case MonitorWallpapers::Step::kNothingTaken:
+            return false;
+        case MonitorWallpapers::Step::kNoShellObject:
+            break;  // before Windows 8: one picture for all
+        }
+    }
     const wchar_t* path = nullptr;
     switch (showSettings.showOrder) {
     case 0:
@@ -82,4 +93,12 @@ bool rotationWaitsForFullScreen(HWND window)
     // Nothing tells when a full-screen program ends: the state is asked again.
     SetTimer(window, IDT_ROTATION, kFullScreenRecheckMs, nullptr);
     return true;
+}
+
+bool onDisplayChange(MonitorWallpapers& monitors)
+{
+    // While paused, a new monitor gets no picture either.
+    if (rotationPaused || !showSettings.eachMonitor || !monitors.showOnNewMonitors(wallpaperList, showSettings))
+        return false;
+    return copyText(shownWallpaper, kPathSize, monitors.primaryPicture().c_str());
 }

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+class MonitorWallpapers;
+
 // The main window's rotation timer.
 constexpr UINT_PTR IDT_ROTATION = 1000;
 
@@ -14,9 +16,15 @@ void startRotationTimer(HWND window);
 // Pauses the changes, or resumes them with a full period.
 void toggleRotationPause(HWND window);
 
-// One rotation step: the next or a random picture becomes the wallpaper.
-// Ticks of other timers are ignored. True when the shell took a picture.
-bool onRotationTick(UINT_PTR timerId);
+// One rotation step: the next or a random picture becomes the wallpaper, or
+// with a picture on each monitor, the next ones or random ones become the
+// monitors'. Ticks of other timers are ignored. True when the shell took a
+// picture.
+bool onRotationTick(UINT_PTR timerId, MonitorWallpapers& monitors);
+
+// The displays changed: a monitor attached since the last step gets a
+// picture of its own. True when one did.
+bool onDisplayChange(MonitorWallpapers& monitors);
 
 // For the rotation timer's tick: true while its change must wait, the
 // option being on and the shell reporting a full-screen program, a

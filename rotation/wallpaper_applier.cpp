@@ -11,21 +11,23 @@
 
 namespace {
 
-// Fit and fill came with Windows 7; an older shell knows only the first
-// three styles. GetVersionEx would report an older Windows to a program
-// without a manifest than VerifyVersionInfo does.
-bool shellFitsAndFills()
+// Fit and fill came with Windows 7, span with Windows 8; an older shell
+// knows only the first three styles. GetVersionEx would report an older
+// Windows to a program without a manifest than VerifyVersionInfo does.
+bool windowsAtLeast(DWORD major, DWORD minor)
 {
     OSVERSIONINFOEXW wanted = {};
     wanted.dwOSVersionInfoSize = sizeof wanted;
-    wanted.dwMajorVersion = 6;
-    wanted.dwMinorVersion = 1;
+    wanted.dwMajorVersion = major;
+    wanted.dwMinorVersion = minor;
     DWORDLONG conditions = 0;
     conditions = VerSetConditionMask(conditions, VER_MAJORVERSION, VER_GREATER_EQUAL);
     conditions = VerSetConditionMask(conditions, VER_MINORVERSION, VER_GREATER_EQUAL);
     conditions = VerSetConditionMask(conditions, VER_SERVICEPACKMAJOR, VER_GREATER_EQUAL);
     return VerifyVersionInfoW(&wanted, VER_MAJORVERSION | VER_MINORVERSION | VER_SERVICEPACKMAJOR, conditions) != FALSE;
 }
+
+bool shellFitsAndFills() { return windowsAtLeast(6, 1); }
 
 // The shell numbers centre 0 and tile 1, the other way round from ours; fit
 // and fill have the same numbers.
@@ -40,6 +42,8 @@ DWORD wallpaperStyle(int32_t showMode)
         return shellFitsAndFills() ? WPSTYLE_KEEPASPECT : WPSTYLE_STRETCH;
     case 4:
         return shellFitsAndFills() ? WPSTYLE_CROPTOFIT : WPSTYLE_STRETCH;
+    case 5:
+        return windowsAtLeast(6, 2) ? WPSTYLE_SPAN : WPSTYLE_STRETCH;
     default:
         return WPSTYLE_STRETCH;
     }
@@ -48,16 +52,21 @@ DWORD wallpaperStyle(int32_t showMode)
 BSTR pathToBstr(const wchar_t* path)
 {
     WCHAR wide[kPathSize];
-    if (!copyText(wide, kPathSize, path))
-        return nullptr;
-    // Two backslashes after the drive (once saved from a multiple selection
-    // in a drive's root) are taken by the shell, which then shows nothing.
-    if (wide[0] != L'\0' && wide[1] == L':' && wide[2] == L'\\' && wide[3] == L'\\')
-        std::wmemmove(wide + 3, wide + 4, std::wcslen(wide + 4) + 1);
-    return SysAllocString(wide);
+    return shellWallpaperPath(path, wide) ? SysAllocString(wide) : nullptr;
 }
 
 }  // namespace
+
+bool shellWallpaperPath(const wchar_t* path, wchar_t (&out)[kPathSize])
+{
+    if (!copyText(out, kPathSize, path))
+        return false;
+    // Two backslashes after the drive (once saved from a multiple selection
+    // in a drive's root) are taken by the shell, which then shows nothing.
+    if (out[0] != L'\0' && out[1] == L':' && out[2] == L'\\' && out[3] == L'\\')
+        std::wmemmove(out + 3, out + 4, std::wcslen(out + 4) + 1);
+    return true;
+}
 
 bool applyWallpaper(const wchar_t* path, int32_t showMode)
 {

@@ -80,3 +80,13 @@ const wchar_t* WallpaperList::pickRandom()
         advance();
     return cursor_->path();
 }
+
+const wchar_t* WallpaperList::pickRandomOtherThan(const std::function<bool(const wchar_t*)>& taken)
+{
+    const wchar_t* path = pickRandom();
+    for (int32_t left = count(); path && taken(path) && left > 0; --left) {
+        advance();
+        path = current();
+    }
+    return path;
+}

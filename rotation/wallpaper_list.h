@@ -3,6 +3,7 @@
 // cursor on the current one. Free of Win32 so that it builds natively too.
 
 #include <cstdint>
+#include <functional>
 
 #include "base/path_text.h"
 
@@ -43,6 +44,8 @@ public:
     const wchar_t* current() const { return cursor_ ? cursor_->path() : nullptr; }
     void advance();
     const wchar_t* pickRandom();
+    // A random pick that is not `taken`, while the list has one that is not.
+    const wchar_t* pickRandomOtherThan(const std::function<bool(const wchar_t*)>& taken);
 
 private:
     WallpaperEntry* head_ = nullptr;

@@ -34,12 +34,13 @@ void loadFileList()
 
 void loadSettings()
 {
-    showSettings.showMode = oneOf(readSetting(L"SHOWMODE"), 0, 4, 1);
+    showSettings.showMode = oneOf(readSetting(L"SHOWMODE"), 0, 5, 1);
     showSettings.showOrder = oneOf(readSetting(L"SHOWORDER"), 0, 1, 0);
     showSettings.alteTime = oneOf(readSetting(L"ALTETIME"), 0, 19, 12);
     showSettings.preview = readSetting(L"PREVIEW") != 0 ? 1 : 0;
     showSettings.autoRun = readSetting(L"AUTORUN") != 0 ? 1 : 0;
     showSettings.fullScreenWait = readSetting(L"FULLSCREENWAIT") != 0 ? 1 : 0;  // missing: on
+    showSettings.eachMonitor = readSetting(L"EACHMONITOR") == 1 ? 1 : 0;  // missing: one picture for all
     rotationPaused = readSetting(L"PAUSED") == 1 ? 1 : 0;  // missing: an earlier version, never paused
 
     loadFileList();
@@ -53,7 +54,8 @@ void saveSettings()
         {L"SHOWMODE", showSettings.showMode}, {L"SHOWORDER", showSettings.showOrder},
         {L"ALTETIME", showSettings.alteTime}, {L"PREVIEW", showSettings.preview},
         {L"AUTORUN", showSettings.autoRun},
-        // Only while paused, so that other files stay as earlier versions wrote them.
+        // These two only while on, so that other files stay as earlier versions wrote them.
+        {L"EACHMONITOR", showSettings.eachMonitor, true},
         {L"PAUSED", rotationPaused, true},
         // Only while off: on is what a file without it means.
         {L"FULLSCREENWAIT", showSettings.fullScreenWait, true, 1},

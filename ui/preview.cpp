@@ -30,6 +30,19 @@ PixelSize primaryScreenSize()
     return {screen.cx, screen.cy};
 }
 
+// The desktop spanning every monitor, in the screen's physical pixels: the
+// metrics give both in the same scaled ones.
+void addDesktop(PreviewInput& input)
+{
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    if (screenWidth <= 0 || screenHeight <= 0)
+        return;
+    input.desktopLeft = MulDiv(GetSystemMetrics(SM_XVIRTUALSCREEN), input.screenWidth, screenWidth);
+    input.desktopTop = MulDiv(GetSystemMetrics(SM_YVIRTUALSCREEN), input.screenHeight, screenHeight);
+    input.desktopWidth = MulDiv(GetSystemMetrics(SM_CXVIRTUALSCREEN), input.screenWidth, screenWidth);
+    input.desktopHeight = MulDiv(GetSystemMetrics(SM_CYVIRTUALSCREEN), input.screenHeight, screenHeight);
+}
+
 void drawPicture(const SettingsDialogState& state, HDC dc, const RECT& client)
 {
     const PixelSize screen = primaryScreenSize();
@@ -45,6 +58,7 @@ void drawPicture(const SettingsDialogState& state, HDC dc, const RECT& client)
     input.pictureHeight = state.pictureHeight;
     input.himetricWidth = state.himetricWidth;
     input.himetricHeight = state.himetricHeight;
+    addDesktop(input);
 
     // The default stretch mode drops rows and columns when it shrinks, which
     // leaves dark seams in a photo scaled down this far.

@@ -91,6 +91,19 @@ void keepAspect(const PreviewInput& in, bool cover, std::vector<RenderCall>& cal
                      in.himetricHeight - v.picture0, h.picture1 - h.picture0, v.picture0 - v.picture1});
 }
 
+// Span: the picture stretched over the desktop spanning every monitor, of
+// which the screen shows its own part.
+void span(const PreviewInput& in, std::vector<RenderCall>& calls)
+{
+    const bool desktop = in.desktopWidth > 0 && in.desktopHeight > 0;
+    const int64_t left = desktop ? in.desktopLeft : 0, top = desktop ? in.desktopTop : 0;
+    const int64_t width = desktop ? in.desktopWidth : in.screenWidth, height = desktop ? in.desktopHeight : in.screenHeight;
+    const int32_t x0 = scale(in.himetricWidth, -left, width), x1 = scale(in.himetricWidth, in.screenWidth - left, width);
+    const int32_t y0 = scale(in.himetricHeight, -top, height), y1 = scale(in.himetricHeight, in.screenHeight - top, height);
+    // Render's vertical source axis runs upward from the bottom edge.
+    calls.push_back({in.areaLeft, in.areaTop, in.areaWidth, in.areaHeight, x0, in.himetricHeight - y0, x1 - x0, y0 - y1});
+}
+
 void tile(const PreviewInput& in, std::vector<RenderCall>& calls)
 {
     const int32_t columns = tileCount(in.screenWidth, in.pictureWidth);
@@ -157,6 +170,9 @@ std::vector<RenderCall> previewRenderCalls(const PreviewInput& in)
     case 3:
     case 4:
         keepAspect(in, in.showMode == 4, calls);
+        break;
+    case 5:
+        span(in, calls);
         break;
     default:
         break;

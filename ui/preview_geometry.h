@@ -1,6 +1,7 @@
 #pragma once
 // Where the preview draws a picture: the IPicture::Render calls that show it
-// tiled, centred, stretched, filling or fitting the small screen, scaled from the real one.
+// tiled, centred, stretched, filling or fitting the small screen, or spanning
+// every monitor, scaled from the real one.
 // Pure arithmetic, free of Win32, so that it is tested natively.
 
 #include <cstdint>
@@ -18,14 +19,17 @@ struct RenderCall {
 };
 
 struct PreviewInput {
-    int32_t showMode;                        // 0 tile, 1 centre, 2 stretch, 3 fit, 4 fill
+    int32_t showMode;                        // 0 tile, 1 centre, 2 stretch, 3 fit, 4 fill, 5 span
     int32_t areaLeft, areaTop, areaWidth, areaHeight;
     int32_t screenWidth, screenHeight;       // real screen, pixels
     int32_t pictureWidth, pictureHeight;     // the picture file's pixels
     int32_t himetricWidth, himetricHeight;   // the picture object drawn (maybe a smaller copy), 0.01 mm
+    // The desktop spanning every monitor, in the screen's pixels from its top
+    // left corner; all zero: the screen alone.
+    int32_t desktopLeft, desktopTop, desktopWidth, desktopHeight;
 };
 
-// The calls in drawing order; none for a style outside 0..4 or for sizes
+// The calls in drawing order; none for a style outside 0..5 or for sizes
 // that would divide by zero.
 std::vector<RenderCall> previewRenderCalls(const PreviewInput& in);
 

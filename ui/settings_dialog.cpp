@@ -10,6 +10,7 @@
 #include "base/ui_language.h"
 #include "res/resource.h"
 #include "rotation/interval_table.h"
+#include "rotation/monitor_wallpapers.h"
 #include "rotation/wallpaper_list.h"
 #include "ui/file_selection.h"
 #include "ui/list_row.h"
@@ -146,6 +147,10 @@ INT_PTR SettingsDialogState::onCommand(WORD id, WORD code)
         settings.showMode = id == IDC_FILL ? 4 : 3;
         redrawPreview(*this);
         return TRUE;
+    case IDC_SPAN:
+        settings.showMode = 5;
+        redrawPreview(*this);
+        return TRUE;
     case IDC_SEQUENTIAL:
     case IDC_RANDOM:
         settings.showOrder = id - IDC_SEQUENTIAL;
@@ -157,6 +162,9 @@ INT_PTR SettingsDialogState::onCommand(WORD id, WORD code)
     case IDC_FULLSCREEN_WAIT:
         if (code == BN_CLICKED)
             settings.fullScreenWait = isChecked(dialogWindow, IDC_FULLSCREEN_WAIT) ? 1 : 0;
+    case IDC_EACH_MONITOR:
+        if (code == BN_CLICKED)
+            settings.eachMonitor = isChecked(dialogWindow, IDC_EACH_MONITOR) ? 1 : 0;
         return TRUE;
     default:
         return FALSE;
@@ -169,6 +177,8 @@ BOOL SettingsDialogState::initSettingsDialog()
         checkButton(dialogWindow, IDC_TILE + settings.showMode, true);
     else if (settings.showMode == 3 || settings.showMode == 4)
         checkButton(dialogWindow, settings.showMode == 4 ? IDC_FILL : IDC_FIT, true);
+    else if (settings.showMode == 5)
+        checkButton(dialogWindow, IDC_SPAN, true);
     if (settings.showOrder == 0 || settings.showOrder == 1)
         checkButton(dialogWindow, IDC_SEQUENTIAL + settings.showOrder, true);
 
@@ -179,6 +189,9 @@ BOOL SettingsDialogState::initSettingsDialog()
     checkButton(dialogWindow, IDC_PREVIEW, settings.preview != 0);
     checkButton(dialogWindow, IDC_AUTORUN, settings.autoRun != 0);
     checkButton(dialogWindow, IDC_FULLSCREEN_WAIT, settings.fullScreenWait != 0);
+    checkButton(dialogWindow, IDC_EACH_MONITOR, settings.eachMonitor != 0);
+    // Kept as it is where the shell cannot do it (before Windows 8).
+    EnableWindow(control(IDC_EACH_MONITOR), MonitorWallpapers::shellHasObject());
 
     // From the cursor round to the entry before it; the cursor ends where it began.
     // Room reserved and drawing held back: long lists fill in linear time.

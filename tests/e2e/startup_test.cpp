@@ -26,15 +26,15 @@ TEST(Startup, ExitAndSessionEndSaveTheSettings)
 {
     HWND explorer = CreateWindowExA(0, "STATIC", "Tavrel", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     const std::string file =
-        "[SETTINGS]\r\nSHOWMODE=3\r\nALTETIME=20\r\n" + driver::fileListSection({"C:\\A", "C:\\B", "C:\\C"});
-    const std::string saved = "[SETTINGS]\r\nSHOWMODE=3\r\nALTETIME=12\r\nSHOWORDER=0\r\nPREVIEW=1\r\nAUTORUN=1\r\n" +
+        "[SETTINGS]\r\nSHOWMODE=6\r\nALTETIME=20\r\n" + driver::fileListSection({"C:\\A", "C:\\B", "C:\\C"});
+    const std::string saved = "[SETTINGS]\r\nSHOWMODE=1\r\nALTETIME=12\r\nSHOWORDER=0\r\nPREVIEW=1\r\nAUTORUN=1\r\n" +
                               driver::fileListSection({"C:\\B", "C:\\C", "C:\\A"});
     const struct { const char* name; std::string initial; int sessionEnds; std::string expected; } rows[] = {
         {"no file, Exit", kNoFile, -1, kDefaults},  // -1: Exit from the menu
         {"no file, session goes on", kNoFile, FALSE, kNoFile},
         {"a file, session ends", file, TRUE, saved},
-        {"every option at its highest, Exit", driver::iniText(4, 1, 19, 1, 1, {"C:\\A"}), -1,
-         driver::iniText(4, 1, 19, 1, 1, {"C:\\A"})},
+        {"every option at its highest, Exit", driver::iniText(5, 1, 19, 1, 1, {"C:\\A"}), -1,
+         driver::iniText(5, 1, 19, 1, 1, {"C:\\A"})},
         {"every option at its lowest, Exit", driver::iniText(0, 0, 0, 0, 0, {"C:\\A"}), -1,
          driver::iniText(0, 0, 0, 0, 0, {"C:\\A"})},
     };

@@ -44,7 +44,8 @@ TEST(WallpaperList, CursorWalksWrapsAndRefusesWhatDoesNotFit)
 
 // Random order: never the picture shown just before (with two or more), which
 // the pick replaces, and every picture in its turn (prime counts: picks within a
-// second move alike, and any move then reaches every picture).
+// second move alike, and any move then reaches every picture). Apart from the pictures
+// other monitors show, the one left, though it was shown just before.
 TEST(WallpaperList, RandomPickNeverRepeatsAndReachesEveryPicture)
 {
     for (int entries : {1, 2, 3, 5}) {
@@ -62,6 +63,7 @@ TEST(WallpaperList, RandomPickNeverRepeatsAndReachesEveryPicture)
             seen.insert(shown = picked);
         }
         EXPECT_EQ(static_cast<size_t>(entries), seen.size());
+        EXPECT_EQ(shown, list.pickRandomOtherThan([&](const wchar_t* path) { return shown != path; }));
     }
 }
 
@@ -125,7 +127,8 @@ TEST(FileSelection, ReadsOneOrSeveralFiles)
     }
 }
 
-// A 1024 x 768 screen drawn into the 152 x 114 area; the HIMETRIC sizes as at 96 dpi.
+// A 1024 x 768 screen drawn into the 152 x 114 area, at the bottom right of a 2048 x 1152 desktop; the
+// HIMETRIC sizes as at 96 dpi.
 TEST(PreviewGeometry, RenderCallsOfEveryStyle)
 {
     // The picture's pixels and HIMETRIC size; the number of calls, and one of them.
@@ -138,11 +141,12 @@ TEST(PreviewGeometry, RenderCallsOfEveryStyle)
         {"fill 2048x512: the middle third", 4, 2048, 512, 54187, 13547, 1, 0, {0, 0, 152, 114, 18062, 13547, 18062, -13547}},
         {"fill 300x600: the middle, drawn from its top", 4, 300, 600, 7938, 15875, 1, 0, {0, 0, 152, 114, 0, 10915, 7938, -5954}},
         {"tile 6 wide: nothing", 0, 6, 300, 159, 7938, 0, 0, {}},
+        {"span: the picture's right half, its lower two thirds", 5, 640, 480, 16933, 12700, 1, 0, {0, 0, 152, 114, 8466, 8467, 8467, -8467}},
         {"centre, zero height", 1, 640, 0, 16933, 0, 0, 0, {}},
     };
     for (const auto& row : rows) {
         const std::vector<RenderCall> calls =
-            previewRenderCalls({row.mode, 0, 0, 152, 114, 1024, 768, row.w, row.h, row.hmW, row.hmH});
+            previewRenderCalls({row.mode, 0, 0, 152, 114, 1024, 768, row.w, row.h, row.hmW, row.hmH, -1024, -384, 2048, 1152});
         ASSERT_EQ(row.count, calls.size()) << row.name;
         if (row.count) {
             EXPECT_TRUE(row.call == calls[row.index]) << row.name;

@@ -2,6 +2,9 @@
 // inside the project's Wine prefix. Wine's own object answers E_NOTIMPL to
 // everything, so this one records every call to a log file and shows the
 // wallpaper on Wine's desktop, which lets tests check what the program did.
+// It also stands in for the shell's IDesktopWallpaper object (Windows 8 and
+// later), with the monitors a test sets; without them it refuses to be
+// made, as Windows 7 has no such object.
 
 #include <windows.h>
 #include <ole2.h>
@@ -13,6 +16,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <map>
 #include <new>
 #include <string>
 #include <vector>
@@ -28,6 +33,10 @@ const IID kIidUnknown = {
     0x00000000, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 const IID kIidClassFactory = {
     0x00000001, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const CLSID kClsidDesktopWallpaper = {
+    0xc2cf3110, 0x460e, 0x4fc1, {0xb9, 0xd0, 0x8a, 0x1c, 0x0c, 0x9c, 0xc4, 0xbd}};
+const IID kIidDesktopWallpaper = {
+    0xb92b56a9, 0x8b55, 0x4e14, {0x9a, 0x89, 0x01, 0x99, 0xbb, 0xb6, 0xf9, 0x3b}};
 const IID kIidPicture = {
     0x7bf80980, 0xbf32, 0x101a, {0x8b, 0xbb, 0x00, 0xaa, 0x00, 0x30, 0x0c, 0xab}};
 
@@ -142,46 +151,75 @@ bool write_bmp(const std::wstring& path, const void* bits, int width, int height
     return ok;
 }
 
-// Copies the block at the top-left over the rest of the bitmap, doubling
-// each time so that even a 1x1 picture needs only a few dozen blits.
-void repeat_tile(HDC dc, int tile_w, int tile_h, int screen_w, int screen_h) {
-    const int row_h = tile_h < screen_h ? tile_h : screen_h;
-    for (int done = tile_w; done < screen_w; done *= 2) {
-        int n = done < screen_w - done ? done : screen_w - done;
-        BitBlt(dc, done, 0, n, row_h, dc, 0, 0, SRCCOPY);
+// Copies the block at the area's top left over the rest of the area,
+// doubling each time so that even a 1x1 picture needs only a few dozen blits.
+void repeat_tile(HDC dc, int x, int y, int tile_w, int tile_h, int area_w, int area_h) {
+    const int row_h = tile_h < area_h ? tile_h : area_h;
+    for (int done = tile_w; done < area_w; done *= 2) {
+        int n = done < area_w - done ? done : area_w - done;
+        BitBlt(dc, x + done, y, n, row_h, dc, x, y, SRCCOPY);
     }
-    for (int done = tile_h; done < screen_h; done *= 2) {
-        int n = done < screen_h - done ? done : screen_h - done;
-        BitBlt(dc, 0, done, screen_w, n, dc, 0, 0, SRCCOPY);
+    for (int done = tile_h; done < area_h; done *= 2) {
+        int n = done < area_h - done ? done : area_h - done;
+        BitBlt(dc, x, y + done, area_w, n, dc, x, y, SRCCOPY);
     }
 }
 
-// Renders the picture as Wine's desktop should show it, saves it as a
-// screen-sized BMP and makes that the wallpaper. Wine's desktop only draws
-// BMP files, centred, hence the pre-rendering.
-bool draw_wallpaper(const std::wstring& source, DWORD style) {
+// Renders the picture into `area` of the bitmap selected into `mem` as the
+// shell shows it in that style (WPSTYLE_* and DWPOS_* have the same numbers;
+// span is drawn as a stretch over the area it is given).
+bool render_picture(HDC mem, const std::wstring& source, const RECT& area, DWORD style) {
     std::wstring name = source;  // OleLoadPicturePath wants a writable string
     IPicture* picture = nullptr;
     if (FAILED(OleLoadPicturePath(&name[0], nullptr, 0, 0, kIidPicture,
                                   reinterpret_cast<void**>(&picture))) ||
         !picture)
         return false;
-
-    bool ok = false;
     OLE_XSIZE_HIMETRIC hm_w = 0;
     OLE_YSIZE_HIMETRIC hm_h = 0;
     picture->get_Width(&hm_w);
     picture->get_Height(&hm_h);
+    const int x = area.left, y = area.top, w = area.right - area.left, h = area.bottom - area.top;
+    const int pic_w = MulDiv(hm_w, GetDeviceCaps(mem, LOGPIXELSX), 2540);
+    const int pic_h = MulDiv(hm_h, GetDeviceCaps(mem, LOGPIXELSY), 2540);
+    HRESULT hr = E_FAIL;
+    if (hm_w > 0 && hm_h > 0 && pic_w > 0 && pic_h > 0 && w > 0 && h > 0) {
+        IntersectClipRect(mem, area.left, area.top, area.right, area.bottom);
+        if (style == WPSTYLE_STRETCH || style == WPSTYLE_SPAN) {
+            hr = picture->Render(mem, x, y, w, h, 0, hm_h, hm_w, -hm_h, nullptr);
+        } else if (style == WPSTYLE_TILE) {
+            hr = picture->Render(mem, x, y, pic_w, pic_h, 0, hm_h, hm_w, -hm_h, nullptr);
+            if (SUCCEEDED(hr)) repeat_tile(mem, x, y, pic_w, pic_h, w, h);
+        } else if (style == WPSTYLE_KEEPASPECT || style == WPSTYLE_CROPTOFIT) {
+            // Proportions kept, centred: whole inside the area (fit) or
+            // covering it, the overflow cut off at its edges (fill).
+            const long long pw = pic_w, ph = pic_h, sw = w, sh = h;
+            const bool by_width = (pw * sh < ph * sw) == (style == WPSTYLE_CROPTOFIT);
+            const int fw = static_cast<int>(by_width ? sw : pw * sh / ph);
+            const int fh = static_cast<int>(by_width ? ph * sw / pw : sh);
+            hr = picture->Render(mem, x + (w - fw) / 2, y + (h - fh) / 2, fw, fh, 0, hm_h, hm_w, -hm_h, nullptr);
+        } else {
+            // Centre, and anything this stand-in does not model.
+            hr = picture->Render(mem, x + (w - pic_w) / 2, y + (h - pic_h) / 2, pic_w, pic_h, 0, hm_h, hm_w,
+                                 -hm_h, nullptr);
+        }
+        SelectClipRgn(mem, nullptr);
+    }
+    picture->Release();
+    return SUCCEEDED(hr);
+}
 
+// Paints a black screen-sized bitmap, saves it as a BMP and makes that the
+// wallpaper. Wine's desktop only draws BMP files, centred, hence the
+// pre-rendering.
+bool show_on_desktop(const std::function<bool(HDC)>& paint) {
     const int screen_w = GetSystemMetrics(SM_CXSCREEN);
     const int screen_h = GetSystemMetrics(SM_CYSCREEN);
     const std::wstring target = output_bmp_path();
+    bool ok = false;
     HDC screen = GetDC(nullptr);
     HDC mem = screen ? CreateCompatibleDC(screen) : nullptr;
-    if (mem && hm_w > 0 && hm_h > 0 && screen_w > 0 && screen_h > 0 && !target.empty()) {
-        const int pic_w = MulDiv(hm_w, GetDeviceCaps(screen, LOGPIXELSX), 2540);
-        const int pic_h = MulDiv(hm_h, GetDeviceCaps(screen, LOGPIXELSY), 2540);
-
+    if (mem && screen_w > 0 && screen_h > 0 && !target.empty()) {
         BITMAPINFO bi = {};
         bi.bmiHeader.biSize = sizeof bi.bmiHeader;
         bi.bmiHeader.biWidth = screen_w;
@@ -191,36 +229,16 @@ bool draw_wallpaper(const std::wstring& source, DWORD style) {
         bi.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
         HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (dib && bits && pic_w > 0 && pic_h > 0) {
+        if (dib && bits) {
             const size_t stride = (static_cast<size_t>(screen_w) * 3 + 3) & ~static_cast<size_t>(3);
             std::memset(bits, 0, stride * screen_h);
             HGDIOBJ old = SelectObject(mem, dib);
             SetStretchBltMode(mem, HALFTONE);
             SetBrushOrgEx(mem, 0, 0, nullptr);
-
-            HRESULT hr;
-            if (style == WPSTYLE_STRETCH) {
-                hr = picture->Render(mem, 0, 0, screen_w, screen_h, 0, hm_h, hm_w, -hm_h, nullptr);
-            } else if (style == WPSTYLE_TILE) {
-                hr = picture->Render(mem, 0, 0, pic_w, pic_h, 0, hm_h, hm_w, -hm_h, nullptr);
-                if (SUCCEEDED(hr)) repeat_tile(mem, pic_w, pic_h, screen_w, screen_h);
-            } else if (style == WPSTYLE_KEEPASPECT || style == WPSTYLE_CROPTOFIT) {
-                // Proportions kept, centred: whole inside the screen (fit) or
-                // covering it, the overflow cut off at its edges (fill).
-                const long long pw = pic_w, ph = pic_h, sw = screen_w, sh = screen_h;
-                const bool by_width = (pw * sh < ph * sw) == (style == WPSTYLE_CROPTOFIT);
-                const int w = static_cast<int>(by_width ? sw : pw * sh / ph);
-                const int h = static_cast<int>(by_width ? ph * sw / pw : sh);
-                hr = picture->Render(mem, (screen_w - w) / 2, (screen_h - h) / 2, w, h, 0, hm_h, hm_w,
-                                     -hm_h, nullptr);
-            } else {
-                // Centre, and anything this stand-in does not model.
-                hr = picture->Render(mem, (screen_w - pic_w) / 2, (screen_h - pic_h) / 2,
-                                     pic_w, pic_h, 0, hm_h, hm_w, -hm_h, nullptr);
-            }
+            const bool painted = paint(mem);
             GdiFlush();
             SelectObject(mem, old);
-            if (SUCCEEDED(hr) && write_bmp(target, bits, screen_w, screen_h)) {
+            if (painted && write_bmp(target, bits, screen_w, screen_h)) {
                 // The wide call: the ANSI one cuts paths at 255 characters.
                 std::wstring wide = target;
                 ok = SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, &wide[0],
@@ -234,8 +252,12 @@ bool draw_wallpaper(const std::wstring& source, DWORD style) {
     }
     if (mem) DeleteDC(mem);
     if (screen) ReleaseDC(nullptr, screen);
-    picture->Release();
     return ok;
+}
+
+bool draw_wallpaper(const std::wstring& source, DWORD style) {
+    const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return show_on_desktop([&](HDC mem) { return render_picture(mem, source, screen, style); });
 }
 
 class StandIn final : public IActiveDesktop {
@@ -356,8 +378,202 @@ private:
     DWORD style_ = WPSTYLE_CENTER;
 };
 
+// A monitor a test set: its id, where it is unless it is not attached, and
+// how it answers a picture: "refuses" it, or is "gone" when it comes.
+struct Monitor {
+    std::wstring id;
+    bool attached;
+    RECT area;
+    std::string answer;
+};
+
+std::string read_monitors_file() {
+    const std::wstring path = env_var(L"TAVREL_STANDIN_MONITORS");
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return std::string();
+    char text[4096];
+    DWORD read = 0;
+    ReadFile(f, text, sizeof text, &read, nullptr);
+    CloseHandle(f);
+    return std::string(text, read);
+}
+
+// The file TAVREL_STANDIN_MONITORS names, one monitor a line:
+// "<id> <left> <top> <right> <bottom> [refuses|gone]", or "<id>" alone for
+// one that is not attached. Read at every call, so that a test can plug one
+// in.
+std::vector<Monitor> test_monitors() {
+    std::vector<Monitor> monitors;
+    std::string text = read_monitors_file();
+    for (char* line = std::strtok(&text[0], "\r\n"); line; line = std::strtok(nullptr, "\r\n")) {
+        char id[256], answer[16] = "";
+        long left = 0, top = 0, right = 0, bottom = 0;
+        const int fields = std::sscanf(line, "%255s %ld %ld %ld %ld %15s", id, &left, &top, &right, &bottom, answer);
+        if (fields >= 1)
+            monitors.push_back({std::wstring(id, id + std::strlen(id)), fields >= 5, {left, top, right, bottom}, answer});
+    }
+    return monitors;
+}
+
+// A monitor unplugged: its line leaves the file.
+void unplug(const std::wstring& id) {
+    std::string kept, text = read_monitors_file();
+    const std::string prefix = to_utf8(id.c_str()) + " ";
+    for (char* line = std::strtok(&text[0], "\r\n"); line; line = std::strtok(nullptr, "\r\n"))
+        if (std::string(line).rfind(prefix, 0) != 0) kept += std::string(line) + "\n";
+    HANDLE f = CreateFileW(env_var(L"TAVREL_STANDIN_MONITORS").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(f, kept.data(), static_cast<DWORD>(kept.size()), &written, nullptr);
+    CloseHandle(f);
+}
+
+// What the desktop shows across objects: each monitor's picture ("" for
+// all at once) and the position for all.
+std::map<std::wstring, std::wstring> g_monitor_pictures;
+DWORD g_position = DWPOS_FILL;
+
+// Each attached monitor's picture in its rectangle; spanned, the one picture
+// over the rectangle around them all.
+bool draw_monitors() {
+    const std::vector<Monitor> monitors = test_monitors();
+    return show_on_desktop([&](HDC mem) {
+        bool drawn = false;
+        RECT all = {};
+        for (const Monitor& monitor : monitors) {
+            if (!monitor.attached) continue;
+            UnionRect(&all, &all, &monitor.area);
+            auto own = g_monitor_pictures.find(monitor.id);
+            if (own == g_monitor_pictures.end()) own = g_monitor_pictures.find(L"");
+            if (g_position != DWPOS_SPAN && own != g_monitor_pictures.end())
+                drawn = render_picture(mem, own->second, monitor.area, g_position) || drawn;
+        }
+        const auto spanned = g_monitor_pictures.find(L"");
+        if (g_position == DWPOS_SPAN && spanned != g_monitor_pictures.end())
+            drawn = render_picture(mem, spanned->second, all, g_position);
+        return drawn;
+    });
+}
+
+class DesktopWallpaper final : public IDesktopWallpaper {
+public:
+    DesktopWallpaper() { InterlockedIncrement(&g_objects); }
+    DesktopWallpaper(const DesktopWallpaper&) = delete;
+    DesktopWallpaper& operator=(const DesktopWallpaper&) = delete;
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        if (IsEqualIID(riid, kIidUnknown) || IsEqualIID(riid, kIidDesktopWallpaper)) {
+            *ppv = static_cast<IDesktopWallpaper*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
+    STDMETHODIMP_(ULONG) Release() override {
+        LONG left = InterlockedDecrement(&refs_);
+        log_line(format("Release refs=%ld", left));
+        if (left == 0) delete this;
+        return static_cast<ULONG>(left);
+    }
+
+    STDMETHODIMP SetWallpaper(LPCWSTR monitor, LPCWSTR path) override {
+        const std::wstring id = monitor ? monitor : L"";
+        bool taken = !monitor;
+        for (const Monitor& m : test_monitors()) {
+            if (m.id != id || !m.attached) continue;
+            taken = m.answer.empty();
+            if (m.answer == "gone") unplug(id);
+        }
+        const HRESULT hr = !path ? E_INVALIDARG : taken ? S_OK : E_FAIL;
+        if (hr == S_OK) {
+            if (!monitor) g_monitor_pictures.clear();
+            g_monitor_pictures[id] = path;
+        }
+        const bool drawn = hr == S_OK && draw_monitors();
+        log_line(format("SetWallpaper monitor=%s hr=0x%08lx drawn=%d path=", monitor ? to_utf8(monitor).c_str() : "(all)",
+                        static_cast<unsigned long>(hr), drawn ? 1 : 0) + to_utf8(path));
+        return hr;
+    }
+    STDMETHODIMP GetMonitorDevicePathAt(UINT index, LPWSTR* id) override {
+        const std::vector<Monitor> monitors = test_monitors();
+        if (!id) return E_POINTER;
+        *id = nullptr;
+        log_line(format("GetMonitorDevicePathAt index=%u", index));
+        if (index >= monitors.size()) return E_INVALIDARG;
+        const std::wstring& text = monitors[index].id;
+        *id = static_cast<LPWSTR>(CoTaskMemAlloc((text.size() + 1) * sizeof(wchar_t)));
+        if (!*id) return E_OUTOFMEMORY;
+        std::memcpy(*id, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+        return S_OK;
+    }
+    STDMETHODIMP GetMonitorDevicePathCount(UINT* count) override {
+        if (!count) return E_POINTER;
+        *count = static_cast<UINT>(test_monitors().size());
+        log_line(format("GetMonitorDevicePathCount count=%u", *count));
+        return S_OK;
+    }
+    // As Windows answers: S_FALSE (a success) for a monitor not attached.
+    STDMETHODIMP GetMonitorRECT(LPCWSTR monitor, RECT* area) override {
+        if (!area) return E_POINTER;
+        *area = RECT{};
+        HRESULT hr = E_INVALIDARG;
+        for (const Monitor& m : test_monitors())
+            if (monitor && m.id == monitor) hr = m.attached ? (*area = m.area, S_OK) : S_FALSE;
+        log_line(format("GetMonitorRECT monitor=%s hr=0x%08lx", monitor ? to_utf8(monitor).c_str() : "(null)",
+                        static_cast<unsigned long>(hr)));
+        return hr;
+    }
+    STDMETHODIMP SetPosition(DESKTOP_WALLPAPER_POSITION position) override {
+        log_line(format("SetPosition position=%d", static_cast<int>(position)));
+        g_position = static_cast<DWORD>(position);
+        return S_OK;
+    }
+    STDMETHODIMP GetPosition(DESKTOP_WALLPAPER_POSITION* position) override {
+        if (!position) return E_POINTER;
+        *position = static_cast<DESKTOP_WALLPAPER_POSITION>(g_position);
+        return S_OK;
+    }
+
+    // Everything else is absent here; logged so that a stray call shows up.
+    STDMETHODIMP GetWallpaper(LPCWSTR, LPWSTR*) override { return StandInNotImpl("GetWallpaper"); }
+    STDMETHODIMP SetBackgroundColor(COLORREF) override { return StandInNotImpl("SetBackgroundColor"); }
+    STDMETHODIMP GetBackgroundColor(COLORREF*) override { return StandInNotImpl("GetBackgroundColor"); }
+    STDMETHODIMP SetSlideshow(IShellItemArray*) override { return StandInNotImpl("SetSlideshow"); }
+    STDMETHODIMP GetSlideshow(IShellItemArray**) override { return StandInNotImpl("GetSlideshow"); }
+    STDMETHODIMP SetSlideshowOptions(DESKTOP_SLIDESHOW_OPTIONS, UINT) override {
+        return StandInNotImpl("SetSlideshowOptions");
+    }
+    STDMETHODIMP GetSlideshowOptions(DESKTOP_SLIDESHOW_OPTIONS*, UINT*) override {
+        return StandInNotImpl("GetSlideshowOptions");
+    }
+    STDMETHODIMP AdvanceSlideshow(LPCWSTR, DESKTOP_SLIDESHOW_DIRECTION) override {
+        return StandInNotImpl("AdvanceSlideshow");
+    }
+    STDMETHODIMP GetStatus(DESKTOP_SLIDESHOW_STATE*) override { return StandInNotImpl("GetStatus"); }
+    STDMETHODIMP Enable(BOOL) override { return StandInNotImpl("Enable"); }
+
+    static void discard(DesktopWallpaper* unreferenced) { delete unreferenced; }
+
+private:
+    ~DesktopWallpaper() { InterlockedDecrement(&g_objects); }
+
+    static HRESULT StandInNotImpl(const char* method) {
+        log_line(format("%s hr=0x%08lx", method, static_cast<unsigned long>(E_NOTIMPL)));
+        return E_NOTIMPL;
+    }
+
+    LONG refs_ = 0;
+};
+
 class Factory final : public IClassFactory {
 public:
+    explicit Factory(bool monitors) : monitors_(monitors) {}
+
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
         if (IsEqualIID(riid, kIidUnknown) || IsEqualIID(riid, kIidClassFactory)) {
@@ -376,6 +592,14 @@ public:
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
+        if (monitors_) {
+            DesktopWallpaper* monitors = new (std::nothrow) DesktopWallpaper();
+            if (!monitors) return E_OUTOFMEMORY;
+            log_line("Create DesktopWallpaper");
+            HRESULT hr = monitors->QueryInterface(riid, ppv);
+            if (FAILED(hr)) DesktopWallpaper::discard(monitors);
+            return hr;
+        }
         StandIn* object = new (std::nothrow) StandIn();
         if (!object) return E_OUTOFMEMORY;
         log_line("Create");
@@ -389,9 +613,13 @@ public:
         else InterlockedDecrement(&g_locks);
         return S_OK;
     }
+
+private:
+    bool monitors_;
 };
 
-Factory g_factory;
+Factory g_factory(false);
+Factory g_monitors_factory(true);
 
 }  // namespace
 
@@ -400,6 +628,9 @@ extern "C" {
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
+    // Without monitors set, no such object: Windows 7 and older.
+    if (IsEqualCLSID(clsid, kClsidDesktopWallpaper) && !env_var(L"TAVREL_STANDIN_MONITORS").empty())
+        return g_monitors_factory.QueryInterface(riid, ppv);
     if (!IsEqualCLSID(clsid, kClsidActiveDesktop)) return CLASS_E_CLASSNOTAVAILABLE;
     return g_factory.QueryInterface(riid, ppv);
 }

@@ -1,0 +1,176 @@
+#include "rotation/monitor_wallpapers.h"
+
+#include <shobjidl.h>
+
+#include <algorithm>
+
+#include "base/scoped_win.h"
+#include "rotation/wallpaper_applier.h"
+#include "rotation/wallpaper_list.h"
+
+namespace {
+
+constexpr int32_t kRandomOrder = 1;
+constexpr int32_t kSpan = 5;
+
+// Registered by Explorer, which may serve it from its own process.
+bool createShellObject(ScopedCom<IDesktopWallpaper>& shell)
+{
+    return SUCCEEDED(CoCreateInstance(CLSID_DesktopWallpaper, nullptr, CLSCTX_ALL, IID_IDesktopWallpaper,
+                                      shell.receiveVoid())) &&
+           shell;
+}
+
+// The shell numbers centre 0 and tile 1, the other way round from ours; the
+// others have our numbers.
+DESKTOP_WALLPAPER_POSITION wallpaperPosition(int32_t showMode)
+{
+    switch (showMode) {
+    case 0:
+        return DWPOS_TILE;
+    case 1:
+        return DWPOS_CENTER;
+    case 3:
+        return DWPOS_FIT;
+    case 4:
+        return DWPOS_FILL;
+    case kSpan:
+        return DWPOS_SPAN;
+    default:
+        return DWPOS_STRETCH;
+    }
+}
+
+// A monitor the shell knows but that is not attached answers S_FALSE, which
+// is a success.
+bool monitorArea(IDesktopWallpaper& shell, const std::wstring& monitor, RECT& area)
+{
+    return shell.GetMonitorRECT(monitor.c_str(), &area) == S_OK;
+}
+
+// The monitors attached now, left to right (their ids change when one is
+// plugged in again, so they are asked every time).
+std::vector<MonitorPicture> attachedMonitors(IDesktopWallpaper& shell)
+{
+    std::vector<MonitorPicture> monitors;
+    UINT count = 0;
+    if (FAILED(shell.GetMonitorDevicePathCount(&count)))
+        return monitors;
+    for (UINT i = 0; i < count; ++i) {
+        LPWSTR id = nullptr;
+        if (FAILED(shell.GetMonitorDevicePathAt(i, &id)) || !id)
+            continue;
+        MonitorPicture monitor = {id, L"", {}};
+        CoTaskMemFree(id);
+        if (monitorArea(shell, monitor.monitor, monitor.area))
+            monitors.push_back(monitor);
+    }
+    std::stable_sort(monitors.begin(), monitors.end(), [](const MonitorPicture& a, const MonitorPicture& b) {
+        return a.area.left != b.area.left ? a.area.left < b.area.left : a.area.top < b.area.top;
+    });
+    return monitors;
+}
+
+bool isShown(const std::vector<MonitorPicture>& monitors, const wchar_t* path)
+{
+    return std::any_of(monitors.begin(), monitors.end(),
+                       [&](const MonitorPicture& monitor) { return monitor.picture == path; });
+}
+
+// In order the list's current picture; at random one no other monitor
+// shows, while the list has such a one.
+const wchar_t* nextPicture(WallpaperList& list, int32_t showOrder, const std::vector<MonitorPicture>& monitors)
+{
+    if (showOrder != kRandomOrder)
+        return list.current();
+    return list.pickRandomOtherThan([&](const wchar_t* path) { return isShown(monitors, path); });
+}
+
+// Each monitor without a picture gets the next one. A monitor gone since the
+// count leaves its picture to the next; a picture a monitor that is still
+// there refuses counts as shown, as with the Active Desktop object. True
+// when the shell took one.
+bool giveEachAPicture(IDesktopWallpaper& shell, std::vector<MonitorPicture>& monitors, WallpaperList& list,
+                      int32_t showOrder)
+{
+    bool taken = false;
+    const wchar_t* pending = nullptr;
+    for (MonitorPicture& monitor : monitors) {
+        if (!monitor.picture.empty())
+            continue;
+        if (!pending && !(pending = nextPicture(list, showOrder, monitors)))
+            return taken;
+        RECT area;
+        wchar_t path[kPathSize];
+        if (shellWallpaperPath(pending, path) &&
+            SUCCEEDED(shell.SetWallpaper(monitor.monitor.empty() ? nullptr : monitor.monitor.c_str(), path))) {
+            monitor.picture = pending;
+            taken = true;
+        } else if (monitor.monitor.empty() || !monitorArea(shell, monitor.monitor, area)) {
+            continue;
+        }
+        if (showOrder != kRandomOrder)
+            list.advance();
+        pending = nullptr;
+    }
+    return taken;
+}
+
+}  // namespace
+
+bool MonitorWallpapers::shellHasObject()
+{
+    ScopedCom<IDesktopWallpaper> shell;
+    return createShellObject(shell);
+}
+
+MonitorWallpapers::Step MonitorWallpapers::showOnEach(WallpaperList& list, const ShowSettings& settings)
+{
+    ScopedCom<IDesktopWallpaper> shell;
+    if (!createShellObject(shell))
+        return Step::kNoShellObject;
+    // The style first, so that each picture comes in it.
+    shell->SetPosition(wallpaperPosition(settings.showMode));
+    std::vector<MonitorPicture> monitors;
+    if (settings.showMode == kSpan)
+        monitors.push_back({L"", L"", {}});
+    else
+        monitors = attachedMonitors(*shell.get());
+    if (!giveEachAPicture(*shell.get(), monitors, list, settings.showOrder))
+        return Step::kNothingTaken;
+    keep(monitors);
+    return Step::kTaken;
+}
+
+bool MonitorWallpapers::showOnNewMonitors(WallpaperList& list, const ShowSettings& settings)
+{
+    ScopedCom<IDesktopWallpaper> shell;
+    if (shown_.empty() || settings.showMode == kSpan || !createShellObject(shell))
+        return false;
+    std::vector<MonitorPicture> monitors = attachedMonitors(*shell.get());
+    for (MonitorPicture& monitor : monitors) {
+        const auto known = std::find_if(shown_.begin(), shown_.end(),
+                                        [&](const MonitorPicture& old) { return old.monitor == monitor.monitor; });
+        if (known != shown_.end())
+            monitor.picture = known->picture;
+    }
+    const bool taken = giveEachAPicture(*shell.get(), monitors, list, settings.showOrder);
+    // Also where none is new: a monitor may have gone, or become the primary.
+    if (!monitors.empty())
+        keep(monitors);
+    return taken;
+}
+
+// The primary monitor has its top left corner at the origin of the screen's
+// coordinates; a spanned picture is the primary's too.
+void MonitorWallpapers::keep(const std::vector<MonitorPicture>& monitors)
+{
+    const auto primary = std::find_if(monitors.begin(), monitors.end(), [](const MonitorPicture& monitor) {
+        return monitor.monitor.empty() || (monitor.area.left == 0 && monitor.area.top == 0);
+    });
+    const MonitorPicture& named = primary != monitors.end() ? *primary : monitors.front();
+    if (!named.picture.empty())
+        primaryPicture_ = named.picture;
+    // A spanned picture leaves no monitor a picture of its own.
+    shown_ = monitors.front().monitor.empty() ? std::vector<MonitorPicture>() : monitors;
+}

@@ -1,0 +1,45 @@
+#pragma once
+// A picture of its own on each monitor, through the shell's IDesktopWallpaper
+// object (Windows 8 and later). Remembers which monitor got which picture, so
+// that a monitor attached later gets one too and the tooltip can name the
+// primary monitor's.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "base/show_settings.h"
+
+class WallpaperList;
+
+// A monitor as the shell names it, where it is, and the picture it got.
+struct MonitorPicture {
+    std::wstring monitor;  // "" for every monitor at once
+    std::wstring picture;  // "" while it has none from this program
+    RECT area;
+};
+
+class MonitorWallpapers {
+public:
+    enum class Step { kNoShellObject, kNothingTaken, kTaken };
+
+    // False before Windows 8, whose shell has no such object.
+    static bool shellHasObject();
+
+    // Every attached monitor, left to right, gets a picture from the list: in
+    // order the next ones, at random distinct ones; spanned, one over all.
+    // A picture the shell did not take keeps its place in the list.
+    Step showOnEach(WallpaperList& list, const ShowSettings& settings);
+    // Monitors attached since the last step get a picture each; true when
+    // one did.
+    bool showOnNewMonitors(WallpaperList& list, const ShowSettings& settings);
+    // The primary monitor's picture ("" before any).
+    const std::wstring& primaryPicture() const { return primaryPicture_; }
+
+private:
+    void keep(const std::vector<MonitorPicture>& monitors);
+
+    std::vector<MonitorPicture> shown_;  // the monitors attached at the last step
+    std::wstring primaryPicture_;
+};
