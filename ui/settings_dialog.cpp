@@ -162,6 +162,7 @@ INT_PTR SettingsDialogState::onCommand(WORD id, WORD code)
     case IDC_FULLSCREEN_WAIT:
         if (code == BN_CLICKED)
             settings.fullScreenWait = isChecked(dialogWindow, IDC_FULLSCREEN_WAIT) ? 1 : 0;
+        return TRUE;
     case IDC_EACH_MONITOR:
         if (code == BN_CLICKED)
             settings.eachMonitor = isChecked(dialogWindow, IDC_EACH_MONITOR) ? 1 : 0;

@@ -41,7 +41,7 @@ private:
 };
 
 #if defined(__i386__)
-static_assert(sizeof(SettingsDialogState) == 14 * 4, "fourteen 32-bit fields");
+static_assert(sizeof(SettingsDialogState) == 15 * 4, "fifteen 32-bit fields");
 #endif
 
 // Answers nothing while no settings dialog is active; otherwise hands every
