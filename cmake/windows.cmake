@@ -28,6 +28,7 @@ add_library(tavrel_win STATIC
     base/module_path.cpp
     base/screen_size.cpp
     base/ui_language.cpp
+    base/windows_version.cpp
     settings/profile_file.cpp
     settings/profile_writer.cpp
     settings/ini_encoding.cpp

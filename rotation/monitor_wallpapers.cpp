@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "base/scoped_win.h"
+#include "base/windows_version.h"
 #include "rotation/wallpaper_applier.h"
 #include "rotation/wallpaper_list.h"
 
@@ -120,8 +121,9 @@ bool giveEachAPicture(IDesktopWallpaper& shell, std::vector<MonitorPicture>& mon
 
 bool MonitorWallpapers::shellHasObject()
 {
-    ScopedCom<IDesktopWallpaper> shell;
-    return createShellObject(shell);
+    // Asked by the version, not by creating the object: that would load COM's
+    // machinery (and Explorer's server) each time the settings dialog opens.
+    return windowsAtLeast(6, 2);
 }
 
 MonitorWallpapers::Step MonitorWallpapers::showOnEach(WallpaperList& list, const ShowSettings& settings)

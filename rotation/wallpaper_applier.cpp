@@ -8,25 +8,12 @@
 
 #include "base/path_text.h"
 #include "base/scoped_win.h"
+#include "base/windows_version.h"
 
 namespace {
 
 // Fit and fill came with Windows 7, span with Windows 8; an older shell
-// knows only the first three styles. GetVersionEx would report an older
-// Windows to a program without a manifest than VerifyVersionInfo does.
-bool windowsAtLeast(DWORD major, DWORD minor)
-{
-    OSVERSIONINFOEXW wanted = {};
-    wanted.dwOSVersionInfoSize = sizeof wanted;
-    wanted.dwMajorVersion = major;
-    wanted.dwMinorVersion = minor;
-    DWORDLONG conditions = 0;
-    conditions = VerSetConditionMask(conditions, VER_MAJORVERSION, VER_GREATER_EQUAL);
-    conditions = VerSetConditionMask(conditions, VER_MINORVERSION, VER_GREATER_EQUAL);
-    conditions = VerSetConditionMask(conditions, VER_SERVICEPACKMAJOR, VER_GREATER_EQUAL);
-    return VerifyVersionInfoW(&wanted, VER_MAJORVERSION | VER_MINORVERSION | VER_SERVICEPACKMAJOR, conditions) != FALSE;
-}
-
+// knows only the first three styles.
 bool shellFitsAndFills() { return windowsAtLeast(6, 1); }
 
 // The shell numbers centre 0 and tile 1, the other way round from ours; fit

@@ -46,7 +46,6 @@ Strings changesOf(const driver::AppFolder& folder, const Strings& pictures, bool
             both.insert(shown[i - 1].begin(), shown[i - 1].end());
         EXPECT_EQ(both.size(), std::set<std::string>(both.begin(), both.end()).size()) << "the same picture twice: " << i;
     }
-    changes.erase(std::remove(changes.begin(), changes.end(), ""), changes.end());  // the settings dialog's look
     return changes;
 }
 
@@ -93,8 +92,8 @@ TEST(Monitors, EachMonitorItsOwnPictureOrOneSpanningThemAll)
         const std::string monitors = folder.path() + "\\monitors.txt";
         driver::writeFileBytes(monitors, row.monitors ? row.monitors : "");
         SetEnvironmentVariableA("TAVREL_STANDIN_MONITORS", row.monitors ? monitors.c_str() : nullptr);
-        if (row.monitors)  // Wine answers as Windows 10 to the program there, as the prefix's Windows 7 elsewhere
-            RegSetKeyValueA(HKEY_CURRENT_USER, kVersionKey, "Version", REG_SZ, "win10", 6);
+        if (row.monitors)  // Wine answers as Windows 8 to the program there, as the prefix's Windows 7 elsewhere
+            RegSetKeyValueA(HKEY_CURRENT_USER, kVersionKey, "Version", REG_SZ, "win8", 5);
         Strings listed = pictures;
         listed[0].insert(3, "\\");  // saved once from a drive's root: the shell takes one backslash
         std::string ini = driver::iniText(row.showMode, row.showOrder, 19, 1, 0, listed);
@@ -148,7 +147,7 @@ TEST(Monitors, EachMonitorItsOwnPictureOrOneSpanningThemAll)
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(driver::waitGone(dialog));
         again.tick();
-        ASSERT_TRUE(waitChanges(row.monitors ? 2 : 1));  // and the dialog's look for the object
+        ASSERT_TRUE(waitChanges(1));
         ASSERT_EQ(0u, again.exit().value_or(99));
         EXPECT_EQ(row.changes, changesOf(folder, pictures, row.showOrder == 1));
         const std::string saved = folder.readIni(), key = saved.substr(std::min(saved.find("EACHMONITOR"), saved.size()), 15);
