@@ -14,17 +14,13 @@
 namespace {
 
 constexpr int kHotkeys = 1028, kHotkeyNote = 1029;  // the settings dialog's box and note
-const UINT kKeys[] = {VK_RIGHT, VK_LEFT, 'P'};
 
 // Which of the three combinations this process could take now ("RLP", "-" where Tavrel holds one).
 std::string freeCombinations()
 {
     std::string free;
-    for (UINT key : kKeys) {
-        const bool taken = !RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT, key);
-        free += taken ? '-' : "RLP"[free.size()];
-        UnregisterHotKey(nullptr, 1);
-    }
+    for (UINT key : {VK_RIGHT, VK_LEFT, 0x50})  // P
+        free += RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT, key) && UnregisterHotKey(nullptr, 1) ? "RLP"[free.size()] : '-';
     return free;
 }
 
@@ -60,7 +56,7 @@ TEST(Hotkeys, ATakenCombinationIsToldAndTheBoxTurnsThemOff)
             driver::captureScreen().save("settings-dialog-hotkey-taken");
         if (row.click)
             driver::clickMiddle(GetDlgItem(dialog, kHotkeys));
-        ASSERT_TRUE(driver::waitUntil([&] { return SendDlgItemMessageA(dialog, kHotkeys, BM_GETCHECK, 0, 0) != row.box || !row.click; }));
+        ASSERT_TRUE(driver::waitUntil([&] { return (SendDlgItemMessageA(dialog, kHotkeys, BM_GETCHECK, 0, 0) != row.box) == row.click; }));
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(driver::waitGone(dialog));
         EXPECT_EQ(row.freeAfterOk, freeCombinations());

@@ -32,9 +32,7 @@ HWND chooseFromMenu(const driver::Tavrel& app, int row, const char* title = null
     HWND menu = driver::openTrayMenu(app);
     if (!menu || !GetWindowRect(menu, &box))
         return nullptr;
-    const auto middle = [&](int item) {
-        return item < 0 ? box.bottom - 10 : box.top + 11 + 18 * item + (item >= 3 ? 9 : 0) + (item >= 5 ? 9 : 0);
-    };
+    const auto middle = [&](int item) { return item < 0 ? box.bottom - 10 : box.top + 11 + 18 * item + 9 * (item / 3 + item / 5); };
     const driver::Screenshot shot = look ? driver::captureScreen() : driver::Screenshot();
     for (int item = 0; look && item < 5; ++item) {
         bool enabled = false, mark = false;  // from the text; from the column before it, in the same colour
@@ -112,7 +110,7 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     EXPECT_EQ(2, std::count(calls.begin(), calls.end(), "SetWallpaperOptions dwSize=8 dwStyle=1 reserved=0"));
 
     ASSERT_NE(nullptr, settings = app.open(driver::kSettings, driver::kSettingsTitle));
-    for (WORD waits : {driver::kNext, driver::kPause})
+    for (WORD waits : {driver::kNext, driver::kPause, kPrevious})
         app.command(waits);
     Sleep(5500);
     EXPECT_EQ(4u, folder.wallpapersSet().size()) << "changed while the settings dialog was open";
