@@ -31,8 +31,8 @@ void onCreate(HWND window)
 {
     settingsFilePath();
     loadSettings();
-    // Paused, the picture on the desktop stays over a restart too.
     MainWindowState& state = windowState(window);
+    // Paused, the picture on the desktop stays over a restart too.
     if (!rotationPaused)
         onRotationTick(IDT_ROTATION, state.monitors, state.history);
     startRotationTimer(window);
