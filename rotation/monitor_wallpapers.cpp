@@ -116,6 +116,16 @@ bool giveEachAPicture(IDesktopWallpaper& shell, std::vector<MonitorPicture>& mon
     return taken;
 }
 
+// The monitors a step gives a picture each, the style set first so that each
+// picture comes in it; spanned, one for all.
+std::vector<MonitorPicture> monitorsInStyle(IDesktopWallpaper& shell, int32_t showMode)
+{
+    shell.SetPosition(wallpaperPosition(showMode));
+    if (showMode == kSpan)
+        return {{L"", L"", {}}};
+    return attachedMonitors(shell);
+}
+
 // The step's picture for a monitor: its own, or where it had none, the primary's.
 const std::wstring& stepPicture(const ShownStep& step, const std::wstring& monitor)
 {
@@ -137,13 +147,7 @@ MonitorWallpapers::Step MonitorWallpapers::showOnEach(WallpaperList& list, const
     ScopedCom<IDesktopWallpaper> shell;
     if (!createShellObject(shell))
         return Step::kNoShellObject;
-    // The style first, so that each picture comes in it.
-    shell->SetPosition(wallpaperPosition(settings.showMode));
-    std::vector<MonitorPicture> monitors;
-    if (settings.showMode == kSpan)
-        monitors.push_back({L"", L"", {}});
-    else
-        monitors = attachedMonitors(*shell.get());
+    std::vector<MonitorPicture> monitors = monitorsInStyle(*shell.get(), settings.showMode);
     if (!giveEachAPicture(*shell.get(), monitors, list, settings.showOrder))
         return Step::kNothingTaken;
     keep(monitors);
@@ -174,12 +178,7 @@ MonitorWallpapers::Step MonitorWallpapers::showAgain(const ShownStep& step, cons
     ScopedCom<IDesktopWallpaper> shell;
     if (!createShellObject(shell))
         return Step::kNoShellObject;
-    shell->SetPosition(wallpaperPosition(settings.showMode));
-    std::vector<MonitorPicture> monitors;
-    if (settings.showMode == kSpan)
-        monitors.push_back({L"", L"", {}});
-    else
-        monitors = attachedMonitors(*shell.get());
+    std::vector<MonitorPicture> monitors = monitorsInStyle(*shell.get(), settings.showMode);
     bool taken = false;
     for (MonitorPicture& monitor : monitors) {
         const std::wstring& picture = stepPicture(step, monitor.monitor);
