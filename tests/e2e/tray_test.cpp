@@ -164,6 +164,8 @@ TEST(Tray, NextPreviousAndPause)
         changeAfter(folder, 2, last, 0);
         EXPECT_TRUE(driver::waitTooltip("Tavrel - b.bmp")) << "the tooltip after Next, before the next change";
         changeAfter(folder, 3, last, 5);
+        Sleep(2000);  // into the period: the full one after Previous shows
+        last = GetTickCount64();
         driver::xdotoolKey("ctrl+alt+Left");
         changeAfter(folder, 4, last, 0);
         for (int i = 0; i < 2; ++i)
