@@ -1,5 +1,7 @@
 #include "app/commands.h"
 
+#include "app/main_window.h"
+#include "app/show_in_folder.h"
 #include "app/tray.h"
 #include "base/globals.h"
 #include "base/ui_language.h"
@@ -10,6 +12,14 @@
 #include "ui/settings_dialog.h"
 
 namespace {
+
+void switchHotkeys(HWND window, Hotkeys& hotkeys, bool on)
+{
+    if (on)
+        hotkeys.registerAll(window);
+    else
+        hotkeys.unregisterAll(window);
+}
 
 void openSettings(HWND window)
 {
@@ -30,6 +40,11 @@ void openSettings(HWND window)
     // Turned off in Task Manager meanwhile: the box shows it.
     if (autoRunTurnedOff())
         state.settings.autoRun = 0;
+    // A combination another program held may be free by now.
+    Hotkeys& hotkeys = windowState(window).hotkeys;
+    if (showSettings.hotkeys)
+        hotkeys.registerAll(window);
+    state.takenHotkeys = hotkeys.taken();
 
     const INT_PTR result =
         DialogBoxIndirectParamW(appInstance, localizedDialog(appInstance, IDD_SETTINGS), window, settingsDialogProc, 0);
@@ -38,6 +53,8 @@ void openSettings(HWND window)
         // not while paused.
         if (state.listChanged && !rotationPaused)
             rotateWallpaper(window, IDT_ROTATION);
+        if (state.settings.hotkeys != showSettings.hotkeys)
+            switchHotkeys(window, hotkeys, state.settings.hotkeys);
         showSettings = state.settings;
         // Kept as it really is, so that the next dialog shows the truth.
         showSettings.autoRun = setAutoRun(showSettings.autoRun);
@@ -65,6 +82,12 @@ void showNextNow(HWND window)
     startRotationTimer(window);
 }
 
+void showPreviousNow(HWND window)
+{
+    showPreviousWallpaper(window);
+    startRotationTimer(window);
+}
+
 }  // namespace
 
 bool rotationHeldByDialog() { return settingsDialogOpen || aboutDialogOpen; }
@@ -82,9 +105,17 @@ void onCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         if (!rotationHeldByDialog())
             showNextNow(window);
         break;
+    case IDM_PREVIOUS:
+        if (!rotationHeldByDialog())
+            showPreviousNow(window);
+        break;
     case IDM_PAUSE:
         if (!rotationHeldByDialog())
             toggleRotationPause(window);
+        break;
+    case IDM_SHOW_IN_FOLDER:
+        if (shownWallpaper[0] != L'\0')
+            showInFolder(shownWallpaper);
         break;
     case IDM_EXIT:
         PostMessageW(window, WM_CLOSE, 0, 0);

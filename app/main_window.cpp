@@ -9,7 +9,6 @@
 #include "base/module_path.h"
 #include "base/path_text.h"
 #include "res/resource.h"
-#include "rotation/monitor_wallpapers.h"
 #include "rotation/rotation_timer.h"
 #include "settings/profile_file.h"
 #include "settings/settings_store.h"
@@ -32,10 +31,13 @@ void onCreate(HWND window)
 {
     settingsFilePath();
     loadSettings();
+    MainWindowState& state = windowState(window);
     // Paused, the picture on the desktop stays over a restart too.
     if (!rotationPaused)
-        onRotationTick(IDT_ROTATION, monitorWallpapers(window));
+        onRotationTick(IDT_ROTATION, state.monitors, state.history);
     startRotationTimer(window);
+    if (showSettings.hotkeys)
+        state.hotkeys.registerAll(window);
     allowTaskbarCreated(window);
     addTrayIcon(window);
 }
@@ -43,6 +45,7 @@ void onCreate(HWND window)
 LRESULT onClose(HWND window)
 {
     saveSettings();
+    windowState(window).hotkeys.unregisterAll(window);
     removeTrayIcon(window);
     return DefWindowProcW(window, WM_CLOSE, 0, 0);
 }
@@ -65,27 +68,27 @@ void onRotationTimer(HWND window)
     startRotationTimer(window);
 }
 
-// The window owns the monitors' pictures from its first message to its last.
-bool createMonitorWallpapers(HWND window)
+// The window owns its state from its first message to its last.
+bool createWindowState(HWND window)
 {
-    MonitorWallpapers* monitors = new (std::nothrow) MonitorWallpapers;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(monitors));
-    return monitors != nullptr;
+    MainWindowState* state = new (std::nothrow) MainWindowState;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    return state != nullptr;
 }
 
-void destroyMonitorWallpapers(HWND window)
+void destroyWindowState(HWND window)
 {
-    std::unique_ptr<MonitorWallpapers> owned(
-        reinterpret_cast<MonitorWallpapers*>(SetWindowLongPtrW(window, GWLP_USERDATA, 0)));
+    std::unique_ptr<MainWindowState> owned(
+        reinterpret_cast<MainWindowState*>(SetWindowLongPtrW(window, GWLP_USERDATA, 0)));
 }
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_NCCREATE:
-        return createMonitorWallpapers(window) ? DefWindowProcW(window, message, wParam, lParam) : FALSE;
+        return createWindowState(window) ? DefWindowProcW(window, message, wParam, lParam) : FALSE;
     case WM_NCDESTROY:
-        destroyMonitorWallpapers(window);
+        destroyWindowState(window);
         return DefWindowProcW(window, message, wParam, lParam);
     case WM_CREATE:
         onCreate(window);
@@ -100,6 +103,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_COMMAND:
         onCommand(window, message, wParam, lParam);
+        return 0;
+    case WM_HOTKEY:
+        // Each hotkey's id is its tray command's.
+        onCommand(window, WM_COMMAND, wParam, 0);
         return 0;
     case WM_TIMER:
         if (wParam == IDT_TRAY_RETRY)
@@ -123,9 +130,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 }  // namespace
 
-MonitorWallpapers& monitorWallpapers(HWND window)
+MainWindowState& windowState(HWND window)
 {
-    return *reinterpret_cast<MonitorWallpapers*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return *reinterpret_cast<MainWindowState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 bool registerMainWindowClass(HINSTANCE instance)

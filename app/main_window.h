@@ -4,15 +4,23 @@
 
 #include <windows.h>
 
+#include "rotation/monitor_wallpapers.h"
+#include "rotation/wallpaper_history.h"
+#include "ui/hotkeys.h"
+
 // The class and title by which a second start finds the first.
 extern const wchar_t kMainWindowClass[];
 extern const wchar_t kMainWindowTitle[];
 
-class MonitorWallpapers;
+// What the main window owns, there from the window's creation to its
+// destruction: what it gives each monitor, the steps it showed, its hotkeys.
+struct MainWindowState {
+    MonitorWallpapers monitors;
+    WallpaperHistory history;
+    Hotkeys hotkeys;
+};
 
-// What the main window gives each monitor; there from the window's creation
-// to its destruction.
-MonitorWallpapers& monitorWallpapers(HWND window);
+MainWindowState& windowState(HWND window);
 
 bool registerMainWindowClass(HINSTANCE instance);
 bool createMainWindow(HINSTANCE instance);

@@ -81,6 +81,11 @@ UINT taskbarCreatedMessage()
     return taskbarCreated;
 }
 
+void enableItem(HMENU menu, UINT command, bool enabled)
+{
+    EnableMenuItem(menu, command, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
 void showTrayMenu(HWND window)
 {
     POINT cursor;
@@ -92,9 +97,13 @@ void showTrayMenu(HWND window)
     HMENU popup = GetSubMenu(menu.get(), 0);
     if (!popup)
         return;
-    const UINT dialogOpen = rotationHeldByDialog() ? MF_GRAYED : MF_ENABLED;
-    EnableMenuItem(popup, IDM_NEXT, MF_BYCOMMAND | dialogOpen);
-    EnableMenuItem(popup, IDM_PAUSE, MF_BYCOMMAND | dialogOpen);
+    const bool dialogOpen = rotationHeldByDialog(), pictureShown = shownWallpaper[0] != L'\0';
+    enableItem(popup, IDM_NEXT, !dialogOpen);
+    enableItem(popup, IDM_PREVIOUS, !dialogOpen && windowState(window).history.hasEarlier());
+    enableItem(popup, IDM_PAUSE, !dialogOpen);
+    enableItem(popup, IDM_SHOW_IN_FOLDER, pictureShown);
+    // It changes the list that an open settings dialog holds a copy of.
+    enableItem(popup, IDM_NEVER_AGAIN, pictureShown && !dialogOpen);
     CheckMenuItem(popup, IDM_PAUSE, MF_BYCOMMAND | (rotationPaused ? MF_CHECKED : MF_UNCHECKED));
     // Without this the menu would not close when the user clicks elsewhere.
     SetForegroundWindow(window);
@@ -135,14 +144,22 @@ void removeTrayIcon(HWND window)
 
 void rotateWallpaper(HWND window, UINT_PTR timerId)
 {
+    MainWindowState& state = windowState(window);
     // An icon not yet taken gets the tooltip when the retry adds it.
-    if (onRotationTick(timerId, monitorWallpapers(window)))
+    if (onRotationTick(timerId, state.monitors, state.history))
+        notifyIcon(NIM_MODIFY, window);
+}
+
+void showPreviousWallpaper(HWND window)
+{
+    MainWindowState& state = windowState(window);
+    if (showPreviousStep(state.monitors, state.history))
         notifyIcon(NIM_MODIFY, window);
 }
 
 void showOnNewMonitors(HWND window)
 {
-    if (onDisplayChange(monitorWallpapers(window)))
+    if (onDisplayChange(windowState(window).monitors))
         notifyIcon(NIM_MODIFY, window);
 }
 

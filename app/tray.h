@@ -16,6 +16,9 @@ void onTrayRetry(HWND window);
 void removeTrayIcon(HWND window);
 // A rotation step (onRotationTick); the tooltip then names the new picture.
 void rotateWallpaper(HWND window, UINT_PTR timerId);
+// The step before the one shown now, again (showPreviousStep); the tooltip
+// follows.
+void showPreviousWallpaper(HWND window);
 // A monitor attached since the last step gets a picture (onDisplayChange);
 // the tooltip follows.
 void showOnNewMonitors(HWND window);

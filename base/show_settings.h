@@ -1,5 +1,5 @@
 #pragma once
-// The seven options the user sets, in the order in which they are copied as
+// The eight options the user sets, in the order in which they are copied as
 // one block into and out of the settings dialog.
 
 #include <cstdint>
@@ -12,6 +12,7 @@ struct ShowSettings {
     int32_t autoRun;         // 1: start at logon
     int32_t fullScreenWait;  // 1: a due change waits while a full-screen program runs
     int32_t eachMonitor = 0;  // 1: a picture of its own on each monitor
+    int32_t hotkeys = 1;      // 1: the global hotkeys are registered
 };
 
-static_assert(sizeof(ShowSettings) == 7 * sizeof(int32_t), "ShowSettings is copied as one block");
+static_assert(sizeof(ShowSettings) == 8 * sizeof(int32_t), "ShowSettings is copied as one block");

@@ -20,6 +20,7 @@ add_library(tavrel_win STATIC
     app/commands.cpp
     app/main_window.cpp
     app/tray.cpp
+    app/show_in_folder.cpp
     rotation/rotation_timer.cpp
     rotation/monitor_wallpapers.cpp
     rotation/wallpaper_applier.cpp
@@ -39,7 +40,8 @@ add_library(tavrel_win STATIC
     ui/list_row.cpp
     ui/preview.cpp
     ui/preview_picture.cpp
-    ui/settings_dialog.cpp)
+    ui/settings_dialog.cpp
+    ui/hotkeys.cpp)
 target_link_libraries(tavrel_win PUBLIC tavrel_core user32 gdi32 shell32 comdlg32 advapi32 ole32 oleaut32 uuid windowscodecs)
 tavrel_target_defaults(tavrel_win)
 

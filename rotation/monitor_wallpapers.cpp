@@ -117,6 +117,24 @@ bool giveEachAPicture(IDesktopWallpaper& shell, std::vector<MonitorPicture>& mon
     return taken;
 }
 
+// The monitors a step gives a picture each, the style set first so that each
+// picture comes in it; spanned, one for all.
+std::vector<MonitorPicture> monitorsInStyle(IDesktopWallpaper& shell, int32_t showMode)
+{
+    shell.SetPosition(wallpaperPosition(showMode));
+    if (showMode == kSpan)
+        return {{L"", L"", {}}};
+    return attachedMonitors(shell);
+}
+
+// The step's picture for a monitor: its own, or where it had none, the primary's.
+const std::wstring& stepPicture(const ShownStep& step, const std::wstring& monitor)
+{
+    const auto own = std::find_if(step.monitors.begin(), step.monitors.end(),
+                                  [&](const ShownPicture& shown) { return shown.monitor == monitor; });
+    return own != step.monitors.end() && !own->picture.empty() ? own->picture : step.picture;
+}
+
 }  // namespace
 
 bool MonitorWallpapers::shellHasObject()
@@ -131,13 +149,7 @@ MonitorWallpapers::Step MonitorWallpapers::showOnEach(WallpaperList& list, const
     ScopedCom<IDesktopWallpaper> shell;
     if (!createShellObject(shell))
         return Step::kNoShellObject;
-    // The style first, so that each picture comes in it.
-    shell->SetPosition(wallpaperPosition(settings.showMode));
-    std::vector<MonitorPicture> monitors;
-    if (settings.showMode == kSpan)
-        monitors.push_back({L"", L"", {}});
-    else
-        monitors = attachedMonitors(*shell.get());
+    std::vector<MonitorPicture> monitors = monitorsInStyle(*shell.get(), settings.showMode);
     if (!giveEachAPicture(*shell.get(), monitors, list, settings.showOrder))
         return Step::kNothingTaken;
     keep(monitors);
@@ -161,6 +173,36 @@ bool MonitorWallpapers::showOnNewMonitors(WallpaperList& list, const ShowSetting
     if (!monitors.empty())
         keep(monitors);
     return taken;
+}
+
+MonitorWallpapers::Step MonitorWallpapers::showAgain(const ShownStep& step, const ShowSettings& settings)
+{
+    ScopedCom<IDesktopWallpaper> shell;
+    if (!createShellObject(shell))
+        return Step::kNoShellObject;
+    std::vector<MonitorPicture> monitors = monitorsInStyle(*shell.get(), settings.showMode);
+    bool taken = false;
+    for (MonitorPicture& monitor : monitors) {
+        const std::wstring& picture = stepPicture(step, monitor.monitor);
+        wchar_t path[kPathSize];
+        if (shellWallpaperPath(picture.c_str(), path) &&
+            SUCCEEDED(shell->SetWallpaper(monitor.monitor.empty() ? nullptr : monitor.monitor.c_str(), path))) {
+            monitor.picture = picture;
+            taken = true;
+        }
+    }
+    if (!taken)
+        return Step::kNothingTaken;
+    keep(monitors);
+    return Step::kTaken;
+}
+
+ShownStep MonitorWallpapers::lastStep() const
+{
+    ShownStep step = {primaryPicture_, {}};
+    for (const MonitorPicture& monitor : shown_)
+        step.monitors.push_back({monitor.monitor, monitor.picture});
+    return step;
 }
 
 // The primary monitor has its top left corner at the origin of the screen's

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/show_settings.h"
+#include "rotation/wallpaper_history.h"
 
 class WallpaperList;
 
@@ -34,8 +35,14 @@ public:
     // Monitors attached since the last step get a picture each; true when
     // one did.
     bool showOnNewMonitors(WallpaperList& list, const ShowSettings& settings);
+    // Each attached monitor gets its picture of an earlier step again (a
+    // monitor that had none then, the primary's); spanned, the primary's
+    // over all. A step that gave one picture for all gives it to each.
+    Step showAgain(const ShownStep& step, const ShowSettings& settings);
     // The primary monitor's picture ("" before any).
     const std::wstring& primaryPicture() const { return primaryPicture_; }
+    // What the last step showed, for the history.
+    ShownStep lastStep() const;
 
 private:
     void keep(const std::vector<MonitorPicture>& monitors);

@@ -7,6 +7,7 @@
 #include "rotation/interval_table.h"
 #include "rotation/monitor_wallpapers.h"
 #include "rotation/wallpaper_applier.h"
+#include "rotation/wallpaper_history.h"
 #include "rotation/wallpaper_list.h"
 
 namespace {
@@ -37,6 +38,23 @@ UINT rotationPeriodMs()
     return static_cast<UINT>(kIntervalTable[showSettings.alteTime].seconds) * 1000u;
 }
 
+// One step's picture or pictures shown again; true when the shell took one.
+bool showStepAgain(const ShownStep& step, MonitorWallpapers& monitors)
+{
+    if (showSettings.eachMonitor) {
+        switch (monitors.showAgain(step, showSettings)) {
+        case MonitorWallpapers::Step::kTaken:
+            return copyText(shownWallpaper, kPathSize, monitors.primaryPicture().c_str());
+        case MonitorWallpapers::Step::kNothingTaken:
+            return false;
+        case MonitorWallpapers::Step::kNoShellObject:
+            break;
+        }
+    }
+    return applyWallpaper(step.picture.c_str(), showSettings.showMode) &&
+           copyText(shownWallpaper, kPathSize, step.picture.c_str());
+}
+
 }  // namespace
 
 void startRotationTimer(HWND window)
@@ -53,13 +71,14 @@ void toggleRotationPause(HWND window)
     startRotationTimer(window);
 }
 
-bool onRotationTick(UINT_PTR timerId, MonitorWallpapers& monitors)
+bool onRotationTick(UINT_PTR timerId, MonitorWallpapers& monitors, WallpaperHistory& history)
 {
     if (timerId != IDT_ROTATION)
         return false;
     if (showSettings.eachMonitor) {
         switch (monitors.showOnEach(wallpaperList, showSettings)) {
         case MonitorWallpapers::Step::kTaken:
+            history.record(monitors.lastStep());
             return copyText(shownWallpaper, kPathSize, monitors.primaryPicture().c_str());
         case MonitorWallpapers::Step::kNothingTaken:
             return false;
@@ -83,7 +102,17 @@ bool onRotationTick(UINT_PTR timerId, MonitorWallpapers& monitors)
     // counts as shown.
     if (!path || !applyWallpaper(path, showSettings.showMode))
         return false;
+    history.record({path, {}});
     return copyText(shownWallpaper, kPathSize, path);
+}
+
+bool showPreviousStep(MonitorWallpapers& monitors, WallpaperHistory& history)
+{
+    while (const ShownStep* step = history.stepBack()) {
+        if (showStepAgain(*step, monitors))
+            return true;
+    }
+    return false;
 }
 
 bool rotationWaitsForFullScreen(HWND window)

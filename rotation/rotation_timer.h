@@ -4,6 +4,7 @@
 #include <windows.h>
 
 class MonitorWallpapers;
+class WallpaperHistory;
 
 // The main window's rotation timer.
 constexpr UINT_PTR IDT_ROTATION = 1000;
@@ -19,8 +20,14 @@ void toggleRotationPause(HWND window);
 // One rotation step: the next or a random picture becomes the wallpaper, or
 // with a picture on each monitor, the next ones or random ones become the
 // monitors'. Ticks of other timers are ignored. True when the shell took a
-// picture.
-bool onRotationTick(UINT_PTR timerId, MonitorWallpapers& monitors);
+// picture; the history then records the step.
+bool onRotationTick(UINT_PTR timerId, MonitorWallpapers& monitors, WallpaperHistory& history);
+
+// The step before the one shown now comes back, in the style and on the
+// monitors of now; one the shell no longer takes (a picture deleted since)
+// is passed over. The list's place stays where the rotation was. True when
+// the shell took a picture.
+bool showPreviousStep(MonitorWallpapers& monitors, WallpaperHistory& history);
 
 // The displays changed: a monitor attached since the last step gets a
 // picture of its own. True when one did.

@@ -41,6 +41,7 @@ void loadSettings()
     showSettings.autoRun = readSetting(L"AUTORUN") != 0 ? 1 : 0;
     showSettings.fullScreenWait = readSetting(L"FULLSCREENWAIT") != 0 ? 1 : 0;  // missing: on
     showSettings.eachMonitor = readSetting(L"EACHMONITOR") == 1 ? 1 : 0;  // missing: one picture for all
+    showSettings.hotkeys = readSetting(L"HOTKEYS") != 0 ? 1 : 0;  // missing: on
     rotationPaused = readSetting(L"PAUSED") == 1 ? 1 : 0;  // missing: an earlier version, never paused
 
     loadFileList();
@@ -57,8 +58,9 @@ void saveSettings()
         // These two only while on, so that other files stay as earlier versions wrote them.
         {L"EACHMONITOR", showSettings.eachMonitor, true},
         {L"PAUSED", rotationPaused, true},
-        // Only while off: on is what a file without it means.
+        // Only while off: on is what a file without them means.
         {L"FULLSCREENWAIT", showSettings.fullScreenWait, true, 1},
+        {L"HOTKEYS", showSettings.hotkeys, true, 1},
     };
     // A failed write leaves the old file whole; nothing is reported.
     writeProfileAtOnce(profileFile, kSettingsSection, settings, sizeof settings / sizeof settings[0],

@@ -13,6 +13,7 @@
 #include "rotation/monitor_wallpapers.h"
 #include "rotation/wallpaper_list.h"
 #include "ui/file_selection.h"
+#include "ui/hotkeys.h"
 #include "ui/list_row.h"
 #include "ui/preview.h"
 
@@ -167,6 +168,10 @@ INT_PTR SettingsDialogState::onCommand(WORD id, WORD code)
         if (code == BN_CLICKED)
             settings.eachMonitor = isChecked(dialogWindow, IDC_EACH_MONITOR) ? 1 : 0;
         return TRUE;
+    case IDC_HOTKEYS:
+        if (code == BN_CLICKED)
+            settings.hotkeys = isChecked(dialogWindow, IDC_HOTKEYS) ? 1 : 0;
+        return TRUE;
     default:
         return FALSE;
     }
@@ -191,6 +196,8 @@ BOOL SettingsDialogState::initSettingsDialog()
     checkButton(dialogWindow, IDC_AUTORUN, settings.autoRun != 0);
     checkButton(dialogWindow, IDC_FULLSCREEN_WAIT, settings.fullScreenWait != 0);
     checkButton(dialogWindow, IDC_EACH_MONITOR, settings.eachMonitor != 0);
+    checkButton(dialogWindow, IDC_HOTKEYS, settings.hotkeys != 0);
+    SetDlgItemTextW(dialogWindow, IDC_HOTKEY_NOTE, takenHotkeysNote(takenHotkeys).c_str());
     // Kept as it is where the shell cannot do it (before Windows 8).
     EnableWindow(control(IDC_EACH_MONITOR), MonitorWallpapers::shellHasObject());
 

@@ -1,6 +1,7 @@
 #pragma once
 // The settings dialog: the list of pictures, style, order, interval, preview,
-// logon start and the wait for full-screen programs, edited on a working copy.
+// logon start, the wait for full-screen programs and the hotkeys, edited on a
+// working copy.
 
 #include <windows.h>
 #include <ole2.h>
@@ -21,6 +22,7 @@ struct SettingsDialogState {
     int32_t himetricWidth;
     int32_t himetricHeight;
     HBITMAP monitorBitmap = nullptr;  // owned
+    uint32_t takenHotkeys = 0;  // the hotkeys another program holds (Hotkeys::taken)
 
     INT_PTR handleSettingsMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -41,7 +43,7 @@ private:
 };
 
 #if defined(__i386__)
-static_assert(sizeof(SettingsDialogState) == 15 * 4, "fifteen 32-bit fields");
+static_assert(sizeof(SettingsDialogState) == 17 * 4, "seventeen 32-bit fields");
 #endif
 
 // Answers nothing while no settings dialog is active; otherwise hands every

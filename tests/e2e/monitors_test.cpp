@@ -49,36 +49,38 @@ Strings changesOf(const driver::AppFolder& folder, const Strings& pictures, bool
     return changes;
 }
 
-// Five pictures in five colours; each row: the start, a tick, Next, then the monitors changed (a change
-// announced as Windows does) and a tick; a restart from the saved list. The settings dialog's box is
-// greyed where the object is missing; clicked with Span where it is not, and a tick.
+// Five pictures in five colours; each row: the start, a tick, Next, Previous (the tick's pictures again), then
+// the monitors changed (a change announced as Windows does) and a tick; a restart from the saved list. The
+// settings dialog's box is greyed where the object is missing; clicked with Span where it is not, and a tick.
 TEST(Monitors, EachMonitorItsOwnPictureOrOneSpanningThemAll)
 {
     const struct { const char* name; const char* monitors; int showMode, showOrder, eachMonitor;
                    const char* changed; bool announced; Strings changes; const char* tip = nullptr; } rows[] = {
         {"one monitor, as with the box off", "M 0 0 1024 768", 1, 0, 1, nullptr, false,
-         {"pos 0 M=0", "pos 0 M=1", "pos 0 M=2", "pos 0 M=3", "style 5 4"}},
+         {"pos 0 M=0", "pos 0 M=1", "pos 0 M=2", "pos 0 M=1", "pos 0 M=3", "style 5 4"}},
         {"two, enumerated right first, in order", "R 512 0 1024 768\nL 0 0 512 768", 4, 0, 1, nullptr, false,
-         {"pos 4 L=0 R=1", "pos 4 L=2 R=3", "pos 4 L=4 R=0", "pos 4 L=1 R=2", "style 5 3"}},
+         {"pos 4 L=0 R=1", "pos 4 L=2 R=3", "pos 4 L=4 R=0", "pos 4 L=2 R=3", "pos 4 L=1 R=2", "style 5 3"}},
         // The primary (at 0,0) is the second from the left; the middle one is plugged in again (a new id).
         {"three in order, one not attached", "X\nC 512 0 1024 768\nB 0 0 512 768\nA -341 0 0 768", 2, 0, 1,
          "X\nC 512 0 1024 768\nB2 0 0 512 768\nA -341 0 0 768", false,
-         {"pos 2 A=0 B=1 C=2", "pos 2 A=3 B=4 C=0", "pos 2 A=1 B=2 C=3", "pos 2 A=4 B2=0 C=1", "pos 2 A=2 B2=3 C=4", "style 5 0"},
+         {"pos 2 A=0 B=1 C=2", "pos 2 A=3 B=4 C=0", "pos 2 A=1 B=2 C=3", "pos 2 A=3 B=4 C=0", "pos 2 A=4 B2=0 C=1",
+          "pos 2 A=2 B2=3 C=4", "style 5 0"},
          "Tavrel - 3.bmp"},
         // A picture a monitor refuses counts as shown; one a monitor gone meanwhile refused goes to the next.
         {"two in order, the left one refusing", "L 0 0 512 768 refuses\nR 512 0 1024 768", 3, 0, 1, nullptr, false,
-         {"pos 3 R=1", "pos 3 R=3", "pos 3 R=0", "pos 3 R=2", "style 5 3"}},
+         {"pos 3 R=1", "pos 3 R=3", "pos 3 R=0", "pos 3 R=3", "pos 3 R=2", "style 5 3"}},
         {"three in order, the middle one gone", "A 0 0 341 768\nB 341 0 682 768 gone\nC 682 0 1024 768", 3, 0, 1,
-         nullptr, false, {"pos 3 A=0 C=1", "pos 3 A=2 C=3", "pos 3 A=4 C=0", "pos 3 A=1 C=2", "style 5 3"}},
+         nullptr, false, {"pos 3 A=0 C=1", "pos 3 A=2 C=3", "pos 3 A=4 C=0", "pos 3 A=2 C=3", "pos 3 A=1 C=2", "style 5 3"}},
         {"two at random, a third added", "L 0 0 512 768\nR 512 0 1024 768", 0, 1, 1,
          "L 0 0 512 768\nR 512 0 1024 768\nT 0 768 1024 1024", true,
-         {"pos 1 L=? R=?", "pos 1 L=? R=?", "pos 1 L=? R=?", "T=?", "pos 1 L=? T=? R=?", "pos 1 L=? T=? R=?", "style 5 ?"}},
+         {"pos 1 L=? R=?", "pos 1 L=? R=?", "pos 1 L=? R=?", "pos 1 L=? R=?", "T=?", "pos 1 L=? T=? R=?",
+          "pos 1 L=? T=? R=?", "style 5 ?"}},
         {"span, the box on", "L 0 0 512 768\nR 512 0 1024 768", 5, 0, 1, nullptr, false,
-         {"pos 5 (all)=0", "pos 5 (all)=1", "pos 5 (all)=2", "pos 5 (all)=3", "style 5 4"}},
+         {"pos 5 (all)=0", "pos 5 (all)=1", "pos 5 (all)=2", "pos 5 (all)=1", "pos 5 (all)=3", "style 5 4"}},
         {"span, the box off", "L 0 0 512 768\nR 512 0 1024 768", 5, 0, 0, nullptr, false,
-         {"style 5 0", "style 5 1", "style 5 2", "style 5 3", "pos 5 (all)=4"}},
+         {"style 5 0", "style 5 1", "style 5 2", "style 5 1", "style 5 3", "pos 5 (all)=4"}},
         {"span on Windows 7: no object, stretched", nullptr, 5, 0, 1, nullptr, false,
-         {"style 2 0", "style 2 1", "style 2 2", "style 2 3", "style 2 4"}},
+         {"style 2 0", "style 2 1", "style 2 2", "style 2 1", "style 2 3", "style 2 4"}},
     };
     const char kVersionKey[] = "Software\\Wine\\AppDefaults\\Tavrel.exe";
     for (const auto& row : rows) {
@@ -120,6 +122,8 @@ TEST(Monitors, EachMonitorItsOwnPictureOrOneSpanningThemAll)
             app.tick();
             ASSERT_TRUE(waitChanges(1));
             app.command(driver::kNext);
+            ASSERT_TRUE(waitChanges(1));
+            app.command(32776);  // Previous: the tick's pictures again
             ASSERT_TRUE(waitChanges(1));
             if (row.changed) {
                 driver::writeFileBytes(monitors, row.changed);

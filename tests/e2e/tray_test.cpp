@@ -14,6 +14,7 @@
 namespace {
 
 constexpr int kInterval = 1010, kTile = 1011, kRandom = 1015;  // the settings dialog's controls
+constexpr WORD kPrevious = 32776;  // the tray menu's
 
 void closeDialog(HWND dialog, int button = IDCANCEL)
 {
@@ -21,23 +22,24 @@ void closeDialog(HWND dialog, int button = IDCANCEL)
     EXPECT_TRUE(driver::waitGone(dialog));
 }
 
-// Clicks the menu's item `row` (0 Next, 1 Pause, a separator, 2 Settings, 3
-// About, 18 pixels each, a separator 9; -1 Exit); the dialog `title` it opens.
-// `look` takes Next and Pause as drawn: "N", "P" or "-" (greyed), "*" checked.
+// Clicks the menu's item `row` (0 Next, 1 Previous, 2 Pause, a separator, 3 Show
+// in Folder, 4 Never Again, a separator, 5 Settings, 6 About, 18 pixels each, a
+// separator 9; -1 Exit); the dialog `title` it opens. `look` takes the first five
+// as drawn: "N", "V", "P", "F", "R" or "-" (greyed), "*" checked.
 HWND chooseFromMenu(const driver::Tavrel& app, int row, const char* title = nullptr, std::string* look = nullptr)
 {
     RECT box = {};
     HWND menu = driver::openTrayMenu(app);
     if (!menu || !GetWindowRect(menu, &box))
         return nullptr;
-    const auto middle = [&](int item) { return item < 0 ? box.bottom - 10 : box.top + 11 + 18 * item + (item >= 2 ? 9 : 0); };
+    const auto middle = [&](int item) { return item < 0 ? box.bottom - 10 : box.top + 11 + 18 * item + 9 * (item / 3 + item / 5); };
     const driver::Screenshot shot = look ? driver::captureScreen() : driver::Screenshot();
-    for (int item = 0; look && item < 2; ++item) {
+    for (int item = 0; look && item < 5; ++item) {
         bool enabled = false, mark = false;  // from the text; from the column before it, in the same colour
         for (LONG y = middle(item) - 8; y <= middle(item) + 8; ++y)
             for (LONG x = box.left + 2; x < box.right - 2; ++x)
                 (x < box.left + 18 ? mark : enabled) |= shot.at(x, y) == GetSysColor(COLOR_MENUTEXT);
-        *look = (item ? *look : "") + std::string(1, enabled ? "NP"[item] : '-') + (mark ? "*" : "");
+        *look = (item ? *look : "") + std::string(1, enabled ? "NVPFR"[item] : '-') + (mark ? "*" : "");
     }
     driver::xdotoolClick(box.left + 20, middle(row));
     HWND dialog = title ? driver::waitShown(app.pid(), driver::kDialogClass, title) : nullptr;
@@ -91,7 +93,7 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     ASSERT_TRUE(driver::waitUntil([&] { return !IsWindowVisible(menu); }, 5000)) << "a click elsewhere left it open";
     changeAfter(folder, 2, last, 15);
 
-    HWND settings = chooseFromMenu(app, 2, driver::kSettingsTitle);
+    HWND settings = chooseFromMenu(app, 5, driver::kSettingsTitle);
     ASSERT_NE(nullptr, settings) << "设置 opened no settings dialog";
     SendDlgItemMessageA(settings, kInterval, CB_SETCURSEL, 0, 0);
     SendMessageA(settings, WM_COMMAND, MAKEWPARAM(kInterval, CBN_SELCHANGE), (LPARAM)GetDlgItem(settings, kInterval));
@@ -108,14 +110,14 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     EXPECT_EQ(2, std::count(calls.begin(), calls.end(), "SetWallpaperOptions dwSize=8 dwStyle=1 reserved=0"));
 
     ASSERT_NE(nullptr, settings = app.open(driver::kSettings, driver::kSettingsTitle));
-    for (WORD waits : {driver::kNext, driver::kPause})
+    for (WORD waits : {driver::kNext, driver::kPause, kPrevious})
         app.command(waits);
     Sleep(5500);
     EXPECT_EQ(4u, folder.wallpapersSet().size()) << "changed while the settings dialog was open";
     std::string look;
-    HWND about = chooseFromMenu(app, 3, "", &look);
+    HWND about = chooseFromMenu(app, 6, "", &look);
     ASSERT_NE(nullptr, about) << "关于 opened no About box over the settings dialog";
-    EXPECT_EQ("--", look) << "Next and Pause not greyed while a dialog holds the rotation";
+    EXPECT_EQ("---F-", look) << "Next, Previous, Pause and Never Again not greyed while a dialog holds the rotation";
     for (WORD again : {driver::kSettings, driver::kAbout})
         app.command(again);
     Sleep(700);
@@ -141,10 +143,13 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
 }
 
 // Every 5 s, in order. Next changes at once, the next a full period later;
-// Pause holds over periods, an OK that rebuilt the list and a restart (Next still
-// changes once); chosen again, a full period later. The tooltip names the
-// picture shown (none after a paused start); Pause is checked while paused.
-TEST(Tray, NextAndPause)
+// Previous (Ctrl+Alt+Left, the menu's) goes back through both, no further, and a
+// full period follows; then the rotation goes on where it was (a, not b), and
+// Ctrl+Alt+Right is Next. Pause (Ctrl+Alt+P) holds over periods, an OK that
+// rebuilt the list and a restart (Next still changes once); chosen again, a full
+// period later. The tooltip names the picture shown (none after a paused start);
+// Pause is checked while paused.
+TEST(Tray, NextPreviousAndPause)
 {
     driver::AppFolder folder("tray-pause");
     folder.writeIni(driver::iniText(2, 0, 0, 0, 0, {"C:\\a.bmp", "C:\\b.bmp", "C:\\c.bmp"}));
@@ -154,30 +159,40 @@ TEST(Tray, NextAndPause)
         ASSERT_TRUE(folder.waitWallpapers(1));
         EXPECT_TRUE(driver::waitTooltip("Tavrel - a.bmp")) << "the tooltip after the start";
         chooseFromMenu(app, 0, nullptr, &look);
-        EXPECT_EQ("NP", look);
+        EXPECT_EQ("N-PFR", look) << "Previous before a second picture";
         ULONGLONG last = GetTickCount64() - 300;  // the click, before the menu's last wait
         changeAfter(folder, 2, last, 0);
         EXPECT_TRUE(driver::waitTooltip("Tavrel - b.bmp")) << "the tooltip after Next, before the next change";
         changeAfter(folder, 3, last, 5);
-        chooseFromMenu(app, 1);
-        removeRowWithOk(app, 0);  // OK would change the picture at once
+        Sleep(2000);  // into the period: the full one after Previous shows
+        last = GetTickCount64();
+        driver::xdotoolKey("ctrl+alt+Left");
+        changeAfter(folder, 4, last, 0);
+        for (int i = 0; i < 2; ++i)
+            app.command(kPrevious);
+        changeAfter(folder, 5, last, 0);
+        changeAfter(folder, 6, last, 5);
+        driver::xdotoolKey("ctrl+alt+Right ctrl+alt+p");
+        changeAfter(folder, 7, last, 0);
+        removeRowWithOk(app, 0);  // c; OK would change the picture at once
         Sleep(6000);
         app.command(driver::kNext);
         Sleep(6000);
-        EXPECT_EQ(4u, folder.wallpapersSet().size()) << "paused, only Next changes";
+        EXPECT_EQ((driver::Strings{"C:\\a.bmp", "C:\\b.bmp", "C:\\c.bmp", "C:\\b.bmp", "C:\\a.bmp", "C:\\a.bmp",
+                                   "C:\\b.bmp", "C:\\a.bmp"}), folder.wallpapersSet()) << "paused, only Next changes";
         ASSERT_EQ(0u, app.exit().value_or(99));
     }
-    driver::Tavrel app(folder);  // its list: c, b
+    driver::Tavrel app(folder);  // its list: b, a
     Sleep(6000);
-    EXPECT_EQ(4u, folder.wallpapersSet().size()) << "the pause ended with the restart";
+    EXPECT_EQ(8u, folder.wallpapersSet().size()) << "the pause ended with the restart";
     EXPECT_TRUE(driver::waitTooltip("Tavrel")) << "the tooltip after a paused start";
-    chooseFromMenu(app, 1, nullptr, &look);
-    EXPECT_EQ("NP*", look);
+    chooseFromMenu(app, 2, nullptr, &look);
+    EXPECT_EQ("N-P*--", look) << "no picture shown yet";
     ULONGLONG last = GetTickCount64() - 300;
-    changeAfter(folder, 5, last, 5);
-    removeRowWithOk(app, 1);  // c: b is shown at once
-    ASSERT_TRUE(folder.waitWallpapers(6, 3000));
-    EXPECT_TRUE(driver::waitTooltip("Tavrel - b.bmp")) << "the tooltip after an OK that changed the list";
+    changeAfter(folder, 9, last, 5);
+    removeRowWithOk(app, 1);  // b: a is shown at once
+    ASSERT_TRUE(folder.waitWallpapers(10, 3000));
+    EXPECT_TRUE(driver::waitTooltip("Tavrel - a.bmp")) << "the tooltip after an OK that changed the list";
 }
 
 // Each row opens the box anew, its texts placed on its picture at 120 dpi; the

@@ -12,6 +12,7 @@
 
 #include "app/tray_tip.h"
 #include "rotation/interval_table.h"
+#include "rotation/wallpaper_history.h"
 #include "rotation/wallpaper_list.h"
 #include "settings/filelist_section.h"
 #include "ui/file_selection.h"
@@ -65,6 +66,23 @@ TEST(WallpaperList, RandomPickNeverRepeatsAndReachesEveryPicture)
         EXPECT_EQ(static_cast<size_t>(entries), seen.size());
         EXPECT_EQ(shown, list.pickRandomOtherThan([&](const wchar_t* path) { return shown != path; }));
     }
+}
+
+// Previous: the twenty steps before the one shown, newest first, whole, each once;
+// a step shown after going back has the one gone back to before it.
+TEST(WallpaperHistory, StepsBackThroughTheTwentyBeforeNewestFirst)
+{
+    WallpaperHistory history;
+    EXPECT_EQ(nullptr, history.stepBack());
+    for (int i = 1; i <= 25; ++i)
+        history.record({std::to_wstring(i), {{L"L", L"left " + std::to_wstring(i)}}});
+    for (int i = 24; i >= 5; --i) {
+        const ShownStep* step = history.stepBack();
+        ASSERT_TRUE(step && step->picture == std::to_wstring(i) && step->monitors.at(0).picture == L"left " + step->picture);
+    }
+    history.record({L"next", {}});
+    EXPECT_EQ(L"5", history.stepBack()->picture);
+    EXPECT_EQ(nullptr, history.stepBack());
 }
 
 // Each row lasts what its labels say (5秒 and 5 seconds, 1分钟 and 1 minute, ...).

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <olectl.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <cwchar>
 #include <string>
@@ -24,6 +25,7 @@
 #include "driver.h"
 #include "import_slot.h"
 #include "ui/list_row.h"
+#include "ui/hotkeys.h"
 #include "ui/settings_dialog.h"
 
 namespace {
@@ -142,7 +144,9 @@ TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
         GetMenuStringA(GetSubMenu(menu, 0), i, text, sizeof text, MF_BYPOSITION);
         items += text + std::string("|");
     }
-    EXPECT_EQ("&Next Wallpaper|&Pause Changes||&Settings|&About Tavrel||E&xit|", items);
+    EXPECT_EQ("&Next Wallpaper|Pre&vious Wallpaper|&Pause Changes||Show Picture in &Folder|Never Show This Pictu&re||"
+              "&Settings|&About Tavrel||E&xit|", items);
+    EXPECT_TRUE(L"Ctrl+Alt+Left, Ctrl+Alt+P are taken by other programs" == takenHotkeysNote(6));
     DestroyMenu(menu);
 }
 
@@ -259,16 +263,39 @@ UINT_PTR WINAPI recordingSetTimer(HWND window, UINT_PTR id, UINT ms, TIMERPROC c
     return id == IDT_ROTATION ? (rotationPeriods.push_back(ms), id) : SetTimer_real(window, id, ms, call);
 }
 
+IMPORT_SLOT(RegisterHotKey, 16);
+IMPORT_SLOT(SHOpenFolderAndSelectItems, 16);
+std::string hotkeysTaken;  // each hotkey registered: its key and modifiers
+std::wstring openedInFolder;  // the item's path, the number of children and the flags
+BOOL WINAPI registerAsVista(HWND window, int id, UINT modifiers, UINT key)
+{
+    if (modifiers & MOD_NOREPEAT)
+        return SetLastError(ERROR_INVALID_PARAMETER), FALSE;
+    hotkeysTaken += std::to_string(key) + "+" + std::to_string(modifiers) + " ";
+    return RegisterHotKey_real(window, id, modifiers, key);
+}
+HRESULT WINAPI recordingOpenFolder(PCIDLIST_ABSOLUTE item, UINT children, PCUITEMID_CHILD_ARRAY, DWORD flags)
+{
+    wchar_t path[MAX_PATH] = L"";
+    SHGetPathFromIDListW(item, path);
+    return openedInFolder = path + (L" " + std::to_wstring(children) + L" " + std::to_wstring(flags)), S_OK;
+}
+
 // While the shell reports a full-screen program, a Direct3D game or presentation mode (Wine never does), the
 // timer's change waits, looking again every 2 s; the first look after it ended changes, and a full period
 // (30 minutes) follows. Next, the box unticked, or a failed call (its answer undefined) hold nothing.
+// Also: Vista, which knows no MOD_NOREPEAT, takes the hotkeys without it (Ctrl+Alt: 3); Show in Folder
+// hands the shell the picture on the desktop (Explorer under Wine selects nothing).
 TEST(Rotation, ADueChangeWaitsWhileAFullScreenProgramRuns)
 {
     ImportRedirect query(SHQueryUserNotificationState_slot, stateOfWindows);
     ImportRedirect timers(SetTimer_slot, recordingSetTimer);
+    ImportRedirect vista(RegisterHotKey_slot, registerAsVista);
+    ImportRedirect folder(SHOpenFolderAndSelectItems_slot, recordingOpenFolder);
     CoInitialize(nullptr);
     registerMainWindowClass(appInstance = GetModuleHandleA(nullptr));  // or registered by an earlier test
     ASSERT_TRUE(createMainWindow(appInstance));
+    EXPECT_EQ("39+3 37+3 80+3 ", hotkeysTaken);  // right, left, P
     const HWND window = FindWindowA("TavrelClass", "Tavrel");
     wallpaperList.clear(), wallpaperList.append(L"C:\\q\\1.bmp"), wallpaperList.append(L"C:\\q\\2.bmp");
     showSettings = {2, 0, 12, 0, 0, 1};  // stretched, in order, 30 minutes
@@ -291,6 +318,9 @@ TEST(Rotation, ADueChangeWaitsWhileAFullScreenProgramRuns)
         EXPECT_EQ(row.period == kFull, before != shownWallpaper) << row.name << ": changed";
         EXPECT_EQ(std::vector<UINT>{row.period}, rotationPeriods) << row.name;
     }
+    GetModuleFileNameW(nullptr, shownWallpaper, kPathSize);  // a file that is there
+    SendMessageA(window, WM_COMMAND, IDM_SHOW_IN_FOLDER, 0);
+    EXPECT_TRUE(shownWallpaper + std::wstring(L" 0 0") == openedInFolder) << driver::utf8(openedInFolder);
     profileFile.setPath(L"");  // nothing saved beside this test
     SendMessageA(window, WM_CLOSE, 0, 0);
 }
