@@ -18,6 +18,7 @@
 #include "import_slot.h"
 #include "per_key_profile.h"
 #include "app/commands.h"
+#include "app/main_window.h"
 #include "base/globals.h"
 #include "base/ui_language.h"
 #include "res/resource.h"
@@ -401,11 +402,13 @@ TEST(AutoRun, TheValueIsWrittenOrTheBoxShowsItIsNot)
     RegDeleteKeyA(HKEY_CURRENT_USER, runKey);
     ImportRedirect redirect(RegSetValueExW_slot, recordingRegSetValueExW);
     HWND owner = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);  // the main window
+    MainWindowState owned;  // and what it owns
+    SetWindowLongPtrW(owner, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&owned));
     for (bool refused : {false, true}) {
         SCOPED_TRACE(refused ? "refused" : "written");
         RegDeleteKeyValueA(HKEY_CURRENT_USER, runKey, "Tavrel");
         refuseRegistryWrites = refused;
-        showSettings = {1, 0, 12, 1, 1, 1};
+        showSettings = {1, 0, 12, 1, 1, 1, 0, 0};  // no hotkeys
         SetTimer(nullptr, 0, 100, pressOk);  // the settings dialog from the tray, closed with OK untouched
         onCommand(owner, WM_COMMAND, IDM_SETTINGS, 0);
         char value[MAX_PATH] = {};
