@@ -5,6 +5,7 @@
 #include "base/ui_language.h"
 #include "res/resource.h"
 #include "rotation/rotation_timer.h"
+#include "rotation/wallpaper_list.h"
 #include "settings/autorun.h"
 #include "ui/about_dialog.h"
 #include "ui/settings_dialog.h"
@@ -65,6 +66,14 @@ void showNextNow(HWND window)
     startRotationTimer(window);
 }
 
+// The picture on the desktop leaves the rotation for good (no file is
+// deleted) and the next one comes at once.
+void neverShowAgain(HWND window)
+{
+    if (shownWallpaper[0] && wallpaperList.neverAgain(shownWallpaper))
+        showNextNow(window);
+}
+
 }  // namespace
 
 bool rotationHeldByDialog() { return settingsDialogOpen || aboutDialogOpen; }
@@ -81,6 +90,10 @@ void onCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case IDM_NEXT:
         if (!rotationHeldByDialog())
             showNextNow(window);
+        break;
+    case IDM_NEVER_AGAIN:
+        if (!rotationHeldByDialog())
+            neverShowAgain(window);
         break;
     case IDM_PAUSE:
         if (!rotationHeldByDialog())

@@ -34,6 +34,14 @@
 #define IDC_SPAN 1022
 #define IDC_EACH_MONITOR 1023
 #define IDC_FULLSCREEN_WAIT 1024
+#define IDC_ADD_FOLDER 1025
+#define IDC_EXCLUDED 1026
+#define IDC_SHUFFLE 1027
+
+// Excluded pictures dialog
+#define IDD_EXCLUDED 133
+#define IDC_EXCLUDED_LIST 1040
+#define IDC_RESTORE 1041
 
 // Tray menu commands
 #define IDM_SETTINGS 32771
@@ -41,3 +49,4 @@
 #define IDM_EXIT 32773
 #define IDM_NEXT 32774
 #define IDM_PAUSE 32775
+#define IDM_NEVER_AGAIN 32778
