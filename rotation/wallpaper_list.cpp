@@ -143,6 +143,15 @@ void WallpaperList::advancePicture()
         advance();
 }
 
+// A file of the list goes to the shell as ever; a folder's picture only
+// while it is there and not excluded.
+bool WallpaperList::usableHere(const wchar_t* picture, PictureSource& source)
+{
+    if (!picture)
+        return false;
+    return !isFolderRow(cursor_->path()) || (!isExcluded(picture) && source.exists(picture));
+}
+
 // Every place a picture can be at: a folder without pictures is one too.
 size_t WallpaperList::pictureCount()
 {
@@ -203,7 +212,7 @@ const wchar_t* WallpaperList::pictureInSequence(PictureSource& source)
         folderEntered_ = true;
         for (; folderIndex_ < folder.count(); ++folderIndex_) {
             const wchar_t* picture = pictureHere();
-            if (picture && !isExcluded(picture) && source.exists(picture))
+            if (usableHere(picture, source))
                 return picture;
         }
         advance();
@@ -230,11 +239,16 @@ const wchar_t* WallpaperList::pictureAtRandom(PictureSource& source, const Taken
         advancePicture();
     for (size_t left = places; left > 0; --left, advancePicture()) {
         const wchar_t* picture = pictureHere();
-        const bool fromFolder = isFolderRow(cursor_->path());
-        if (picture && !(fromFolder && (isExcluded(picture) || !source.exists(picture))) && !taken(picture))
+        if (usableHere(picture, source) && !taken(picture))
             return picture;
     }
-    return pictureHere();
+    // Every other monitor shows one already: one of theirs all the same.
+    for (size_t left = places; left > 0; --left, advancePicture()) {
+        const wchar_t* picture = pictureHere();
+        if (usableHere(picture, source))
+            return picture;
+    }
+    return nullptr;
 }
 
 // One of the pictures the round has not shown, each as likely; a picture
@@ -270,8 +284,7 @@ const wchar_t* WallpaperList::pictureShuffled(PictureSource& source, const Taken
             if (picture && open(picture) && chosen-- == 0)
                 break;
         }
-        const bool fromFolder = isFolderRow(cursor_->path());
-        const bool usable = !(fromFolder && (isExcluded(picture) || !source.exists(picture))) && !taken(picture);
+        const bool usable = usableHere(picture, source) && !taken(picture);
         round_.mark(pathHash(picture), usable);
         if (usable)
             return picture;

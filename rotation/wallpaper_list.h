@@ -84,6 +84,7 @@ private:
     bool isExcluded(const wchar_t* picture) const;
     // The picture at the cursor (null for a folder without one there), as read last.
     const wchar_t* pictureHere();
+    bool usableHere(const wchar_t* picture, PictureSource& source);
     void advancePicture();
     void toHead();
     const wchar_t* pictureInSequence(PictureSource& source);
