@@ -14,7 +14,7 @@ namespace {
 
 using Strings = driver::Strings;
 constexpr WORD kNeverAgain = 32778;
-constexpr int kExcluded = 1026, kShuffle = 1027, kRestore = 1041;
+constexpr int kAddFolder = 1025, kExcluded = 1026, kShuffle = 1027, kRestore = 1041;
 
 std::set<std::string> pictures(const Strings& shown, size_t first, size_t end)
 {
@@ -87,6 +87,10 @@ TEST(Library, FolderStaysCurrentAndNeverAgainHolds)
         EXPECT_EQ((Strings{kept, kept}), (Strings{folder.wallpapersSet()[9], folder.wallpapersSet()[10]}));
         HWND dialog = app.open(driver::kSettings, driver::kSettingsTitle);
         ASSERT_NE(nullptr, dialog);
+        app.command(kNeverAgain);  // held while the dialog is open
+        ASSERT_TRUE(CreateDirectoryA((home + "\\more").c_str(), nullptr));
+        driver::addThroughFileDialog(app, dialog, {home + "\\more"}, nullptr, kAddFolder);
+        EXPECT_EQ(home + "\\more\\", driver::rowsOf(dialog, 1000).back());
         driver::clickMiddle(GetDlgItem(dialog, kShuffle));
         driver::clickMiddle(GetDlgItem(dialog, kExcluded));
         HWND restore = otherDialog(app, dialog);
@@ -101,7 +105,11 @@ TEST(Library, FolderStaysCurrentAndNeverAgainHolds)
         ASSERT_TRUE(driver::waitGone(dialog));
         ASSERT_EQ(0u, app.exit().value_or(99));
     }
-    EXPECT_TRUE(savedWith(driver::iniText(1, 2, 19, 0, 0), "")) << folder.readIni();
+    const std::string saved = folder.readIni();  // the added folder too, in whatever place
+    EXPECT_EQ(0u, saved.find(driver::iniText(1, 2, 19, 0, 0) + "[FOLDERS]\r\n")) << saved;
+    for (const std::string& row : {pics, missing, home + "\\more\\"})
+        EXPECT_NE(std::string::npos, saved.find("=" + row + "\r\n")) << row;
+    EXPECT_EQ(std::string::npos, saved.find("[EXCLUDED]")) << saved;
 }
 
 // Shuffled, five pictures come once each in five steps, twice over, never
