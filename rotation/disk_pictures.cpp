@@ -16,17 +16,25 @@ bool isDotEntry(const wchar_t* name) { return std::wcscmp(name, L".") == 0 || st
 // is one the user put away.
 bool isHiddenOrSystem(DWORD attributes) { return (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0; }
 
+// Without the short names, and in larger pieces, from Windows 7 on; Vista
+// refuses both (ERROR_INVALID_PARAMETER) and lists the standard way.
+HANDLE findFirst(const std::wstring& pattern, WIN32_FIND_DATAW& found)
+{
+    const HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
+                                           FIND_FIRST_EX_LARGE_FETCH);
+    if (search != INVALID_HANDLE_VALUE || GetLastError() != ERROR_INVALID_PARAMETER)
+        return search;
+    return FindFirstFileExW(pattern.c_str(), FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0);
+}
+
 // Adds the pictures of `relative` (below the folder, "" or ending in a
 // backslash) and its subfolders, depth first. Only paths the shell can take
 // are kept, which also ends a folder that links back to itself. False when
 // the folder cannot be listed.
 bool readBelow(FolderPictures& pictures, std::wstring& relative)
 {
-    const std::wstring pattern = pictures.folder() + relative + L"*";
     WIN32_FIND_DATAW found;
-    // The short names are not needed, and the listing comes in larger pieces.
-    ScopedFindHandle search(
-        FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    ScopedFindHandle search(findFirst(pictures.folder() + relative + L"*", found));
     if (!search.valid())
         return false;
     const size_t base = relative.size();
