@@ -7,6 +7,7 @@
 #include "base/ui_language.h"
 #include "res/resource.h"
 #include "rotation/rotation_timer.h"
+#include "rotation/wallpaper_list.h"
 #include "settings/autorun.h"
 #include "ui/about_dialog.h"
 #include "ui/settings_dialog.h"
@@ -88,6 +89,14 @@ void showPreviousNow(HWND window)
     startRotationTimer(window);
 }
 
+// The picture on the desktop leaves the rotation for good (no file is
+// deleted) and the next one comes at once.
+void neverShowAgain(HWND window)
+{
+    if (shownWallpaper[0] && wallpaperList.neverAgain(shownWallpaper))
+        showNextNow(window);
+}
+
 }  // namespace
 
 bool rotationHeldByDialog() { return settingsDialogOpen || aboutDialogOpen; }
@@ -108,6 +117,10 @@ void onCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case IDM_PREVIOUS:
         if (!rotationHeldByDialog())
             showPreviousNow(window);
+        break;
+    case IDM_NEVER_AGAIN:
+        if (!rotationHeldByDialog())
+            neverShowAgain(window);
         break;
     case IDM_PAUSE:
         if (!rotationHeldByDialog())

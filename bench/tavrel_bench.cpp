@@ -19,6 +19,7 @@
 #include "base/scoped_win.h"
 #include "import_slot.h"
 #include "res/resource.h"
+#include "rotation/disk_pictures.h"
 #include "rotation/wallpaper_list.h"
 #include "settings/profile_file.h"
 #include "per_key_profile.h"
@@ -334,6 +335,55 @@ void benchPreview(const std::string& folder)
     DeleteFileW((wideFolder + L"\\photo.png").c_str());
 }
 
+// A camera's library: folders of a thousand photos each (empty files), made
+// once and kept for later runs, since making them takes a while.
+std::wstring libraryFolder(int n)
+{
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    const std::wstring root = std::wstring(temp, temp + std::strlen(temp)) + L"tavrel-library-" + std::to_wstring(n) + L"\\";
+    const std::wstring done = root + L"complete";
+    if (GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return root;
+    CreateDirectoryW(root.c_str(), nullptr);
+    for (int i = 0; i < n; ++i) {
+        wchar_t path[kPathSize];
+        std::swprintf(path, kPathSize, L"%ls%04d", root.c_str(), i / 1000);
+        if (i % 1000 == 0)
+            CreateDirectoryW(path, nullptr);
+        std::swprintf(path, kPathSize, L"%ls%04d\\IMG_%08d.jpg", root.c_str(), i / 1000, i);
+        CloseHandle(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    }
+    CloseHandle(CreateFileW(done.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    return root;
+}
+
+// A list of one folder: the first step reads it (at start, and at each pass
+// in sequence), a later step does not; a shuffled step looks at every picture.
+void benchFolderRead(int n)
+{
+    const std::wstring root = libraryFolder(n);
+    wallpaperList.clear();
+    wallpaperList.append(root.c_str());
+    DiskPictures disk;
+    const auto none = [](const wchar_t*) { return false; };
+    const SIZE_T before = memory().PagefileUsage;
+    double start = nowSeconds();
+    const bool found = wallpaperList.nextPicture(kInSequence, disk, none) != nullptr;
+    const double read = nowSeconds() - start;
+    const SIZE_T after = memory().PagefileUsage;
+    wallpaperList.passPicture(kInSequence);
+    start = nowSeconds();
+    wallpaperList.nextPicture(kInSequence, disk, none);
+    const double step = nowSeconds() - start;
+    start = nowSeconds();
+    wallpaperList.nextPicture(kShuffled, disk, none);
+    const double shuffled = nowSeconds() - start;
+    std::printf("%8d  %8.3f  %8.4f  %8.3f  %9.1f  %11.1f\n", found ? n : -1, read, step, shuffled,
+                static_cast<double>(after - before) / n, memory().PeakPagefileUsage / 1048576.0);
+    wallpaperList.clear();
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -341,10 +391,12 @@ int main(int argc, char** argv)
     appInstance = GetModuleHandleA(nullptr);
     CoInitialize(nullptr);
     std::vector<int> sizes, perKeySizes;
-    bool perKey = false, previewOnly = false;
+    bool perKey = false, previewOnly = false, folderOnly = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--preview-only") == 0)
             previewOnly = true;
+        else if (std::strcmp(argv[i], "--folder-only") == 0)
+            folderOnly = true;
         else if (std::strcmp(argv[i], "--per-key") == 0)
             perKey = true;
         else
@@ -357,6 +409,14 @@ int main(int argc, char** argv)
 
     const std::string folder = benchFolder();
     if (!previewOnly) {
+        std::printf("A folder of the list (seconds; its pictures' cost in private bytes each)\n");
+        std::printf("%8s  %8s  %8s  %8s  %9s  %11s\n", "pictures", "read", "step", "shuffled", "bytes/pic",
+                    "peak MiB");
+        for (int n : sizes)
+            benchFolderRead(n);
+        std::printf("\n");
+    }
+    if (!previewOnly && !folderOnly) {
         std::printf("One section read, one-piece save (seconds; list %s)\n", "cost in private bytes per entry");
         std::printf("%8s  %8s  %8s  %9s  %7s  %9s  %11s\n", "entries", "load", "save", "dialog", "rows",
                     "bytes/ent", "peak MiB");
@@ -367,7 +427,8 @@ int main(int argc, char** argv)
         for (int n : perKeySizes)
             benchPerKey(folder + "\\perkey.ini", n);
     }
-    benchPreview(folder);
+    if (!folderOnly)
+        benchPreview(folder);
 
     wallpaperList.clear();
     DeleteFileA((folder + "\\Tavrel.ini").c_str());

@@ -24,6 +24,7 @@ add_library(tavrel_win STATIC
     rotation/rotation_timer.cpp
     rotation/monitor_wallpapers.cpp
     rotation/wallpaper_applier.cpp
+    rotation/disk_pictures.cpp
     settings/autorun.cpp
     settings/folder_scan.cpp
     base/module_path.cpp
@@ -37,6 +38,8 @@ add_library(tavrel_win STATIC
     settings/settings_copy.cpp
     settings/settings_store.cpp
     ui/about_dialog.cpp
+    ui/excluded_dialog.cpp
+    ui/folder_picker.cpp
     ui/list_row.cpp
     ui/preview.cpp
     ui/preview_picture.cpp

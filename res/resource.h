@@ -36,6 +36,14 @@
 #define IDC_FULLSCREEN_WAIT 1024
 #define IDC_HOTKEYS 1028
 #define IDC_HOTKEY_NOTE 1029
+#define IDC_ADD_FOLDER 1025
+#define IDC_EXCLUDED 1026
+#define IDC_SHUFFLE 1027
+
+// Excluded pictures dialog
+#define IDD_EXCLUDED 133
+#define IDC_EXCLUDED_LIST 1040
+#define IDC_RESTORE 1041
 
 // Tray menu commands
 #define IDM_SETTINGS 32771

@@ -6,12 +6,12 @@
 
 #include "base/scoped_win.h"
 #include "base/windows_version.h"
+#include "rotation/disk_pictures.h"
 #include "rotation/wallpaper_applier.h"
 #include "rotation/wallpaper_list.h"
 
 namespace {
 
-constexpr int32_t kRandomOrder = 1;
 constexpr int32_t kSpan = 5;
 
 // Registered by Explorer, which may serve it from its own process.
@@ -78,13 +78,12 @@ bool isShown(const std::vector<MonitorPicture>& monitors, const wchar_t* path)
                        [&](const MonitorPicture& monitor) { return monitor.picture == path; });
 }
 
-// In order the list's current picture; at random one no other monitor
-// shows, while the list has such a one.
+// In order the list's current picture; at random or shuffled one no other
+// monitor shows, while the list has such a one.
 const wchar_t* nextPicture(WallpaperList& list, int32_t showOrder, const std::vector<MonitorPicture>& monitors)
 {
-    if (showOrder != kRandomOrder)
-        return list.current();
-    return list.pickRandomOtherThan([&](const wchar_t* path) { return isShown(monitors, path); });
+    DiskPictures disk;
+    return list.nextPicture(showOrder, disk, [&](const wchar_t* path) { return isShown(monitors, path); });
 }
 
 // Each monitor without a picture gets the next one. A monitor gone since the
@@ -95,24 +94,27 @@ bool giveEachAPicture(IDesktopWallpaper& shell, std::vector<MonitorPicture>& mon
                       int32_t showOrder)
 {
     bool taken = false;
-    const wchar_t* pending = nullptr;
+    std::wstring pending;
     for (MonitorPicture& monitor : monitors) {
         if (!monitor.picture.empty())
             continue;
-        if (!pending && !(pending = nextPicture(list, showOrder, monitors)))
-            return taken;
+        if (pending.empty()) {
+            const wchar_t* next = nextPicture(list, showOrder, monitors);
+            if (!next)
+                return taken;
+            pending = next;
+        }
         RECT area;
         wchar_t path[kPathSize];
-        if (shellWallpaperPath(pending, path) &&
+        if (shellWallpaperPath(pending.c_str(), path) &&
             SUCCEEDED(shell.SetWallpaper(monitor.monitor.empty() ? nullptr : monitor.monitor.c_str(), path))) {
             monitor.picture = pending;
             taken = true;
         } else if (monitor.monitor.empty() || !monitorArea(shell, monitor.monitor, area)) {
             continue;
         }
-        if (showOrder != kRandomOrder)
-            list.advance();
-        pending = nullptr;
+        list.passPicture(showOrder);
+        pending.clear();
     }
     return taken;
 }

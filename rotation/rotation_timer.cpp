@@ -4,6 +4,7 @@
 
 #include "base/globals.h"
 #include "base/path_text.h"
+#include "rotation/disk_pictures.h"
 #include "rotation/interval_table.h"
 #include "rotation/monitor_wallpapers.h"
 #include "rotation/wallpaper_applier.h"
@@ -86,21 +87,15 @@ bool onRotationTick(UINT_PTR timerId, MonitorWallpapers& monitors, WallpaperHist
             break;  // before Windows 8: one picture for all
         }
     }
-    const wchar_t* path = nullptr;
-    switch (showSettings.showOrder) {
-    case 0:
-        path = wallpaperList.current();
-        wallpaperList.advance();
-        break;
-    case 1:
-        path = wallpaperList.pickRandom();
-        break;
-    default:
-        return false;
-    }
-    // The cursor has moved already: a picture that cannot be set still
+    DiskPictures disk;
+    const wchar_t* found = wallpaperList.nextPicture(showSettings.showOrder, disk, [](const wchar_t*) { return false; });
+    // Kept, since the cursor passes it: a picture that cannot be set still
     // counts as shown.
-    if (!path || !applyWallpaper(path, showSettings.showMode))
+    wchar_t path[kPathSize];
+    if (!found || !copyText(path, kPathSize, found))
+        return false;
+    wallpaperList.passPicture(showSettings.showOrder);
+    if (!applyWallpaper(path, showSettings.showMode))
         return false;
     history.record({path, {}});
     return copyText(shownWallpaper, kPathSize, path);

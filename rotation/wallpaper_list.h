@@ -1,11 +1,17 @@
 #pragma once
-// The process's playlist: image paths in the order they were added, with a
-// cursor on the current one. Free of Win32 so that it builds natively too.
+// The process's playlist: image paths and folders in the order they were
+// added, with a cursor on the current one, and the pictures the rotation
+// takes from them. Free of Win32 so that it builds natively too.
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "base/path_text.h"
+#include "rotation/folder_pictures.h"
+#include "rotation/shuffle_round.h"
 
 // The classic LCG the random pick draws from (state * 214013 + 2531011).
 class RandomGenerator {
@@ -29,9 +35,14 @@ struct WallpaperEntry {
     const wchar_t* path() const { return reinterpret_cast<const wchar_t*>(this + 1); }
 };
 
+// The orders of SHOWORDER.
+enum ShowOrder : int32_t { kInSequence = 0, kAtRandom = 1, kShuffled = 2 };
+
 class WallpaperList {
 public:
-    WallpaperList() = default;
+    using Taken = std::function<bool(const wchar_t*)>;
+
+    WallpaperList();
     ~WallpaperList() { clear(); }
     WallpaperList(const WallpaperList&) = delete;
     WallpaperList& operator=(const WallpaperList&) = delete;
@@ -43,15 +54,60 @@ public:
     bool isEmpty() const { return head_ == nullptr; }
     const wchar_t* current() const { return cursor_ ? cursor_->path() : nullptr; }
     void advance();
-    const wchar_t* pickRandom();
-    // A random pick that is not `taken`, while the list has one that is not.
-    const wchar_t* pickRandomOtherThan(const std::function<bool(const wchar_t*)>& taken);
+
+    // A row that ends in a backslash is a folder: it stands for the pictures
+    // in it and below it, read again at each pass, so that new ones come and
+    // deleted ones never reach the shell. A folder that cannot be read gives
+    // none and costs no step.
+    static bool isFolderRow(const wchar_t* row);
+
+    // The picture the order gives now (a file of the list as it is, a
+    // folder's picture only while it is there and not excluded): in sequence
+    // the one at the cursor, at random one not `taken`, shuffled one the round
+    // has not shown, never the one that ended the round before. Null when
+    // there is none. Valid until the next call.
+    const wchar_t* nextPicture(int32_t order, PictureSource& source, const Taken& taken);
+    // In sequence, the cursor passes the picture nextPicture gave.
+    void passPicture(int32_t order);
+
+    // Never again: a file of the list leaves it; a folder's picture is
+    // excluded. False when the picture is neither.
+    bool neverAgain(const wchar_t* picture);
+    const std::vector<std::wstring>& excluded() const { return excluded_; }
+    void exclude(const wchar_t* picture);
+    void restore(const wchar_t* picture);
+
+    ShuffleRound& round() { return round_; }
 
 private:
+    FolderPictures& folderOf(const wchar_t* row);
+    bool isExcluded(const wchar_t* picture) const;
+    // The picture at the cursor (null for a folder without one there), as read last.
+    const wchar_t* pictureHere();
+    bool usableHere(const wchar_t* picture, PictureSource& source);
+    void advancePicture();
+    void toHead();
+    const wchar_t* pictureInSequence(PictureSource& source);
+    const wchar_t* pictureAtRandom(PictureSource& source, const Taken& taken);
+    const wchar_t* pictureShuffled(PictureSource& source, const Taken& taken);
+    void readStaleFolders(PictureSource& source);
+    void read(PictureSource& source, FolderPictures& folder);
+    size_t pictureCount();
+
+    std::vector<std::unique_ptr<FolderPictures>> folders_;
+    std::vector<std::wstring> excluded_;
+    ShuffleRound round_;
+    size_t folderIndex_ = 0;   // the picture of the cursor's folder
+    bool folderEntered_ = false;  // read since the cursor came to it
+    size_t picksSinceRead_ = 0;
+    wchar_t picture_[kPathSize] = {};
+
+
     WallpaperEntry* head_ = nullptr;
     WallpaperEntry* cursor_ = nullptr;
     // Only there so that a long list builds in linear time; order and
     // behaviour are those of a plain walk to the end.
     WallpaperEntry* tail_ = nullptr;
     RandomGenerator generator_;
+    RandomGenerator shuffleGenerator_;  // seeded once: a round's picks follow one another
 };

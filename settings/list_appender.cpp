@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "base/scoped_win.h"
 #include "rotation/wallpaper_list.h"
 #include "settings/ini_encoding.h"
@@ -59,15 +61,25 @@ bool inspect(HANDLE file, IniEncoding& encoding, bool& lastLineOpen)
 
 }  // namespace
 
-std::wstring listSectionText(const wchar_t* section, WallpaperList& list)
+std::wstring listSectionText(const wchar_t* section, WallpaperList& list, bool folders)
 {
-    std::wstring text = std::wstring(L"[") + section + L"]\r\n";
+    std::vector<const wchar_t*> rows;
     const int32_t n = list.count();
-    text.reserve(text.size() + static_cast<size_t>(n) * 48);
-    for (int32_t i = 0; i < n; ++i) {
-        addListLine(text, static_cast<int>(i), list.current(), i == n - 1);
-        list.advance();
-    }
+    rows.reserve(static_cast<size_t>(n));
+    for (int32_t i = 0; i < n; ++i, list.advance())
+        if (WallpaperList::isFolderRow(list.current()) == folders)
+            rows.push_back(list.current());
+    return sectionText(section, rows.data(), rows.size());
+}
+
+std::wstring sectionText(const wchar_t* section, const wchar_t* const* values, size_t count)
+{
+    if (count == 0)
+        return std::wstring();
+    std::wstring text = std::wstring(L"[") + section + L"]\r\n";
+    text.reserve(text.size() + count * 48);
+    for (size_t i = 0; i < count; ++i)
+        addListLine(text, static_cast<int>(i), values[i], i == count - 1);
     return text;
 }
 

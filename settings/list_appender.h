@@ -7,9 +7,12 @@
 
 class WallpaperList;
 
-// "[section]" and the lines "0=...", "1=...", ... from the list's cursor round
-// (the cursor ends where it began), each as the per-key writes leave it.
-std::wstring listSectionText(const wchar_t* section, WallpaperList& list);
+// "[section]" and the lines "0=...", "1=...", ... of the list's files (or its
+// folders) from its cursor round (the cursor ends where it began), each as
+// the per-key writes leave it; "" when there is none.
+std::wstring listSectionText(const wchar_t* section, WallpaperList& list, bool folders = false);
+// The same for any values.
+std::wstring sectionText(const wchar_t* section, const wchar_t* const* values, size_t count);
 
 // Appends the text on a line of its own, in the file's encoding. False
 // unless all of it was written.

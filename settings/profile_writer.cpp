@@ -60,13 +60,17 @@ bool settingsReadBack(const wchar_t* path, const wchar_t* section, const Profile
 // The steps give the copy, or the file itself, the bytes the per-key writes
 // would give it, in time linear in the list. False unless every step took.
 bool writeSteps(const wchar_t* target, const wchar_t* section, const ProfileSetting* settings, size_t settingCount,
-                const wchar_t* listSection, const std::wstring& listText, bool inPlace)
+                const wchar_t* listSection, const std::wstring& listText, const std::vector<ValueSection>& extra,
+                bool inPlace)
 {
     // The old list goes first, so that the other writes handle a small file.
     // While any of it is left nothing else is written: a new list after it
     // would never be read.
     if (!deleteSection(target, listSection))
         return false;
+    for (const ValueSection& values : extra)
+        if (!deleteSection(target, values.name))
+            return false;
     bool written = true;
     for (size_t i = 0; i < settingCount && written; ++i) {
         const std::wstring text = std::to_wstring(static_cast<unsigned>(settings[i].value));
@@ -94,12 +98,15 @@ bool writeSteps(const wchar_t* target, const wchar_t* section, const ProfileSett
 }  // namespace
 
 bool writeProfileAtOnce(const ProfileFile& file, const wchar_t* section, const ProfileSetting* settings,
-                        size_t settingCount, const wchar_t* listSection, WallpaperList& list)
+                        size_t settingCount, const wchar_t* listSection, WallpaperList& list,
+                        const std::vector<ValueSection>& extra)
 {
     if (!file.hasPath())
         return false;
     // A name without a form in the ANSI code page makes the file Unicode.
-    const std::wstring listText = list.isEmpty() ? std::wstring() : listSectionText(listSection, list);
+    std::wstring listText = list.isEmpty() ? std::wstring() : listSectionText(listSection, list);
+    for (const ValueSection& values : extra)
+        listText += values.text;
     const bool unicodeNeeded = !hasAnsiForm(listText.c_str());
     const SaveLock lock(file.path());
     const bool alone = lock.held() || lock.nobodyElseCanLock();
@@ -110,7 +117,7 @@ bool writeProfileAtOnce(const ProfileFile& file, const wchar_t* section, const P
     if (copy == Copy::Failed)
         return false;
     if (copy == Copy::Made) {
-        if (!writeSteps(copyPath, section, settings, settingCount, listSection, listText, false)) {
+        if (!writeSteps(copyPath, section, settings, settingCount, listSection, listText, extra, false)) {
             DeleteFileW(copyPath);
             return false;
         }
@@ -122,5 +129,5 @@ bool writeProfileAtOnce(const ProfileFile& file, const wchar_t* section, const P
     // is written in place, as the profile functions write it (and as Windows
     // redirects it for a program it virtualises).
     return keepInWindowsEncoding(file.path(), unicodeNeeded) &&
-           writeSteps(file.path(), section, settings, settingCount, listSection, listText, true);
+           writeSteps(file.path(), section, settings, settingCount, listSection, listText, extra, true);
 }

@@ -21,6 +21,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class ProfileFile;
 class WallpaperList;
@@ -34,8 +36,17 @@ struct ProfileSetting {
     bool removed() const { return optional && value == absentMeans; }
 };
 
+// A section of values written whole after the list (its text from
+// sectionText); one without values is removed from the file.
+struct ValueSection {
+    const wchar_t* name;
+    std::wstring text;
+};
+
 // Writes `settings` into `section` ("%u"), then the list as `listSection`
-// keys "0", "1", ... from its cursor round (the cursor ends where it began).
-// False when the file was not written (or, in place, not written whole).
+// keys "0", "1", ... from its cursor round (the cursor ends where it began),
+// then `extra` sections. False when the file was not written (or, in place,
+// not written whole).
 bool writeProfileAtOnce(const ProfileFile& file, const wchar_t* section, const ProfileSetting* settings,
-                        size_t settingCount, const wchar_t* listSection, WallpaperList& list);
+                        size_t settingCount, const wchar_t* listSection, WallpaperList& list,
+                        const std::vector<ValueSection>& extra = {});

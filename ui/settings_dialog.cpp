@@ -12,8 +12,10 @@
 #include "rotation/interval_table.h"
 #include "rotation/monitor_wallpapers.h"
 #include "rotation/wallpaper_list.h"
+#include "ui/excluded_dialog.h"
 #include "ui/file_selection.h"
 #include "ui/hotkeys.h"
+#include "ui/folder_picker.h"
 #include "ui/list_row.h"
 #include "ui/preview.h"
 
@@ -156,6 +158,18 @@ INT_PTR SettingsDialogState::onCommand(WORD id, WORD code)
     case IDC_RANDOM:
         settings.showOrder = id - IDC_SEQUENTIAL;
         return TRUE;
+    case IDC_SHUFFLE:
+        settings.showOrder = kShuffled;
+        return TRUE;
+    case IDC_ADD_FOLDER:
+        if (code == BN_CLICKED)
+            addFolder();
+        return TRUE;
+    case IDC_EXCLUDED:
+        if (code == BN_CLICKED)
+            DialogBoxIndirectParamW(appInstance, localizedDialog(appInstance, IDD_EXCLUDED), dialogWindow,
+                                    excludedDialogProc, 0);
+        return TRUE;
     case IDC_AUTORUN:
         if (code == BN_CLICKED)
             settings.autoRun = isChecked(dialogWindow, IDC_AUTORUN) ? 1 : 0;
@@ -185,8 +199,10 @@ BOOL SettingsDialogState::initSettingsDialog()
         checkButton(dialogWindow, settings.showMode == 4 ? IDC_FILL : IDC_FIT, true);
     else if (settings.showMode == 5)
         checkButton(dialogWindow, IDC_SPAN, true);
-    if (settings.showOrder == 0 || settings.showOrder == 1)
+    if (settings.showOrder == kInSequence || settings.showOrder == kAtRandom)
         checkButton(dialogWindow, IDC_SEQUENTIAL + settings.showOrder, true);
+    else if (settings.showOrder == kShuffled)
+        checkButton(dialogWindow, IDC_SHUFFLE, true);
 
     for (const IntervalRow& row : kIntervalTable)
         addIntervalLabel(control(IDC_INTERVAL), row);
@@ -296,12 +312,33 @@ void SettingsDialogState::addImages()
     }
     if (tooLong)
         tellPathsTooLong(dialogWindow);
+    rowsAdded();
+}
 
+void SettingsDialogState::rowsAdded()
+{
     if (sendControl(IDC_FILELIST, LB_GETCOUNT) > 0 && sendControl(IDC_FILELIST, LB_GETCURSEL) == LB_ERR) {
         sendControl(IDC_FILELIST, LB_SETCURSEL, 0);
         showSelected(*this);
     }
     listChanged = 1;
+}
+
+// A folder's row ends in a backslash, which tells it from a file's and
+// leaves room for the names below it.
+void SettingsDialogState::addFolder()
+{
+    std::wstring folder = pickFolder(dialogWindow);
+    if (folder.empty())
+        return;
+    if (folder.back() != L'\\')
+        folder += L'\\';
+    if (folder.size() >= static_cast<size_t>(kPathSize)) {
+        tellPathsTooLong(dialogWindow);
+        return;
+    }
+    addListRow(folder.c_str());
+    rowsAdded();
 }
 
 void SettingsDialogState::removeImage()

@@ -31,6 +31,8 @@ private:
     BOOL onSettingsOk();
     BOOL onSettingsCancel();
     void addImages();
+    void addFolder();
+    void rowsAdded();
     void removeImage();
     void releaseDialogResources();
     INT_PTR onCommand(WORD control, WORD code);

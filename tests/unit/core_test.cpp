@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -22,12 +23,28 @@ namespace {
 
 using Strings = std::vector<std::wstring>;
 
+// Folders (their pictures by relative name) and pictures gone since.
+struct FakeDisk : PictureSource {
+    std::map<std::wstring, Strings> folders;
+    std::set<std::wstring> gone;
+    bool readFolder(FolderPictures& pictures) override
+    {
+        const auto folder = folders.find(pictures.folder());
+        for (const std::wstring& name : folder == folders.end() ? Strings() : folder->second)
+            pictures.add(name.c_str(), name.size());
+        return folder != folders.end();
+    }
+    bool exists(const wchar_t* path) override { return gone.count(path) == 0; }
+};
+const WallpaperList::Taken kNoneTaken = [](const wchar_t*) { return false; };
+
 TEST(WallpaperList, CursorWalksWrapsAndRefusesWhatDoesNotFit)
 {
     WallpaperList list;
     list.advance();
     EXPECT_EQ(nullptr, list.current());
-    EXPECT_EQ(nullptr, list.pickRandom());
+    FakeDisk disk;
+    EXPECT_EQ(nullptr, list.nextPicture(kAtRandom, disk, kNoneTaken));
     list.append(nullptr);
     list.append(L"");
     list.append(std::wstring(260, L'x').c_str());
@@ -51,12 +68,13 @@ TEST(WallpaperList, RandomPickNeverRepeatsAndReachesEveryPicture)
 {
     for (int entries : {1, 2, 3, 5}) {
         WallpaperList list;
+        FakeDisk disk;
         for (int i = 0; i < entries; ++i)
             list.append(std::to_wstring(i).c_str());
         std::set<std::wstring> seen;
         std::wstring shown = list.current();
         for (int pick = 0; pick < 100; ++pick) {
-            const wchar_t* picked = list.pickRandom();
+            const wchar_t* picked = list.nextPicture(kAtRandom, disk, kNoneTaken);
             ASSERT_NE(nullptr, picked);
             EXPECT_EQ(picked, list.current()) << entries << " entries";
             EXPECT_LT(std::stoi(picked), entries);
@@ -64,7 +82,7 @@ TEST(WallpaperList, RandomPickNeverRepeatsAndReachesEveryPicture)
             seen.insert(shown = picked);
         }
         EXPECT_EQ(static_cast<size_t>(entries), seen.size());
-        EXPECT_EQ(shown, list.pickRandomOtherThan([&](const wchar_t* path) { return shown != path; }));
+        EXPECT_EQ(shown, list.nextPicture(kAtRandom, disk, [&](const wchar_t* path) { return shown != path; }));
     }
 }
 
@@ -83,6 +101,88 @@ TEST(WallpaperHistory, StepsBackThroughTheTwentyBeforeNewestFirst)
     history.record({L"next", {}});
     EXPECT_EQ(L"5", history.stepBack()->picture);
     EXPECT_EQ(nullptr, history.stepBack());
+}
+
+// In sequence a folder gives its pictures (those below it too) where it
+// stands, read again as the cursor comes back: a new one comes, a gone,
+// excluded or unreadable one costs no step. Never again takes a file out of
+// the list, a folder's picture into the excluded ones.
+TEST(WallpaperList, FoldersInSequenceReadAgainAtEachPass)
+{
+    WallpaperList list;
+    FakeDisk disk;
+    disk.folders[L"F\\"] = {L"x", L"sub\\y"};
+    for (const wchar_t* row : {L"a", L"F\\", L"gone\\", L"b"})
+        list.append(row);
+    Strings shown;
+    const auto step = [&](int times) {
+        for (int i = 0; i < times; ++i, list.passPicture(kInSequence))
+            shown.emplace_back(list.nextPicture(kInSequence, disk, kNoneTaken));
+    };
+    step(3);
+    disk.folders[L"F\\"] = {L"x", L"sub\\y", L"z"};
+    disk.gone.insert(L"F\\sub\\y");
+    step(5);
+    EXPECT_TRUE(list.neverAgain(L"a"));
+    EXPECT_TRUE(list.neverAgain(L"F\\x"));
+    EXPECT_FALSE(list.neverAgain(L"elsewhere"));
+    step(2);
+    EXPECT_EQ((Strings{L"a", L"F\\x", L"F\\sub\\y", L"b", L"a", L"F\\x", L"F\\z", L"b", L"F\\z", L"b"}), shown);
+    EXPECT_EQ(Strings{L"F\\x"}, list.excluded());
+}
+
+// Shuffled, each round shows every picture once (a gone or excluded one
+// counts as shown), and the next never opens with the one that ended it.
+TEST(WallpaperList, ShuffleShowsEachOncePerRound)
+{
+    const struct { const char* name; Strings rows, folder, gone; std::set<std::wstring> round; } rows[] = {
+        {"five files", {L"1", L"2", L"3", L"4", L"5"}, {}, {}, {L"1", L"2", L"3", L"4", L"5"}},
+        {"one file", {L"1"}, {}, {}, {L"1"}},
+        {"files and a folder", {L"1", L"F\\", L"2"}, {L"x", L"s\\y", L"z", L"w"}, {L"F\\z"},
+         {L"1", L"2", L"F\\x", L"F\\s\\y"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        WallpaperList list;
+        FakeDisk disk;
+        disk.folders[L"F\\"] = row.folder;
+        disk.gone.insert(row.gone.begin(), row.gone.end());
+        for (const std::wstring& path : row.rows)
+            list.append(path.c_str());
+        list.exclude(L"F\\w");
+        std::wstring last;
+        for (int round = 0; round < 40; ++round) {  // a round opening with the last at 1 in 5 is seen
+            std::set<std::wstring> seen;
+            for (size_t i = 0; i < row.round.size(); ++i) {
+                const std::wstring picked = list.nextPicture(kShuffled, disk, kNoneTaken);
+                EXPECT_TRUE(row.round.size() == 1 || picked != last) << picked << " twice";
+                seen.insert(last = picked);
+            }
+            EXPECT_EQ(row.round, seen);
+        }
+    }
+}
+
+// A picture added during a round joins it; the round read back after a
+// restart goes on where it was.
+TEST(WallpaperList, ShuffleRoundTakesNewPicturesAndIsRestored)
+{
+    WallpaperList list;
+    FakeDisk disk;
+    for (const wchar_t* path : {L"1", L"2", L"3", L"4"})
+        list.append(path);
+    std::set<std::wstring> first = {list.nextPicture(kShuffled, disk, kNoneTaken)};
+    list.append(L"5");
+    first.insert(list.nextPicture(kShuffled, disk, kNoneTaken));
+    WallpaperList restarted;
+    for (const wchar_t* path : {L"1", L"2", L"3", L"4", L"5"})
+        restarted.append(path);
+    restarted.round().restore(list.round().order());
+    std::set<std::wstring> rest;
+    for (int i = 0; i < 3; ++i)
+        rest.insert(restarted.nextPicture(kShuffled, disk, kNoneTaken));
+    rest.insert(first.begin(), first.end());
+    EXPECT_EQ((std::set<std::wstring>{L"1", L"2", L"3", L"4", L"5"}), rest);
 }
 
 // Each row lasts what its labels say (5秒 and 5 seconds, 1分钟 and 1 minute, ...).

@@ -18,6 +18,7 @@
 #include "base/globals.h"
 #include "base/ui_language.h"
 #include "res/resource.h"
+#include "rotation/disk_pictures.h"
 #include "rotation/rotation_timer.h"
 #include "rotation/wallpaper_applier.h"
 #include "rotation/wallpaper_list.h"
@@ -353,6 +354,33 @@ TEST(Start, NarrowsTheDllSearchBeforeAnythingElse)
         EXPECT_EQ(expected, started);
         windows8 = false;
     }
+}
+
+// Before Windows 7 the basic listing and the large fetch are refused
+// (ERROR_INVALID_PARAMETER; Wine takes both): a folder is read all the same.
+IMPORT_SLOT(FindFirstFileExW, 24);
+HANDLE WINAPI listingOfVista(LPCWSTR name, FINDEX_INFO_LEVELS level, LPVOID found, FINDEX_SEARCH_OPS search,
+                             LPVOID filter, DWORD flags)
+{
+    if (level == FindExInfoStandard && flags == 0)
+        return FindFirstFileExW_real(name, level, found, search, filter, flags);
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+}
+
+TEST(Folders, ReadWhereTheBasicListingIsRefused)
+{
+    ImportRedirect listing(FindFirstFileExW_slot, listingOfVista);
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"tavrel-vista\\", picture = folder + L"a.png";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    CloseHandle(CreateFileW(picture.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    FolderPictures pictures(folder.c_str());
+    EXPECT_TRUE(DiskPictures().readFolder(pictures));
+    ASSERT_EQ(1u, pictures.count());
+    EXPECT_STREQ(L"a.png", pictures.name(0));
+    DeleteFileW(picture.c_str()), RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace

@@ -285,9 +285,9 @@ static BOOL CALLBACK findEdit(HWND child, LPARAM found)  // the visible one, at 
     return *reinterpret_cast<HWND*>(found) == nullptr;
 }
 
-Strings addThroughFileDialog(const Tavrel& app, HWND dialog, const Strings& typed, LRESULT* listed)
+Strings addThroughFileDialog(const Tavrel& app, HWND dialog, const Strings& typed, LRESULT* listed, int button)
 {
-    clickMiddle(GetDlgItem(dialog, 1007));  // Add
+    clickMiddle(GetDlgItem(dialog, button));  // Add, or another that opens such a dialog
     HWND fileDialog = nullptr, edit = nullptr;  // the program's other visible dialog; its one visible edit box
     if (!waitUntil([&] {
             for (HWND w : windowsOf(app.pid(), "", kDialogClass))

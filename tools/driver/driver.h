@@ -104,7 +104,8 @@ bool waitTooltip(const std::string& text, DWORD timeoutMs = 3000);
 Strings rowsOf(HWND dialog, int id, UINT getCount = LB_GETCOUNT, UINT getText = LB_GETTEXT);
 // Add, then each text typed into the file-open dialog's name box and Enter; the
 // file types it offered, and the files it listed when the last text was typed.
-Strings addThroughFileDialog(const Tavrel& app, HWND dialog, const Strings& typed, LRESULT* listed = nullptr);
+Strings addThroughFileDialog(const Tavrel& app, HWND dialog, const Strings& typed, LRESULT* listed = nullptr,
+                             int button = 1007);
 
 // Real input through the X server, at desktop coordinates or a window's middle.
 void xdotoolClick(int x, int y, int button = 1, int repeat = 1);
