@@ -10,7 +10,6 @@
 
 #include "base/globals.h"
 #include "rotation/wallpaper_list.h"
-#include "settings/profile_file.h"
 
 namespace per_key {
 
