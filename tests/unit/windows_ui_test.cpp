@@ -20,7 +20,6 @@
 #include "res/resource.h"
 #include "rotation/disk_pictures.h"
 #include "rotation/rotation_timer.h"
-#include "rotation/wallpaper_applier.h"
 #include "rotation/wallpaper_list.h"
 #include "settings/profile_file.h"
 #include "driver.h"
@@ -30,6 +29,17 @@
 #include "ui/settings_dialog.h"
 
 namespace {
+
+// Window messages handled until `done`, for `ms` at most.
+template <typename Done>
+bool pumpedUntil(Done done, DWORD ms)
+{
+    return driver::waitUntil([&] {
+        for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);)
+            DispatchMessageA(&message);
+        return done();
+    }, ms, 20);
+}
 
 // Windows may report a row's length as more than it is (Wine never does).
 WNDPROC listBoxProc = nullptr;
@@ -48,8 +58,7 @@ TEST(ListRows, ReadRightWhateverTheLengthReportedAndNoneOverrunsThePathBuffer)
     for (const std::wstring& row : {longPath, longPath + L"x"})
         SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
     struct { wchar_t text[kPathSize]; wchar_t guard; } out = {{}, L'g'};
-    EXPECT_TRUE(readListRow(list, 0, out.text));
-    EXPECT_TRUE(longPath == out.text);
+    EXPECT_TRUE(readListRow(list, 0, out.text) && longPath == out.text);
     EXPECT_FALSE(readListRow(list, 1, out.text)) << "a row no path buffer holds";
     EXPECT_EQ(L'g', out.guard);
     DestroyWindow(list);
@@ -108,8 +117,7 @@ TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
         EXPECT_EQ(want, GetPixel(dc, x, y)) << "at " << x << "," << y;
     EXPECT_EQ(std::make_pair(4022, 3016), std::make_pair(state.himetricWidth, state.himetricHeight))
         << "kept at 152 x 114 pixels (at 96 dpi), what filling the area needs, not at the file's 640 x 480";
-    // Two rows clicked in turn: the first, a JPEG, shown at once; the second, as soon after as a held key's repeat,
-    // once no move has followed, and never with the row left's picture.
+    // Two rows in turn: a JPEG shown at once; the next, a key's repeat later, once moves stop, never the row left's.
     const HWND list = GetDlgItem(dialog, IDC_FILELIST);
     for (const auto& [row, left, right] : {std::tuple{1, grey, white}, {0, 0ul, 0ul}}) {
         SendMessageA(list, LB_SETCURSEL, row, 0);
@@ -117,14 +125,10 @@ TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
         RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         EXPECT_EQ(std::make_pair(left, right), std::make_pair(GetPixel(dc, 48, 56), GetPixel(dc, 100, 56))) << row;
     }
-    EXPECT_TRUE(driver::waitUntil([&] {
-        for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);)
-            DispatchMessageA(&message);
-        return GetPixel(dc, 48, 56) == pink;
-    }, 3000, 20));
+    EXPECT_TRUE(pumpedUntil([&] { return GetPixel(dc, 48, 56) == pink; }, 3000));
     ReleaseDC(GetDlgItem(dialog, IDC_PREVIEW_AREA), dc);
     wallpaperList.clear();
-    char label[32] = {};  // the caption: the English-locale end-to-end test finds the dialog by it
+    char label[32] = {};  // the interval list's last row
     SendDlgItemMessageA(dialog, IDC_INTERVAL, CB_GETLBTEXT, 19, reinterpret_cast<LPARAM>(label));
     EXPECT_EQ(std::string("12 hours"), label);
     {
@@ -210,49 +214,6 @@ FARPROC WINAPI lookingUp(HMODULE module, LPCSTR name)
     return GetProcAddress_real(module, name);
 }
 
-// Also: at 150 % the icon is loaded at 24 x 24, as shown (not the metrics' 16,
-// nor shared, which answers with the 32 x 32 one), and destroyed after it went;
-// an elevated program lets the restarted shell's broadcast through; '&' is
-// doubled for Windows 10's notification area, not for Windows 11's.
-TEST(TrayIcon, RefusedAddsAreOfferedAgainAndTheCloseTakesTheIconAway)
-{
-    appInstance = GetModuleHandleA(nullptr);
-    ImportRedirect notify(Shell_NotifyIconW_slot, busyTaskbar);
-    ImportRedirect images(LoadImageW_slot, recordingLoadImageW);
-    ImportRedirect destroy(DestroyIcon_slot, recordingDestroyIcon);
-    ImportRedirect version(VerifyVersionInfoW_slot, windowsOfBuild);
-    ImportRedirect caps(GetDeviceCaps_slot, scaledCaps);
-    ImportRedirect modes(EnumDisplaySettingsA_slot, physicalMode);
-    std::wcscpy(shownWallpaper, L"C:\\Tom & Jerry.bmp");
-    HWND window = nullptr;
-    {
-        ImportRedirect lookup(GetProcAddress_slot, lookingUp);
-        ASSERT_TRUE(registerMainWindowClass(appInstance) && createMainWindow(appInstance));
-        ASSERT_NE(nullptr, window = FindWindowA("TavrelClass", "Tavrel"));
-        EXPECT_EQ(1, adds);
-        // Offered again every two seconds; the third add is taken.
-        EXPECT_TRUE(driver::waitUntil([] {
-            for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);)
-                DispatchMessageA(&message);
-            return adds == 3;
-        }, 8000, 20)) << adds << " adds";
-    }
-    EXPECT_EQ(std::make_tuple(window, RegisterWindowMessageA("TaskbarCreated"), DWORD{1}), letThrough);  // MSGFLT_ALLOW
-    EXPECT_FALSE(KillTimer(window, IDT_TRAY_RETRY)) << "the retry timer runs on after the icon was taken";
-    EXPECT_TRUE(L"Tavrel - Tom && Jerry.bmp" == tipSent);
-    windowsBuild = 22000;
-    SendMessageA(window, RegisterWindowMessageA("TaskbarCreated"), 0, 0);  // a restarted shell forgot it
-    EXPECT_EQ(4, adds) << "not added again after the taskbar restarted";
-    EXPECT_TRUE(L"Tavrel - Tom & Jerry.bmp" == tipSent);
-    // Closed, as Exit closes it: the icon is taken away (Windows would leave
-    // it on the taskbar until the pointer passes over it).
-    profileFile.setPath(L"");  // nothing saved beside this test
-    SendMessageA(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(1, deletes);
-    EXPECT_EQ(std::vector<std::string>{"24x24"}, iconLoads);
-    EXPECT_EQ(iconLoaded, iconDestroyed);
-}
-
 IMPORT_SLOT(SHQueryUserNotificationState, 4);
 IMPORT_SLOT(SetTimer, 16);
 QUERY_USER_NOTIFICATION_STATE shellState;
@@ -282,24 +243,50 @@ HRESULT WINAPI recordingOpenFolder(PCIDLIST_ABSOLUTE item, UINT children, PCUITE
     return openedInFolder = path + (L" " + std::to_wstring(children) + L" " + std::to_wstring(flags)), S_OK;
 }
 
-// While the shell reports a full-screen program, a Direct3D game or presentation mode (Wine never does), the
-// timer's change waits, looking again every 2 s; the first look after it ended changes, and a full period
-// (30 minutes) follows. Next, the box unticked, or a failed call (its answer undefined) hold nothing.
-// Also: Vista, which knows no MOD_NOREPEAT, takes the hotkeys without it (Ctrl+Alt: 3); Show in Folder
-// hands the shell the picture on the desktop (Explorer under Wine selects nothing).
-TEST(Rotation, ADueChangeWaitsWhileAFullScreenProgramRuns)
+// The main window under Windows' answers. At 150 % the icon is loaded at 24 x 24, as shown (not the
+// metrics' 16, nor shared, which answers with the 32 x 32 one), and destroyed after it went; an elevated
+// program lets the restarted shell's broadcast through; '&' is doubled for Windows 10's notification
+// area, not for Windows 11's. While the shell reports a full-screen program, a Direct3D game or
+// presentation mode (Wine never does), the timer's change waits, looking again every 2 s; the first look
+// after it ended changes, and a full period (30 minutes) follows. Next, the box unticked, or a failed call
+// (its answer undefined) hold nothing; the shell's S_FALSE counts as done. Vista, which knows no
+// MOD_NOREPEAT, takes the hotkeys without it (Ctrl+Alt: 3); Show in Folder hands the shell the picture
+// on the desktop (Explorer under Wine selects nothing).
+TEST(MainWindow, TrayIconRotationHotkeysAndShowInFolder)
 {
+    appInstance = GetModuleHandleA(nullptr);
+    ImportRedirect notify(Shell_NotifyIconW_slot, busyTaskbar);
+    ImportRedirect images(LoadImageW_slot, recordingLoadImageW);
+    ImportRedirect destroy(DestroyIcon_slot, recordingDestroyIcon);
+    ImportRedirect version(VerifyVersionInfoW_slot, windowsOfBuild);
+    ImportRedirect caps(GetDeviceCaps_slot, scaledCaps);
+    ImportRedirect modes(EnumDisplaySettingsA_slot, physicalMode);
     ImportRedirect query(SHQueryUserNotificationState_slot, stateOfWindows);
     ImportRedirect timers(SetTimer_slot, recordingSetTimer);
     ImportRedirect vista(RegisterHotKey_slot, registerAsVista);
     ImportRedirect folder(SHOpenFolderAndSelectItems_slot, recordingOpenFolder);
     CoInitialize(nullptr);
-    registerMainWindowClass(appInstance = GetModuleHandleA(nullptr));  // or registered by an earlier test
-    ASSERT_TRUE(createMainWindow(appInstance));
+    std::wcscpy(shownWallpaper, L"C:\\Tom & Jerry.bmp");
+    HWND window = nullptr;
+    {
+        ImportRedirect lookup(GetProcAddress_slot, lookingUp);
+        ASSERT_TRUE(registerMainWindowClass(appInstance) && createMainWindow(appInstance));
+        ASSERT_NE(nullptr, window = FindWindowA("TavrelClass", "Tavrel"));
+        EXPECT_EQ(1, adds);
+        // Offered again every two seconds; the third add is taken.
+        EXPECT_TRUE(pumpedUntil([] { return adds == 3; }, 8000)) << adds << " adds";
+    }
     EXPECT_EQ("39+3 37+3 80+3 ", hotkeysTaken);  // right, left, P
-    const HWND window = FindWindowA("TavrelClass", "Tavrel");
+    EXPECT_EQ(std::make_tuple(window, RegisterWindowMessageA("TaskbarCreated"), DWORD{1}), letThrough);  // MSGFLT_ALLOW
+    EXPECT_FALSE(KillTimer(window, IDT_TRAY_RETRY)) << "the retry timer runs on after the icon was taken";
+    EXPECT_TRUE(L"Tavrel - Tom && Jerry.bmp" == tipSent);
+    windowsBuild = 22000;
+    SendMessageA(window, RegisterWindowMessageA("TaskbarCreated"), 0, 0);  // a restarted shell forgot it
+    EXPECT_EQ(4, adds) << "not added again after the taskbar restarted";
+    EXPECT_TRUE(L"Tavrel - Tom & Jerry.bmp" == tipSent);
     wallpaperList.clear(), wallpaperList.append(L"C:\\q\\1.bmp"), wallpaperList.append(L"C:\\q\\2.bmp");
     showSettings = {2, 0, 12, 0, 0, 1};  // stretched, in order, 30 minutes
+    SetEnvironmentVariableA("TAVREL_STANDIN_ANSWER", "S_FALSE");
     constexpr UINT kLookAgain = 2000, kFull = 1800000;
     const struct { const char* name; int wait; QUERY_USER_NOTIFICATION_STATE state; HRESULT answer; UINT message;
                    UINT period; } rows[] = {
@@ -322,17 +309,12 @@ TEST(Rotation, ADueChangeWaitsWhileAFullScreenProgramRuns)
     GetModuleFileNameW(nullptr, shownWallpaper, kPathSize);  // a file that is there
     SendMessageA(window, WM_COMMAND, IDM_SHOW_IN_FOLDER, 0);
     EXPECT_TRUE(shownWallpaper + std::wstring(L" 0 0") == openedInFolder) << driver::utf8(openedInFolder);
+    // Closed as Exit closes it: the icon goes (Windows would leave it until the pointer passes over it).
     profileFile.setPath(L"");  // nothing saved beside this test
     SendMessageA(window, WM_CLOSE, 0, 0);
-}
-
-// The shell may answer S_FALSE to a change it made (the stand-in, told to, does).
-TEST(Applier, EverySuccessTheShellAnswersCountsAsDone)
-{
-    SetEnvironmentVariableA("TAVREL_STANDIN_ANSWER", "S_FALSE");
-    CoInitialize(nullptr);
-    EXPECT_TRUE(applyWallpaper(L"C:\\tavrel-e2e\\a.bmp", 2));
-    CoUninitialize();
+    EXPECT_EQ(1, deletes);
+    EXPECT_EQ(std::vector<std::string>{"24x24"}, iconLoads);
+    EXPECT_EQ(iconLoaded, iconDestroyed);
 }
 
 IMPORT_SLOT(SetDllDirectoryW, 4);
