@@ -231,8 +231,7 @@ TEST(FileSelection, ReadsOneOrSeveralFiles)
          {folder248 + L"\\a.jpg", folder248 + L"\\a-much-longer-name.jpg"}},
     };
     for (const auto& row : rows) {
-        // A block of exactly the buffer's size, so the sanitizers see any read past it.
-        std::unique_ptr<wchar_t[]> buffer(new wchar_t[row.buffer.size()]);
+        std::unique_ptr<wchar_t[]> buffer(new wchar_t[row.buffer.size()]);  // exact: the sanitizers see a read past it
         std::wmemcpy(buffer.get(), row.buffer.data(), row.buffer.size());
         EXPECT_TRUE(row.expected == selectedPaths(buffer.get(), row.buffer.size(), row.fileOffset)) << row.name;
     }
