@@ -49,21 +49,6 @@ LRESULT CALLBACK overReportingListBox(HWND window, UINT message, WPARAM wParam, 
     return message == LB_GETTEXTLEN && result != LB_ERR ? 2 * result + 2 : result;
 }
 
-TEST(ListRows, ReadRightWhateverTheLengthReportedAndNoneOverrunsThePathBuffer)
-{
-    const std::wstring longPath = L"C:\\\uc0ac\uc9c4" + std::wstring(250, 'p') + L".bmp";  // 259 characters, 사진
-    HWND list = CreateWindowW(L"LISTBOX", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-    listBoxProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(overReportingListBox)));
-    for (const std::wstring& row : {longPath, longPath + L"x"})
-        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
-    struct { wchar_t text[kPathSize]; wchar_t guard; } out = {{}, L'g'};
-    EXPECT_TRUE(readListRow(list, 0, out.text) && longPath == out.text);
-    EXPECT_FALSE(readListRow(list, 1, out.text)) << "a row no path buffer holds";
-    EXPECT_EQ(L'g', out.guard);
-    DestroyWindow(list);
-}
-
 // As at 150 % on Windows 8.1 and later, two monitors side by side: Wine's metrics and 96 dpi, a physical
 // display mode, and a desktop resolution spanning both.
 IMPORT_SLOT(GetDeviceCaps, 8);
@@ -90,6 +75,7 @@ int WINAPI recordingMessageBox(HWND, LPCWSTR, LPCWSTR, UINT) { return ++messages
 
 // English where the code page is not 936: the dialogs, the labels, the menu; at 150 % a 640 x 480 PNG
 // centred takes 44..107 x 33..80 of the 152 x 114 preview (not 28..122 x 21..91), black where transparent.
+// The list's rows read right whatever length Windows reports, and none overruns the path buffer.
 TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
 {
     ASSERT_NE(936u, GetACP());
@@ -111,6 +97,9 @@ TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
     activeSettingsDialog = &state;
     HWND dialog = CreateDialogIndirectParamW(instance, localizedDialog(instance, IDD_SETTINGS), nullptr,
                                              settingsDialogProc, 0);
+    const HWND list = GetDlgItem(dialog, IDC_FILELIST);
+    listBoxProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(overReportingListBox)));
     ShowWindow(dialog, SW_SHOW), RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     const HDC dc = GetDC(GetDlgItem(dialog, IDC_PREVIEW_AREA));
     for (const auto& [x, y, want] : {std::tuple{40, 56, 0ul}, {48, 56, pink}, {111, 56, 0ul}, {60, 42, 0ul}})  // 42: the band
@@ -118,7 +107,6 @@ TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
     EXPECT_EQ(std::make_pair(4022, 3016), std::make_pair(state.himetricWidth, state.himetricHeight))
         << "kept at 152 x 114 pixels (at 96 dpi), what filling the area needs, not at the file's 640 x 480";
     // Two rows in turn: a JPEG shown at once; the next, a key's repeat later, once moves stop, never the row left's.
-    const HWND list = GetDlgItem(dialog, IDC_FILELIST);
     for (const auto& [row, left, right] : {std::tuple{1, grey, white}, {0, 0ul, 0ul}}) {
         SendMessageA(list, LB_SETCURSEL, row, 0);
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_FILELIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
@@ -137,9 +125,15 @@ TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
         SendMessageW(dialog, WM_COMMAND, IDC_ADD, 0);
     }
     EXPECT_EQ(1, messagesShown) << "a path too long left out without a word";
-    wchar_t row[kPathSize] = {};
-    EXPECT_EQ(3, SendDlgItemMessageW(dialog, IDC_FILELIST, LB_GETCOUNT, 0, 0));
-    EXPECT_TRUE(readListRow(GetDlgItem(dialog, IDC_FILELIST), 2, row) && kDeep + L"\\x.bmp" == row);
+    struct { wchar_t text[kPathSize]; wchar_t guard; } out = {{}, L'g'};
+    EXPECT_EQ(3, SendMessageW(list, LB_GETCOUNT, 0, 0));
+    EXPECT_TRUE(readListRow(list, 2, out.text) && kDeep + L"\\x.bmp" == out.text);
+    const std::wstring longPath = L"C:\\\uc0ac\uc9c4" + std::wstring(250, 'p') + L".bmp";  // 259 characters, 사진
+    for (const std::wstring& row : {longPath, longPath + L"x"})
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
+    EXPECT_TRUE(readListRow(list, 3, out.text) && longPath == out.text);
+    EXPECT_FALSE(readListRow(list, 4, out.text)) << "a row no path buffer holds";
+    EXPECT_EQ(L'g', out.guard);
     DestroyWindow(dialog);
     activeSettingsDialog = nullptr;
     HMENU menu = LoadMenuIndirectW(localizedMenu(instance, IDR_TRAYMENU));
