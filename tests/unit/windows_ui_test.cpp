@@ -138,11 +138,9 @@ TEST(Resources, EnglishTextsAndThePreviewOfAScaledScreen)
     activeSettingsDialog = nullptr;
     HMENU menu = LoadMenuIndirectW(localizedMenu(instance, IDR_TRAYMENU));
     std::string items;
-    for (int i = 0; i < GetMenuItemCount(GetSubMenu(menu, 0)); ++i) {
-        char text[64] = {};
-        GetMenuStringA(GetSubMenu(menu, 0), i, text, sizeof text, MF_BYPOSITION);
-        items += text + std::string("|");
-    }
+    char text[64];
+    for (int i = 0; i < GetMenuItemCount(GetSubMenu(menu, 0)); ++i)
+        items += std::string(text, GetMenuStringA(GetSubMenu(menu, 0), i, text, sizeof text, MF_BYPOSITION)) + "|";
     EXPECT_EQ("&Next Wallpaper|Pre&vious Wallpaper|&Pause Changes||Show Picture in &Folder|Never Show This Pictu&re||"
               "&Settings|&About Tavrel||E&xit|", items);
     EXPECT_TRUE(L"Ctrl+Alt+Left, Ctrl+Alt+P are taken by other programs" == takenHotkeysNote(6));
