@@ -1,5 +1,4 @@
-// The Win32-free logic: playlist, random pick, interval table, FILELIST
-// resolver, file-open selection buffer, preview arithmetic.
+// The Win32-free logic, natively under the sanitizers and under Wine alike.
 
 #include <gtest/gtest.h>
 

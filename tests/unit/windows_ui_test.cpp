@@ -235,14 +235,13 @@ HRESULT WINAPI recordingOpenFolder(PCIDLIST_ABSOLUTE item, UINT children, PCUITE
     return openedInFolder = path + (L" " + std::to_wstring(children) + L" " + std::to_wstring(flags)), S_OK;
 }
 
-// The main window under Windows' answers. At 150 % the icon is loaded at 24 x 24, as shown (not the
-// metrics' 16, nor shared, which answers with the 32 x 32 one), and destroyed after it went; an elevated
-// program lets the restarted shell's broadcast through; '&' is doubled for Windows 10's notification
-// area, not for Windows 11's. While the shell reports a full-screen program, a Direct3D game or
-// presentation mode (Wine never does), the timer's change waits, looking again every 2 s; the first look
-// after it ended changes, and a full period (30 minutes) follows. Next, the box unticked, or a failed call
-// (its answer undefined) hold nothing; the shell's S_FALSE counts as done. Vista, which knows no
-// MOD_NOREPEAT, takes the hotkeys without it (Ctrl+Alt: 3); Show in Folder hands the shell the picture
+// The main window under Windows' answers. At 150 % the icon is loaded at 24 x 24, as shown (not the metrics'
+// 16, nor shared, which answers with the 32 x 32 one), and destroyed after it went; an elevated program lets the
+// restarted shell's broadcast through; '&' is doubled for Windows 10's notification area, not for Windows 11's.
+// While the shell reports a full-screen program, a Direct3D game or presentation mode (Wine never does), the
+// timer's change waits, looking again every 2 s; the first look after it ended changes, and a full period
+// follows. Next, the box unticked, or a failed call (its answer undefined) hold nothing; S_FALSE counts as done.
+// Vista, which knows no MOD_NOREPEAT, takes the hotkeys without it; Show in Folder hands the shell the picture
 // on the desktop (Explorer under Wine selects nothing).
 TEST(MainWindow, TrayIconRotationHotkeysAndShowInFolder)
 {
