@@ -53,6 +53,7 @@ void WallpaperList::clear()
     folders_.clear();
     folderIndex_ = 0;
     folderEntered_ = false;
+    resumeRow_ = nullptr;
 }
 
 int32_t WallpaperList::count() const
@@ -110,6 +111,31 @@ void WallpaperList::read(PictureSource& source, FolderPictures& folder)
         folder.clear();
     folder.compact();
     folder.fresh = true;
+}
+
+const wchar_t* WallpaperList::folderPlace() const
+{
+    if (resumeRow_ && cursor_ == resumeRow_)
+        return resumeAt_.c_str();  // not read yet (a paused start)
+    if (!cursor_ || !isFolderRow(cursor_->path()) || folderIndex_ == 0)
+        return nullptr;
+    for (const auto& folder : folders_)
+        if (folder->folder() == cursor_->path())
+            return folderIndex_ < folder->count() ? folder->name(folderIndex_) : nullptr;
+    return nullptr;
+}
+
+void WallpaperList::resumeInFirstFolder(const wchar_t* name)
+{
+    for (WallpaperEntry* entry = head_; entry; entry = entry->next) {
+        if (isFolderRow(entry->path())) {
+            cursor_ = resumeRow_ = entry;
+            folderIndex_ = 0;
+            folderEntered_ = false;
+            resumeAt_ = name;
+            return;
+        }
+    }
 }
 
 const wchar_t* WallpaperList::pictureHere()
@@ -210,6 +236,10 @@ const wchar_t* WallpaperList::pictureInSequence(PictureSource& source)
         if (!folderEntered_ && (folderIndex_ == 0 || !folder.fresh))
             read(source, folder);
         folderEntered_ = true;
+        for (size_t i = 0; cursor_ == resumeRow_ && i < folder.count(); ++i)
+            if (resumeAt_ == folder.name(i))
+                folderIndex_ = i;
+        resumeRow_ = nullptr;
         for (; folderIndex_ < folder.count(); ++folderIndex_) {
             const wchar_t* picture = pictureHere();
             if (usableHere(picture, source))

@@ -79,6 +79,15 @@ public:
 
     ShuffleRound& round() { return round_; }
 
+    // In sequence, where the rotation stands inside a folder, so that a
+    // restart goes on from there rather than from the folder's first
+    // picture: the name below the folder of the picture that comes next
+    // (null when the cursor is on no folder's later picture), and, at the
+    // start, that name for the first folder of the list, which the cursor
+    // then goes to (found at its first read; a name gone meanwhile: its first).
+    const wchar_t* folderPlace() const;
+    void resumeInFirstFolder(const wchar_t* name);
+
 private:
     FolderPictures& folderOf(const wchar_t* row);
     bool isExcluded(const wchar_t* picture) const;
@@ -100,6 +109,9 @@ private:
     size_t folderIndex_ = 0;   // the picture of the cursor's folder
     bool folderEntered_ = false;  // read since the cursor came to it
     size_t picksSinceRead_ = 0;
+    // The place to look for at the first read of the folder row it was given for.
+    WallpaperEntry* resumeRow_ = nullptr;
+    std::wstring resumeAt_;
     wchar_t picture_[kPathSize] = {};
 
 

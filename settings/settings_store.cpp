@@ -22,6 +22,9 @@ const wchar_t kFileListSection[] = L"FILELIST";
 const wchar_t kFoldersSection[] = L"FOLDERS";
 const wchar_t kExcludedSection[] = L"EXCLUDED";
 const wchar_t kShuffledSection[] = L"SHUFFLED";
+// In [FOLDERS], beside the rows: the name below the first folder of the
+// picture that comes next in sequence.
+const wchar_t kPlaceKey[] = L"PLACE=";
 
 int32_t readSetting(const wchar_t* key) { return static_cast<int32_t>(profileFile.readInt(kSettingsSection, key)); }
 
@@ -49,6 +52,17 @@ void loadValues(const wchar_t* name, Take take)
         &take);
 }
 
+// The place line of the folders' section, as this program writes it.
+std::wstring readFolderPlace()
+{
+    const std::vector<wchar_t> section = profileFile.readSection(kFoldersSection);
+    const size_t keyLength = std::wcslen(kPlaceKey);
+    for (const wchar_t* line = section.data(); !section.empty() && *line; line += std::wcslen(line) + 1)
+        if (std::wcsncmp(line, kPlaceKey, keyLength) == 0)
+            return line + keyLength;
+    return std::wstring();
+}
+
 void loadLibrary()
 {
     // Only what ends in a backslash is taken for a folder.
@@ -56,6 +70,9 @@ void loadLibrary()
         if (WallpaperList::isFolderRow(folder))
             wallpaperList.append(folder);
     });
+    const std::wstring place = readFolderPlace();
+    if (!place.empty())
+        wallpaperList.resumeInFirstFolder(place.c_str());
     loadValues(kExcludedSection, [](const wchar_t* picture) { wallpaperList.exclude(picture); });
     std::vector<uint64_t> round;
     loadValues(kShuffledSection, [&](const wchar_t* hash) { round.push_back(std::wcstoull(hash, nullptr, 16)); });
@@ -81,7 +98,13 @@ std::vector<ValueSection> librarySections()
             round.emplace_back(text);
         }
     }
-    return {{kFoldersSection, listSectionText(kFoldersSection, wallpaperList, true)},
+    // In sequence only; read before the rows' walk, which leaves the cursor at its folder's start.
+    const wchar_t* placeNow = showSettings.showOrder == kInSequence ? wallpaperList.folderPlace() : nullptr;
+    const std::wstring place = placeNow ? placeNow : L"";
+    std::wstring folders = listSectionText(kFoldersSection, wallpaperList, true);
+    if (!folders.empty() && !place.empty())
+        folders += kPlaceKey + place + L"\r\n";
+    return {{kFoldersSection, folders},
             valueSection(kExcludedSection, wallpaperList.excluded()), valueSection(kShuffledSection, round)};
 }
 

@@ -138,6 +138,21 @@ TEST(Library, ShuffleShowsEachOnceAndKeepsItsPlace)
         EXPECT_EQ(all, pictures(shown, round * 5, round * 5 + 5)) << "round " << round;
     for (size_t i = 1; i < shown.size(); ++i)
         EXPECT_NE(shown[i - 1], shown[i]) << i;
+
+    // In sequence a folder's place is kept as well: after three of its five, a restart shows the other two.
+    const std::string pics = folder.path() + "\\pics\\";
+    CreateDirectoryA(pics.c_str(), nullptr);
+    for (char name = '1'; name <= '5'; ++name)
+        driver::writeFileBytes(pics + name + ".bmp", "");
+    folder.writeIni(driver::iniText(1, 0, 19, 0, 0) + "[FOLDERS]\r\n0=" + pics + "\r\n");
+    for (const size_t total : {19, 21}) {  // the start's picture, then ticks
+        driver::Tavrel app(folder);
+        for (size_t i = total == 19 ? 17 : 20; i < total; ++i)
+            app.tick();
+        ASSERT_TRUE(folder.waitWallpapers(total));
+        ASSERT_EQ(0u, app.exit().value_or(99));
+    }
+    EXPECT_EQ(5u, pictures(folder.wallpapersSet(), 16, 21).size());
 }
 
 }  // namespace

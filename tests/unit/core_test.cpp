@@ -124,6 +124,14 @@ TEST(WallpaperList, FoldersInSequenceReadAgainAtEachPass)
     step(2);
     EXPECT_EQ((Strings{L"a", L"F\\x", L"F\\sub\\y", L"b", L"a", L"F\\x", L"F\\z", L"b", L"F\\z", L"b"}), shown);
     EXPECT_EQ(Strings{L"F\\x"}, list.excluded());
+    // A restart goes on in the first folder where the rotation stood.
+    WallpaperList restarted;
+    for (const wchar_t* row : {L"a", L"F\\", L"b"})
+        restarted.append(row);
+    restarted.resumeInFirstFolder(L"sub\\y");
+    EXPECT_STREQ(L"sub\\y", restarted.folderPlace()) << "saved again before the first step";
+    EXPECT_STREQ(L"F\\z", restarted.nextPicture(kInSequence, disk, kNoneTaken)) << "sub\\y is gone: the next";
+    EXPECT_STREQ(L"z", restarted.folderPlace());
 }
 
 // Shuffled, each round shows every picture once (a gone or excluded one
