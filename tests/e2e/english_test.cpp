@@ -5,10 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <set>
-#include <string>
 
 #include "driver.h"
 
@@ -62,8 +59,7 @@ TEST(UnicodeNames, ReachTheShellTheListTheTooltipAndTheSettingsFile)
         EXPECT_EQ(utf8(added), rows.back()) << "added under its own name";
         EXPECT_EQ(scanned, asSet({rows.begin(), rows.end() - 1}));
         driver::captureScreen().save(chinese ? "settings-dialog-unicode-names" : "settings-dialog-english");
-        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-        ASSERT_TRUE(driver::waitGone(dialog));
+        ASSERT_TRUE(driver::closeDialog(dialog, IDOK));
         RegDeleteKeyValueA(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Tavrel");  // set at OK
         for (int i = 0; i < 4; ++i)  // OK showed the first row; the added one is the fifth
             app.tick();

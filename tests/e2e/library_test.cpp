@@ -2,34 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <algorithm>
 #include <set>
-#include <string>
 
 #include "driver.h"
 
 namespace {
 
 using Strings = driver::Strings;
-constexpr WORD kNeverAgain = 32778;
 constexpr int kAddFolder = 1025, kExcluded = 1026, kShuffle = 1027, kRestore = 1041;
 
 std::set<std::string> pictures(const Strings& shown, size_t first, size_t end)
 {
     return {shown.begin() + static_cast<long>(first), shown.begin() + static_cast<long>(end)};
-}
-
-HWND otherDialog(const driver::Tavrel& app, HWND dialog)  // the program's other visible dialog
-{
-    HWND found = nullptr;
-    driver::waitUntil([&] {
-        for (HWND window : driver::windowsOf(app.pid(), "", driver::kDialogClass))
-            found = window != dialog && IsWindowVisible(window) ? window : found;
-        return found != nullptr;
-    });
-    return found;
 }
 
 // A folder with a subfolder rotates in sequence, where it stands in the list
@@ -66,9 +51,9 @@ TEST(Library, FolderStaysCurrentAndNeverAgainHolds)
         for (int i = 0; i < 3; ++i)
             app.tick();
         ASSERT_TRUE(folder.waitWallpapers(7));
-        app.command(kNeverAgain);
+        app.command(driver::kNeverAgain);
         ASSERT_TRUE(folder.waitWallpapers(8));
-        app.command(kNeverAgain);
+        app.command(driver::kNeverAgain);
         ASSERT_TRUE(folder.waitWallpapers(9));
         const Strings shown = folder.wallpapersSet();
         EXPECT_EQ((Strings{list, list, list}), (Strings{shown[0], shown[3], shown[6]}));
@@ -87,22 +72,20 @@ TEST(Library, FolderStaysCurrentAndNeverAgainHolds)
         EXPECT_EQ((Strings{kept, kept}), (Strings{folder.wallpapersSet()[9], folder.wallpapersSet()[10]}));
         HWND dialog = app.open(driver::kSettings, driver::kSettingsTitle);
         ASSERT_NE(nullptr, dialog);
-        app.command(kNeverAgain);  // held while the dialog is open
+        app.command(driver::kNeverAgain);  // held while the dialog is open
         ASSERT_TRUE(CreateDirectoryA((home + "\\more").c_str(), nullptr));
         driver::addThroughFileDialog(app, dialog, {home + "\\more"}, nullptr, kAddFolder);
         EXPECT_EQ(home + "\\more\\", driver::rowsOf(dialog, 1000).back());
         driver::clickMiddle(GetDlgItem(dialog, kShuffle));
         driver::clickMiddle(GetDlgItem(dialog, kExcluded));
-        HWND restore = otherDialog(app, dialog);
+        HWND restore = driver::otherDialog(app, dialog);
         ASSERT_NE(nullptr, restore);
         EXPECT_EQ(Strings{excluded}, driver::rowsOf(restore, 1040));
         driver::captureScreen().save("excluded-pictures");
         driver::clickMiddle(GetDlgItem(restore, kRestore));
         EXPECT_TRUE(driver::waitUntil([&] { return driver::rowsOf(restore, 1040).empty(); }));
-        PostMessageA(restore, WM_COMMAND, IDCANCEL, 0);
-        ASSERT_TRUE(driver::waitGone(restore));
-        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-        ASSERT_TRUE(driver::waitGone(dialog));
+        ASSERT_TRUE(driver::closeDialog(restore));
+        ASSERT_TRUE(driver::closeDialog(dialog, IDOK));
         ASSERT_EQ(0u, app.exit().value_or(99));
     }
     const std::string saved = folder.readIni();  // the added folder too, in whatever place

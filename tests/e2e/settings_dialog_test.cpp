@@ -2,19 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <algorithm>
-#include <optional>
-#include <string>
 #include <utility>
-#include <vector>
 
 #include "driver.h"
 
 namespace {
 
-using Strings = std::vector<std::string>;
+using driver::Strings;
 const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kApproved[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 // Control ids of the dialog.
@@ -34,12 +29,6 @@ using driver::rowsOf;
 
 int selectedRow(HWND dialog) { return static_cast<int>(SendDlgItemMessageA(dialog, kFileList, LB_GETCURSEL, 0, 0)); }
 bool checked(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
-bool closeWith(HWND dialog, int id)
-{
-    driver::clickMiddle(GetDlgItem(dialog, id));
-    return driver::waitGone(dialog);
-}
 
 void removeRow(HWND dialog, int row)  // selected, then Remove clicked
 {
@@ -127,7 +116,7 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     for (int id : {kRemove, kTile, kRandom, kAutoRun, kFullScreenWait, kPreview})
         driver::clickMiddle(GetDlgItem(dialog, id));
     ASSERT_TRUE(driver::waitUntil([&] { return checked(dialog, kPreview); }));
-    ASSERT_TRUE(closeWith(dialog, IDCANCEL));
+    ASSERT_TRUE(driver::closeDialog(dialog, IDCANCEL));
     EXPECT_EQ("marker", runValue());
 
     struct { DWORD state; FILETIME when; } turnedOff = {3, {}};  // off, then when: 12 bytes, as Task Manager writes
@@ -138,7 +127,7 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     expectControlsReflect(dialog, 2, 0, 7, 0, 0, 1);
     driver::clickMiddle(GetDlgItem(dialog, kAutoRun));
     ASSERT_TRUE(driver::waitUntil([&] { return checked(dialog, kAutoRun); }));
-    ASSERT_TRUE(closeWith(dialog, IDOK));
+    ASSERT_TRUE(driver::closeDialog(dialog, IDOK));
     EXPECT_TRUE(driver::waitUntil([&] { return runValue() == "\"" + folder.exe() + "\""; }, 3000)) << runValue();
     DWORD size = sizeof turnedOff;  // the mark, if any: Windows skips the Run value while its first byte is odd
     turnedOff = {}, RegGetValueA(HKEY_CURRENT_USER, kApproved, "Tavrel", RRF_RT_REG_BINARY, nullptr, &turnedOff, &size);
@@ -164,7 +153,7 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
         return std::count(calls.begin() + from, calls.end(),
                           "SetWallpaperOptions dwSize=8 dwStyle=" + std::to_string(style) + " reserved=0") == 1;
     };
-    ASSERT_TRUE(closeWith(dialog, IDOK));
+    ASSERT_TRUE(driver::closeDialog(dialog, IDOK));
     ASSERT_TRUE(folder.waitWallpapers(2, 5000)) << "no change at once after adding";
     EXPECT_EQ(pics[1], folder.wallpapersSet().back());
     EXPECT_TRUE(styleSent(logged, 2)) << "stretch, as before";
@@ -179,7 +168,7 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     for (int id : {kRandom, kFill})
         driver::clickMiddle(GetDlgItem(dialog, id));
     ASSERT_TRUE(driver::waitUntil([&] { return checked(dialog, kFill); }));
-    ASSERT_TRUE(closeWith(dialog, IDOK));
+    ASSERT_TRUE(driver::closeDialog(dialog, IDOK));
     ASSERT_TRUE(folder.waitWallpapers(3, 5000)) << "no change at once after removing";
     EXPECT_EQ(pics[2], folder.wallpapersSet().back());
     EXPECT_TRUE(styleSent(logged, 3)) << "fit";
@@ -196,7 +185,7 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     GetWindowRect(GetDlgItem(dialog, kArea), &area);
     Sleep(300);
     EXPECT_EQ(0u, driver::captureScreen().at((area.left + area.right) / 2, (area.top + area.bottom) / 2));
-    ASSERT_TRUE(closeWith(dialog, IDOK));
+    ASSERT_TRUE(driver::closeDialog(dialog, IDOK));
     Sleep(500);
     EXPECT_EQ(3u, folder.wallpapersSet().size()) << "set a picture at OK with no list";
     ASSERT_TRUE(app->exit().has_value());
@@ -265,7 +254,7 @@ TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
         for (const auto& [p, want] : row.points)
             EXPECT_EQ(want, shot.at(area.left + p.x, area.top + p.y)) << "at " << p.x << "," << p.y;
     }
-    ASSERT_TRUE(closeWith(dialog, IDOK));
+    ASSERT_TRUE(driver::closeDialog(dialog, IDOK));
     EXPECT_TRUE(folder.waitWallpapers(2) && folder.wallpapersSet().back() == png);
 }
 

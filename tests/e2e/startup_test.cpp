@@ -3,18 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
 #include <process.h>
 
 #include <algorithm>
-#include <string>
-#include <vector>
 
 #include "driver.h"
 
 namespace {
 
-using Strings = std::vector<std::string>;
+using driver::Strings;
 
 const std::string kDefaults = driver::iniText(1, 0, 12, 1, 1), kNoFile = "<no file>";
 
@@ -104,8 +101,7 @@ TEST(BadInput, SettingsFilesAndPictures)
                 SendDlgItemMessageA(dialog, 1000, LB_SETCURSEL, row, 0);
                 SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1000, LBN_SELCHANGE), (LPARAM)GetDlgItem(dialog, 1000));
             }
-            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-            EXPECT_TRUE(driver::waitGone(dialog));
+            EXPECT_TRUE(driver::closeDialog(dialog));
             EXPECT_EQ(0u, app.exit(30000).value_or(99));
         }
         const std::string saved = folder.readIni();

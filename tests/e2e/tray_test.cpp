@@ -3,10 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <algorithm>
-#include <string>
 #include <utility>
 
 #include "driver.h"
@@ -14,13 +11,6 @@
 namespace {
 
 constexpr int kInterval = 1010, kTile = 1011, kRandom = 1015;  // the settings dialog's controls
-constexpr WORD kPrevious = 32776;  // the tray menu's
-
-void closeDialog(HWND dialog, int button = IDCANCEL)
-{
-    PostMessageA(dialog, WM_COMMAND, button, 0);
-    EXPECT_TRUE(driver::waitGone(dialog));
-}
 
 // Clicks the menu's item `row` (0 Next, 1 Previous, 2 Pause, a separator, 3 Show
 // in Folder, 4 Never Again, a separator, 5 Settings, 6 About, 18 pixels each, a
@@ -53,7 +43,7 @@ void removeRowWithOk(const driver::Tavrel& app, int row)
     HWND settings = app.open(driver::kSettings, driver::kSettingsTitle);
     SendDlgItemMessageA(settings, 1000, LB_SETCURSEL, row, 0);
     SendMessageA(settings, WM_COMMAND, 1008, 0);  // Remove
-    closeDialog(settings, IDOK);
+    EXPECT_TRUE(driver::closeDialog(settings, IDOK));
 }
 
 // The change `count` comes `seconds` after `since`, which then moves to it.
@@ -100,7 +90,7 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     for (int id : {kTile, kRandom})
         driver::clickMiddle(GetDlgItem(settings, id));
     ASSERT_TRUE(driver::waitUntil([&] { return SendDlgItemMessageA(settings, kRandom, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
-    closeDialog(settings, IDOK);
+    EXPECT_TRUE(driver::closeDialog(settings, IDOK));
     last = GetTickCount64();
     changeAfter(folder, 3, last, 5);
     changeAfter(folder, 4, last, 5);
@@ -110,7 +100,7 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     EXPECT_EQ(2, std::count(calls.begin(), calls.end(), "SetWallpaperOptions dwSize=8 dwStyle=1 reserved=0"));
 
     ASSERT_NE(nullptr, settings = app.open(driver::kSettings, driver::kSettingsTitle));
-    for (WORD waits : {driver::kNext, driver::kPause, kPrevious})
+    for (WORD waits : {driver::kNext, driver::kPause, driver::kPrevious})
         app.command(waits);
     Sleep(5500);
     EXPECT_EQ(4u, folder.wallpapersSet().size()) << "changed while the settings dialog was open";
@@ -123,7 +113,7 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     Sleep(700);
     const std::vector<HWND> dialogs = driver::windowsOf(app.pid(), "", driver::kDialogClass);
     EXPECT_EQ(2, std::count_if(dialogs.begin(), dialogs.end(), IsWindowVisible)) << "a dialog opened twice";
-    closeDialog(about);
+    EXPECT_TRUE(driver::closeDialog(about));
     last = GetTickCount64();
     changeAfter(folder, 5, last, 5);
 
@@ -134,7 +124,7 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     app.command(driver::kSettings);
     EXPECT_TRUE(driver::waitUntil([&] { return GetForegroundWindow() == settings; })) << "still covered";
     DestroyWindow(cover);
-    closeDialog(settings);
+    EXPECT_TRUE(driver::closeDialog(settings));
     last = GetTickCount64();
     changeAfter(folder, 6, last, 5);
     chooseFromMenu(app, -1);
@@ -169,7 +159,7 @@ TEST(Tray, NextPreviousAndPause)
         driver::xdotoolKey("ctrl+alt+Left");
         changeAfter(folder, 4, last, 0);
         for (int i = 0; i < 2; ++i)
-            app.command(kPrevious);
+            app.command(driver::kPrevious);
         changeAfter(folder, 5, last, 0);
         changeAfter(folder, 6, last, 5);
         driver::xdotoolKey("ctrl+alt+Right ctrl+alt+p");
