@@ -1,7 +1,5 @@
-// Names outside the code page (Hangul, Cyrillic, an emoji), under an English
-// locale (code page 1252) and under code page 936: nothing turns into '?' or
-// a short name, from the folder to the shell, the list, the tooltip and the
-// settings file, and back at the next start.
+// Names outside the code page (Hangul, Cyrillic, an emoji), under code pages 1252 (English) and 936: nothing
+// turns into '?' or a short name, from the folder to the shell, the list, the tooltip, the settings file and back.
 
 #include <gtest/gtest.h>
 
@@ -16,12 +14,9 @@ using namespace std::string_literals;
 
 std::set<std::string> asSet(const driver::Strings& paths) { return {paths.begin(), paths.end()}; }
 
-// Tavrel in a folder named with an emoji, its default pictures renamed:
-// scanned with subfolders but no hidden file, each reaching the shell, the
-// tooltip and the list under its own name; one more added through the
-// file-open dialog; the list saved as UTF-16 (an earlier version's ANSI calls
-// still read the settings) and read back at the next start. In English, each
-// style button carries its label (what each button does is proven in Chinese).
+// The default pictures renamed, scanned with subfolders but no hidden file; one more added through the file-open
+// dialog; the list saved as UTF-16 (an earlier version's ANSI calls still read the settings). In English, each
+// style button carries its label (what each does is proven in Chinese).
 TEST(UnicodeNames, ReachTheShellTheListTheTooltipAndTheSettingsFile)
 {
     const bool chinese = GetACP() == 936;

@@ -1,6 +1,5 @@
-// The global hotkeys on the real program (what each does, typed through the X
-// server, is proven with the tray's commands): a combination another program
-// holds is told in the settings dialog, and the box turns them off.
+// The global hotkeys on the real program (what each does is proven with the tray's commands): a combination
+// another program holds is told in the settings dialog, and the box turns them off.
 
 #include <gtest/gtest.h>
 

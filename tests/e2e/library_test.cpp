@@ -17,13 +17,10 @@ std::set<std::string> pictures(const Strings& shown, size_t first, size_t end)
     return {shown.begin() + static_cast<long>(first), shown.begin() + static_cast<long>(end)};
 }
 
-// A folder with a subfolder rotates in sequence, where it stands in the list
-// (a text file and a hidden picture not among its pictures); a missing folder
-// costs no step. A picture copied in comes at the next pass, a deleted one
-// never reaches the shell. Never again takes the list's file out of the list
-// and the folder's picture into [EXCLUDED], for good and over a restart,
-// each time the next picture coming at once; the settings dialog brings it
-// back, and Shuffle clicked there is saved.
+// A folder with a subfolder rotates in sequence where it stands in the list (a text file and a hidden picture not
+// among its pictures); a missing folder costs no step. A picture copied in comes at the next pass, a deleted one
+// never reaches the shell. Never again takes the list's file out of the list and the folder's picture into
+// [EXCLUDED], over a restart, the next picture coming at once; the settings dialog brings it back; Shuffle is saved.
 TEST(Library, FolderStaysCurrentAndNeverAgainHolds)
 {
     driver::AppFolder folder("library");
@@ -95,8 +92,7 @@ TEST(Library, FolderStaysCurrentAndNeverAgainHolds)
     EXPECT_EQ(std::string::npos, saved.find("[EXCLUDED]")) << saved;
 }
 
-// Shuffled, five pictures come once each in five steps, twice over, never
-// the same twice in a row; the round's place is kept over a restart.
+// Shuffled, five pictures come once each a round, never twice in a row; the round's place is kept over a restart.
 TEST(Library, ShuffleShowsEachOnceAndKeepsItsPlace)
 {
     driver::AppFolder folder("shuffle");

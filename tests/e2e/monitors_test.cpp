@@ -1,6 +1,5 @@
-// A picture of its own on each monitor, and span: what the real program hands
-// the stand-in's IDesktopWallpaper object (with the monitors this test sets)
-// or, without that object or with the box off, its Active Desktop object.
+// A picture of its own on each monitor, and span: what the real program hands the stand-in's IDesktopWallpaper
+// object (with the monitors this test sets) or, without that object or with the box off, its Active Desktop object.
 
 #include <gtest/gtest.h>
 
@@ -51,9 +50,8 @@ Strings changesOf(const driver::AppFolder& folder, const Strings& pictures, bool
     return changes;
 }
 
-// Five pictures in five colours; each row: the start, a tick, Next, Previous (the tick's pictures again), then
-// the monitors changed (a change announced as Windows does) and a tick; a restart from the saved list. The
-// settings dialog's box is greyed where the object is missing; clicked with Span where it is not, and a tick.
+// Each row: the start, a tick, Next, Previous (the tick's pictures again), the monitors changed and a tick; a
+// restart from the saved list. The settings dialog's box is greyed without the object; Span and the box clicked.
 TEST(Monitors, EachMonitorItsOwnPictureOrOneSpanningThemAll)
 {
     const struct { const char* name; const char* monitors; int showMode, showOrder, eachMonitor;

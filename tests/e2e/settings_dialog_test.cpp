@@ -100,11 +100,9 @@ protected:
     std::optional<driver::Tavrel> app;  // ends before the folder goes
 };
 
-// Stretch, in order, 5 minutes, no preview, autostart. Cancel changes nothing.
-// Task Manager turns the start off (a mark beside the Run value): the box shows
-// it off; ticked, OK writes the value (quoted) and takes the mark away. An OK
-// after adding or removing rebuilds the list and changes at once in the style
-// before. Fit and fill reach the shell; before Windows 7 both are stretched.
+// Cancel changes nothing. Task Manager turns the start off (a mark beside the Run value): the box shows it off;
+// ticked, OK writes the value (quoted) and takes the mark away. An OK after adding or removing rebuilds the list
+// and changes at once in the style before. Fit and fill reach the shell; before Windows 7 both are stretched.
 TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
 {
     start(driver::iniText(2, 0, 7, 0, 1, pick({0, 1, 2, 3, 4})), "marker");  // w1 shown, the cursor on the next
@@ -173,9 +171,8 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     EXPECT_EQ(pics[2], folder.wallpapersSet().back());
     EXPECT_TRUE(styleSent(logged, 3)) << "fit";
 
-    // Every row removed, the full-screen wait off: the preview black at once; OK
-    // sets nothing, no list is saved, the next start takes the default folder's
-    // pictures (the wait still off).
+    // Every row removed, the full-screen wait off: the preview black at once; OK sets nothing, no list is saved,
+    // the next start takes the default folder's pictures (the wait still off).
     ASSERT_TRUE(dialog = openSettings());
     for (int id : {kPreview, kFullScreenWait})
         driver::clickMiddle(GetDlgItem(dialog, id));
@@ -203,9 +200,8 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     EXPECT_EQ(0u, GetPrivateProfileIntA("SETTINGS", "FULLSCREENWAIT", 1, folder.ini().c_str())) << "read as on";
 }
 
-// A 640 x 480 picture (Chinese name), pink left, green right, an amber top
-// quarter, in each style, at points of the 152 x 114 area. Then a 256 x 64 PNG
-// added through the file-open dialog, filling and fitting, set at OK.
+// A 640 x 480 picture (Chinese name), pink left, green right, an amber top quarter, in each style, at points of
+// the 152 x 114 area; then a 256 x 64 PNG added through the file-open dialog, filling and fitting, set at OK.
 TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
 {
     const COLORREF left = RGB(230, 40, 170), right = RGB(40, 200, 90), band = RGB(250, 190, 30), black = 0,

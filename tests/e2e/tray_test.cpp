@@ -1,5 +1,4 @@
-// The tray program as a person uses it: real clicks on the icon Wine's taskbar
-// draws and on its menu, the dialogs, the rotation around them, About.
+// The tray program as a person uses it: real clicks on Wine's taskbar icon and its menu, the dialogs, About.
 
 #include <gtest/gtest.h>
 
@@ -12,10 +11,9 @@ namespace {
 
 constexpr int kInterval = 1010, kTile = 1011, kRandom = 1015;  // the settings dialog's controls
 
-// Clicks the menu's item `row` (0 Next, 1 Previous, 2 Pause, a separator, 3 Show
-// in Folder, 4 Never Again, a separator, 5 Settings, 6 About, 18 pixels each, a
-// separator 9; -1 Exit); the dialog `title` it opens. `look` takes the first five
-// as drawn: "N", "V", "P", "F", "R" or "-" (greyed), "*" checked.
+// Clicks the menu's item `row` (0 Next, 1 Previous, 2 Pause, a separator, 3 Show in Folder, 4 Never Again, a
+// separator, 5 Settings, 6 About, 18 pixels each, a separator 9; -1 Exit); the dialog `title` it opens. `look`
+// takes the first five as drawn: "N", "V", "P", "F", "R" or "-" (greyed), "*" checked.
 HWND chooseFromMenu(const driver::Tavrel& app, int row, const char* title = nullptr, std::string* look = nullptr)
 {
     RECT box = {};
@@ -56,11 +54,9 @@ void changeAfter(const driver::AppFolder& folder, size_t count, ULONGLONG& since
     since = now;
 }
 
-// Every 15 s, stretched, in order, a b c. Left clicks do nothing; a right
-// click opens the menu, a click elsewhere closes it. After each dialog the next
-// change comes a full interval later; after OK, in its interval, style and order
-// (random: never c). The rotation waits under Settings; About opens over it; each
-// opens once; Settings again brings it to the front. Exit: 0, settings saved.
+// Left clicks do nothing; a right click opens the menu, a click elsewhere closes it. After each dialog the next
+// change comes a full interval later; after OK in its interval, style and order (random: never c). The rotation
+// waits under Settings; About opens over it; each opens once; Settings again comes to the front. Exit: 0, saved.
 TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
 {
     driver::AppFolder folder("tray-rotation");
@@ -132,13 +128,10 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     EXPECT_EQ(0u, folder.readIni().find(driver::iniText(0, 1, 0, 0, 0))) << "Exit did not save the settings";
 }
 
-// Every 5 s, in order. Next changes at once, the next a full period later;
-// Previous (Ctrl+Alt+Left, the menu's) goes back through both, no further, and a
-// full period follows; then the rotation goes on where it was (a, not b), and
-// Ctrl+Alt+Right is Next. Pause (Ctrl+Alt+P) holds over periods, an OK that
-// rebuilt the list and a restart (Next still changes once); chosen again, a full
-// period later. The tooltip names the picture shown (none after a paused start);
-// Pause is checked while paused.
+// Next changes at once, the next a full period later; Previous (Ctrl+Alt+Left, the menu's) goes back through both,
+// no further, and a full period follows; then the rotation goes on where it was (a, not b); Ctrl+Alt+Right is Next.
+// Pause (Ctrl+Alt+P) holds over periods, an OK that rebuilt the list and a restart (Next still changes once); chosen
+// again, a full period later. The tooltip names the picture shown (none after a paused start).
 TEST(Tray, NextPreviousAndPause)
 {
     driver::AppFolder folder("tray-pause");
