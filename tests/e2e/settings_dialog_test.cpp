@@ -224,17 +224,13 @@ TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
                              {{27, 50}, black}, {{123, 50}, black}, {{60, 20}, black}, {{60, 92}, black}}},
         {"stretch", kStretch, {{{3, 3}, band}, {{74, 57}, left}, {{78, 57}, right}, {{148, 110}, right}}},
         // Tiles 95 x 71 from the corner, each split in the middle; the cut second row shows the tiles' top.
-        {"tile", kTile, {{{3, 3}, band}, {{46, 40}, left}, {{49, 40}, right}, {{93, 40}, right}, {{96, 40}, left},
-                         {{144, 40}, right}, {{20, 75}, band}, {{70, 110}, right}, {{110, 110}, left}}},
-        // The PNG from here: its middle third over the area, the band over 0..28; all of it over 38..75, the
-        // band over 38..47; split in the middle.
+        {"tile", kTile, {{{3, 3}, band}, {{46, 40}, left}, {{49, 40}, right}, {{96, 40}, left}, {{20, 75}, band}}},
+        // The PNG from here: filling, its middle third (the band over 0..28); fitting, over 38..75 (the band 38..47).
         {"fill", kFill, {{{3, 3}, band}, {{73, 57}, left}, {{79, 57}, right}, {{148, 110}, right}}},
-        {"fit", kFit, {{{3, 40}, band}, {{73, 57}, left}, {{79, 57}, right}, {{148, 73}, right},
-                       {{75, 35}, black}, {{75, 79}, black}}},
+        {"fit", kFit, {{{3, 40}, band}, {{73, 57}, left}, {{79, 57}, right}, {{75, 35}, black}, {{75, 79}, black}}},
         // Around the area, the monitor picture's rim: its screen colour fills the area and no more.
-        {"no-preview", kPreview,
-         {{{3, 3}, black}, {{74, 50}, black}, {{148, 110}, black}, {{-1, 50}, outline}, {{75, -1}, outline},
-          {{152, 50}, rim}, {{75, 114}, rim}}},
+        {"no-preview", kPreview, {{{3, 3}, black}, {{74, 50}, black}, {{148, 110}, black}, {{-1, 50}, outline},
+                                  {{75, -1}, outline}, {{152, 50}, rim}, {{75, 114}, rim}}},
     };
     RECT area = {};
     GetWindowRect(GetDlgItem(dialog, kArea), &area);
