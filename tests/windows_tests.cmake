@@ -19,7 +19,7 @@ target_sources(windows_ui_test PRIVATE ${CMAKE_SOURCE_DIR}/app/main.cpp)  # its 
 # End to end: the real Tavrel.exe in fresh folders of the prefix. They share
 # one desktop and one single-instance window title, so they run one at a time.
 # Screenshots go beside the shipped build whichever tree took them.
-foreach(name startup_test rotation_test settings_dialog_test tray_test english_test monitors_test hotkeys_test library_test)
+foreach(name startup_test settings_dialog_test tray_test english_test monitors_test hotkeys_test library_test)
     tavrel_add_test(${name} SOURCES e2e/${name}.cpp LIBS tavrel_driver LABELS e2e)
     add_dependencies(${name} Tavrel activedesktop_standin)
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop

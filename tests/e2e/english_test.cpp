@@ -1,14 +1,9 @@
-// Names outside the code page (Hangul, Cyrillic, an emoji), under an English
-// locale (code page 1252) and under code page 936: nothing turns into '?' or
-// a short name, from the folder to the shell, the list, the tooltip and the
-// settings file, and back at the next start.
+// Names outside the code page (Hangul, Cyrillic, an emoji), under code pages 1252 (English) and 936: nothing
+// turns into '?' or a short name, from the folder to the shell, the list, the tooltip, the settings file and back.
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <set>
-#include <string>
 
 #include "driver.h"
 
@@ -19,12 +14,9 @@ using namespace std::string_literals;
 
 std::set<std::string> asSet(const driver::Strings& paths) { return {paths.begin(), paths.end()}; }
 
-// Tavrel in a folder named with an emoji, its default pictures renamed:
-// scanned with subfolders but no hidden file, each reaching the shell, the
-// tooltip and the list under its own name; one more added through the
-// file-open dialog; the list saved as UTF-16 (an earlier version's ANSI calls
-// still read the settings) and read back at the next start. In English, each
-// style button carries its label (what each button does is proven in Chinese).
+// The default pictures renamed, scanned with subfolders but no hidden file; one more added through the file-open
+// dialog; the list saved as UTF-16 (an earlier version's ANSI calls still read the settings). In English, each
+// style button carries its label (what each does is proven in Chinese).
 TEST(UnicodeNames, ReachTheShellTheListTheTooltipAndTheSettingsFile)
 {
     const bool chinese = GetACP() == 936;
@@ -62,8 +54,7 @@ TEST(UnicodeNames, ReachTheShellTheListTheTooltipAndTheSettingsFile)
         EXPECT_EQ(utf8(added), rows.back()) << "added under its own name";
         EXPECT_EQ(scanned, asSet({rows.begin(), rows.end() - 1}));
         driver::captureScreen().save(chinese ? "settings-dialog-unicode-names" : "settings-dialog-english");
-        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-        ASSERT_TRUE(driver::waitGone(dialog));
+        ASSERT_TRUE(driver::closeDialog(dialog, IDOK));
         RegDeleteKeyValueA(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Tavrel");  // set at OK
         for (int i = 0; i < 4; ++i)  // OK showed the first row; the added one is the fifth
             app.tick();

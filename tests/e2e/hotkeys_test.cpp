@@ -1,13 +1,9 @@
-// The global hotkeys on the real program (what each does, typed through the X
-// server, is proven with the tray's commands): a combination another program
-// holds is told in the settings dialog, and the box turns them off.
+// The global hotkeys on the real program (what each does is proven with the tray's commands): a combination
+// another program holds is told in the settings dialog, and the box turns them off.
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <algorithm>
-#include <string>
 
 #include "driver.h"
 
@@ -58,8 +54,7 @@ TEST(Hotkeys, ATakenCombinationIsToldAndTheBoxTurnsThemOff)
         if (row.click)
             driver::clickMiddle(GetDlgItem(dialog, kHotkeys));
         ASSERT_TRUE(driver::waitUntil([&] { return (SendDlgItemMessageA(dialog, kHotkeys, BM_GETCHECK, 0, 0) != row.box) == row.click; }));
-        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-        ASSERT_TRUE(driver::waitGone(dialog));
+        ASSERT_TRUE(driver::closeDialog(dialog, IDOK));
         EXPECT_EQ(row.freeAfterOk, freeCombinations());
         ASSERT_EQ(0u, app.exit().value_or(99));
         const std::string saved = folder.readIni();

@@ -2,18 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <algorithm>
 #include <set>
-#include <string>
 
 #include "driver.h"
 
 namespace {
 
 using Strings = driver::Strings;
-constexpr WORD kNeverAgain = 32778;
 constexpr int kAddFolder = 1025, kExcluded = 1026, kShuffle = 1027, kRestore = 1041;
 
 std::set<std::string> pictures(const Strings& shown, size_t first, size_t end)
@@ -21,24 +17,10 @@ std::set<std::string> pictures(const Strings& shown, size_t first, size_t end)
     return {shown.begin() + static_cast<long>(first), shown.begin() + static_cast<long>(end)};
 }
 
-HWND otherDialog(const driver::Tavrel& app, HWND dialog)  // the program's other visible dialog
-{
-    HWND found = nullptr;
-    driver::waitUntil([&] {
-        for (HWND window : driver::windowsOf(app.pid(), "", driver::kDialogClass))
-            found = window != dialog && IsWindowVisible(window) ? window : found;
-        return found != nullptr;
-    });
-    return found;
-}
-
-// A folder with a subfolder rotates in sequence, where it stands in the list
-// (a text file and a hidden picture not among its pictures); a missing folder
-// costs no step. A picture copied in comes at the next pass, a deleted one
-// never reaches the shell. Never again takes the list's file out of the list
-// and the folder's picture into [EXCLUDED], for good and over a restart,
-// each time the next picture coming at once; the settings dialog brings it
-// back, and Shuffle clicked there is saved.
+// A folder with a subfolder rotates in sequence where it stands in the list (a text file and a hidden picture not
+// among its pictures); a missing folder costs no step. A picture copied in comes at the next pass, a deleted one
+// never reaches the shell. Never again takes the list's file out of the list and the folder's picture into
+// [EXCLUDED], over a restart, the next picture coming at once; the settings dialog brings it back; Shuffle is saved.
 TEST(Library, FolderStaysCurrentAndNeverAgainHolds)
 {
     driver::AppFolder folder("library");
@@ -66,9 +48,9 @@ TEST(Library, FolderStaysCurrentAndNeverAgainHolds)
         for (int i = 0; i < 3; ++i)
             app.tick();
         ASSERT_TRUE(folder.waitWallpapers(7));
-        app.command(kNeverAgain);
+        app.command(driver::kNeverAgain);
         ASSERT_TRUE(folder.waitWallpapers(8));
-        app.command(kNeverAgain);
+        app.command(driver::kNeverAgain);
         ASSERT_TRUE(folder.waitWallpapers(9));
         const Strings shown = folder.wallpapersSet();
         EXPECT_EQ((Strings{list, list, list}), (Strings{shown[0], shown[3], shown[6]}));
@@ -87,22 +69,20 @@ TEST(Library, FolderStaysCurrentAndNeverAgainHolds)
         EXPECT_EQ((Strings{kept, kept}), (Strings{folder.wallpapersSet()[9], folder.wallpapersSet()[10]}));
         HWND dialog = app.open(driver::kSettings, driver::kSettingsTitle);
         ASSERT_NE(nullptr, dialog);
-        app.command(kNeverAgain);  // held while the dialog is open
+        app.command(driver::kNeverAgain);  // held while the dialog is open
         ASSERT_TRUE(CreateDirectoryA((home + "\\more").c_str(), nullptr));
         driver::addThroughFileDialog(app, dialog, {home + "\\more"}, nullptr, kAddFolder);
         EXPECT_EQ(home + "\\more\\", driver::rowsOf(dialog, 1000).back());
         driver::clickMiddle(GetDlgItem(dialog, kShuffle));
         driver::clickMiddle(GetDlgItem(dialog, kExcluded));
-        HWND restore = otherDialog(app, dialog);
+        HWND restore = driver::otherDialog(app, dialog);
         ASSERT_NE(nullptr, restore);
         EXPECT_EQ(Strings{excluded}, driver::rowsOf(restore, 1040));
         driver::captureScreen().save("excluded-pictures");
         driver::clickMiddle(GetDlgItem(restore, kRestore));
         EXPECT_TRUE(driver::waitUntil([&] { return driver::rowsOf(restore, 1040).empty(); }));
-        PostMessageA(restore, WM_COMMAND, IDCANCEL, 0);
-        ASSERT_TRUE(driver::waitGone(restore));
-        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-        ASSERT_TRUE(driver::waitGone(dialog));
+        ASSERT_TRUE(driver::closeDialog(restore));
+        ASSERT_TRUE(driver::closeDialog(dialog, IDOK));
         ASSERT_EQ(0u, app.exit().value_or(99));
     }
     const std::string saved = folder.readIni();  // the added folder too, in whatever place
@@ -112,8 +92,7 @@ TEST(Library, FolderStaysCurrentAndNeverAgainHolds)
     EXPECT_EQ(std::string::npos, saved.find("[EXCLUDED]")) << saved;
 }
 
-// Shuffled, five pictures come once each in five steps, twice over, never
-// the same twice in a row; the round's place is kept over a restart.
+// Shuffled, five pictures come once each a round, never twice in a row; the round's place is kept over a restart.
 TEST(Library, ShuffleShowsEachOnceAndKeepsItsPlace)
 {
     driver::AppFolder folder("shuffle");

@@ -1,16 +1,11 @@
-// A picture of its own on each monitor, and span: what the real program hands
-// the stand-in's IDesktopWallpaper object (with the monitors this test sets)
-// or, without that object or with the box off, its Active Desktop object.
+// A picture of its own on each monitor, and span: what the real program hands the stand-in's IDesktopWallpaper
+// object (with the monitors this test sets) or, without that object or with the box off, its Active Desktop object.
 
 #include <gtest/gtest.h>
-
-#include <windows.h>
 
 #include <algorithm>
 #include <regex>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "driver.h"
 
@@ -20,26 +15,32 @@ using driver::Strings;
 const COLORREF kColours[] = {RGB(230, 40, 170), RGB(40, 200, 90), RGB(250, 190, 30), RGB(30, 90, 220), RGB(120, 60, 20)};
 
 // Each change: "pos N" and "<monitor>=<picture>" for each, or "style N <picture>" through the Active Desktop
-// object; at random "?" for the pictures, once each change's (with the one before, for a monitor that came
-// alone) were found to differ.
+// object (each change there all its calls, in order); at random "?" for the pictures, once each change's (with
+// the one before, for a monitor that came alone) were found to differ.
 Strings changesOf(const driver::AppFolder& folder, const Strings& pictures, bool random)
 {
     const std::regex style("(?:SetPosition position|SetWallpaperOptions dwSize=8 dwStyle)=(\\d)( reserved=0)?"),
-        set("SetWallpaper (?:monitor=(\\S+) hr=0x00000000 drawn=\\d|reserved=0) path=(.*)");
-    Strings changes;
+        set("SetWallpaper (?:monitor=(\\S+) hr=0x00000000 drawn=\\d|reserved=0) path=(.*)"),
+        activeDesktop("Create\nSetDesktopItemOptions dwSize=12 fEnableComponents=1 fActiveDesktop=1 reserved=0\n"
+                      "SetWallpaperOptions .*\nSetWallpaper .*\nApplyChanges flags=7 drawn=\\d\nRelease refs=0\n");
+    Strings changes, calls;  // and each change's calls, a line each
     std::vector<std::multiset<std::string>> shown;
     for (const std::string& call : folder.standinCalls()) {
         std::smatch m;
-        if (call.rfind("Create", 0) == 0)
+        if (call.rfind("Create", 0) == 0) {
             changes.emplace_back(), shown.emplace_back();
-        else if (std::regex_match(call, m, style))
+            calls.emplace_back();
+        } else if (std::regex_match(call, m, style))
             changes.back() += (m[2].matched ? "style " : "pos ") + m[1].str();
         else if (std::regex_match(call, m, set)) {
             shown.back().insert(m[2]);
             changes.back() += (changes.back().empty() ? "" : " ") + (m[1].matched ? m[1].str() + "=" : "") +
                               (random ? "?" : std::to_string(std::find(pictures.begin(), pictures.end(), m[2]) - pictures.begin()));
         }
+        calls.back() += call + "\n";
     }
+    for (const std::string& change : calls)
+        EXPECT_TRUE(change.rfind("Create\n", 0) != 0 || std::regex_match(change, activeDesktop)) << change;
     for (size_t i = 0; random && i < shown.size(); ++i) {
         std::multiset<std::string> both = shown[i];
         if (changes[i].find('=') < changes[i].find(' ') && i > 0)
@@ -49,9 +50,8 @@ Strings changesOf(const driver::AppFolder& folder, const Strings& pictures, bool
     return changes;
 }
 
-// Five pictures in five colours; each row: the start, a tick, Next, Previous (the tick's pictures again), then
-// the monitors changed (a change announced as Windows does) and a tick; a restart from the saved list. The
-// settings dialog's box is greyed where the object is missing; clicked with Span where it is not, and a tick.
+// Each row: the start, a tick, Next, Previous (the tick's pictures again), the monitors changed and a tick; a
+// restart from the saved list. The settings dialog's box is greyed without the object; Span and the box clicked.
 TEST(Monitors, EachMonitorItsOwnPictureOrOneSpanningThemAll)
 {
     const struct { const char* name; const char* monitors; int showMode, showOrder, eachMonitor;
@@ -77,10 +77,11 @@ TEST(Monitors, EachMonitorItsOwnPictureOrOneSpanningThemAll)
           "pos 1 L=? T=? R=?", "style 5 ?"}},
         {"span, the box on", "L 0 0 512 768\nR 512 0 1024 768", 5, 0, 1, nullptr, false,
          {"pos 5 (all)=0", "pos 5 (all)=1", "pos 5 (all)=2", "pos 5 (all)=1", "pos 5 (all)=3", "style 5 4"}},
-        {"span, the box off", "L 0 0 512 768\nR 512 0 1024 768", 5, 0, 0, nullptr, false,
-         {"style 5 0", "style 5 1", "style 5 2", "style 5 1", "style 5 3", "pos 5 (all)=4"}},
-        {"span on Windows 7: no object, stretched", nullptr, 5, 0, 1, nullptr, false,
-         {"style 2 0", "style 2 1", "style 2 2", "style 2 1", "style 2 3", "style 2 4"}},
+        // The shell numbers centre 0 and tile 1.
+        {"tiled, the box off", "L 0 0 512 768\nR 512 0 1024 768", 0, 0, 0, nullptr, false,
+         {"style 1 0", "style 1 1", "style 1 2", "style 1 1", "style 1 3", "pos 5 (all)=4"}},
+        {"centred on Windows 7: no object, span stretched", nullptr, 1, 0, 1, nullptr, false,
+         {"style 0 0", "style 0 1", "style 0 2", "style 0 1", "style 0 3", "style 2 4"}},
     };
     const char kVersionKey[] = "Software\\Wine\\AppDefaults\\Tavrel.exe";
     for (const auto& row : rows) {
@@ -123,7 +124,7 @@ TEST(Monitors, EachMonitorItsOwnPictureOrOneSpanningThemAll)
             ASSERT_TRUE(waitChanges(1));
             app.command(driver::kNext);
             ASSERT_TRUE(waitChanges(1));
-            app.command(32776);  // Previous: the tick's pictures again
+            app.command(driver::kPrevious);  // the tick's pictures again
             ASSERT_TRUE(waitChanges(1));
             if (row.changed) {
                 driver::writeFileBytes(monitors, row.changed);
@@ -148,8 +149,7 @@ TEST(Monitors, EachMonitorItsOwnPictureOrOneSpanningThemAll)
         for (int id : {1022, 1023})  // Span, and the box turned over where it can be
             driver::clickMiddle(GetDlgItem(dialog, id));
         ASSERT_TRUE(driver::waitUntil([&] { return SendDlgItemMessageA(dialog, 1022, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
-        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-        ASSERT_TRUE(driver::waitGone(dialog));
+        ASSERT_TRUE(driver::closeDialog(dialog, IDOK));
         again.tick();
         ASSERT_TRUE(waitChanges(1));
         ASSERT_EQ(0u, again.exit().value_or(99));

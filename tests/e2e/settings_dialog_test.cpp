@@ -2,19 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <algorithm>
-#include <optional>
-#include <string>
 #include <utility>
-#include <vector>
 
 #include "driver.h"
 
 namespace {
 
-using Strings = std::vector<std::string>;
+using driver::Strings;
 const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kApproved[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 // Control ids of the dialog.
@@ -34,12 +29,6 @@ using driver::rowsOf;
 
 int selectedRow(HWND dialog) { return static_cast<int>(SendDlgItemMessageA(dialog, kFileList, LB_GETCURSEL, 0, 0)); }
 bool checked(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
-bool closeWith(HWND dialog, int id)
-{
-    driver::clickMiddle(GetDlgItem(dialog, id));
-    return driver::waitGone(dialog);
-}
 
 void removeRow(HWND dialog, int row)  // selected, then Remove clicked
 {
@@ -111,11 +100,9 @@ protected:
     std::optional<driver::Tavrel> app;  // ends before the folder goes
 };
 
-// Stretch, in order, 5 minutes, no preview, autostart. Cancel changes nothing.
-// Task Manager turns the start off (a mark beside the Run value): the box shows
-// it off; ticked, OK writes the value (quoted) and takes the mark away. An OK
-// after adding or removing rebuilds the list and changes at once in the style
-// before. Fit and fill reach the shell; before Windows 7 both are stretched.
+// Cancel changes nothing. Task Manager turns the start off (a mark beside the Run value): the box shows it off;
+// ticked, OK writes the value (quoted) and takes the mark away. An OK after adding or removing rebuilds the list
+// and changes at once in the style before. Fit and fill reach the shell; before Windows 7 both are stretched.
 TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
 {
     start(driver::iniText(2, 0, 7, 0, 1, pick({0, 1, 2, 3, 4})), "marker");  // w1 shown, the cursor on the next
@@ -127,7 +114,7 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     for (int id : {kRemove, kTile, kRandom, kAutoRun, kFullScreenWait, kPreview})
         driver::clickMiddle(GetDlgItem(dialog, id));
     ASSERT_TRUE(driver::waitUntil([&] { return checked(dialog, kPreview); }));
-    ASSERT_TRUE(closeWith(dialog, IDCANCEL));
+    ASSERT_TRUE(driver::closeDialog(dialog, IDCANCEL));
     EXPECT_EQ("marker", runValue());
 
     struct { DWORD state; FILETIME when; } turnedOff = {3, {}};  // off, then when: 12 bytes, as Task Manager writes
@@ -138,7 +125,7 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     expectControlsReflect(dialog, 2, 0, 7, 0, 0, 1);
     driver::clickMiddle(GetDlgItem(dialog, kAutoRun));
     ASSERT_TRUE(driver::waitUntil([&] { return checked(dialog, kAutoRun); }));
-    ASSERT_TRUE(closeWith(dialog, IDOK));
+    ASSERT_TRUE(driver::closeDialog(dialog, IDOK));
     EXPECT_TRUE(driver::waitUntil([&] { return runValue() == "\"" + folder.exe() + "\""; }, 3000)) << runValue();
     DWORD size = sizeof turnedOff;  // the mark, if any: Windows skips the Run value while its first byte is odd
     turnedOff = {}, RegGetValueA(HKEY_CURRENT_USER, kApproved, "Tavrel", RRF_RT_REG_BINARY, nullptr, &turnedOff, &size);
@@ -164,7 +151,7 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
         return std::count(calls.begin() + from, calls.end(),
                           "SetWallpaperOptions dwSize=8 dwStyle=" + std::to_string(style) + " reserved=0") == 1;
     };
-    ASSERT_TRUE(closeWith(dialog, IDOK));
+    ASSERT_TRUE(driver::closeDialog(dialog, IDOK));
     ASSERT_TRUE(folder.waitWallpapers(2, 5000)) << "no change at once after adding";
     EXPECT_EQ(pics[1], folder.wallpapersSet().back());
     EXPECT_TRUE(styleSent(logged, 2)) << "stretch, as before";
@@ -179,14 +166,13 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     for (int id : {kRandom, kFill})
         driver::clickMiddle(GetDlgItem(dialog, id));
     ASSERT_TRUE(driver::waitUntil([&] { return checked(dialog, kFill); }));
-    ASSERT_TRUE(closeWith(dialog, IDOK));
+    ASSERT_TRUE(driver::closeDialog(dialog, IDOK));
     ASSERT_TRUE(folder.waitWallpapers(3, 5000)) << "no change at once after removing";
     EXPECT_EQ(pics[2], folder.wallpapersSet().back());
     EXPECT_TRUE(styleSent(logged, 3)) << "fit";
 
-    // Every row removed, the full-screen wait off: the preview black at once; OK
-    // sets nothing, no list is saved, the next start takes the default folder's
-    // pictures (the wait still off).
+    // Every row removed, the full-screen wait off: the preview black at once; OK sets nothing, no list is saved,
+    // the next start takes the default folder's pictures (the wait still off).
     ASSERT_TRUE(dialog = openSettings());
     for (int id : {kPreview, kFullScreenWait})
         driver::clickMiddle(GetDlgItem(dialog, id));
@@ -196,7 +182,7 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     GetWindowRect(GetDlgItem(dialog, kArea), &area);
     Sleep(300);
     EXPECT_EQ(0u, driver::captureScreen().at((area.left + area.right) / 2, (area.top + area.bottom) / 2));
-    ASSERT_TRUE(closeWith(dialog, IDOK));
+    ASSERT_TRUE(driver::closeDialog(dialog, IDOK));
     Sleep(500);
     EXPECT_EQ(3u, folder.wallpapersSet().size()) << "set a picture at OK with no list";
     ASSERT_TRUE(app->exit().has_value());
@@ -214,9 +200,8 @@ TEST_F(SettingsDialog, ChangesTakeEffectAtOkOnly)
     EXPECT_EQ(0u, GetPrivateProfileIntA("SETTINGS", "FULLSCREENWAIT", 1, folder.ini().c_str())) << "read as on";
 }
 
-// A 640 x 480 picture (Chinese name), pink left, green right, an amber top
-// quarter, in each style, at points of the 152 x 114 area. Then a 256 x 64 PNG
-// added through the file-open dialog, filling and fitting, set at OK.
+// A 640 x 480 picture (Chinese name), pink left, green right, an amber top quarter, in each style, at points of
+// the 152 x 114 area; then a 256 x 64 PNG added through the file-open dialog, filling and fitting, set at OK.
 TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
 {
     const COLORREF left = RGB(230, 40, 170), right = RGB(40, 200, 90), band = RGB(250, 190, 30), black = 0,
@@ -239,17 +224,13 @@ TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
                              {{27, 50}, black}, {{123, 50}, black}, {{60, 20}, black}, {{60, 92}, black}}},
         {"stretch", kStretch, {{{3, 3}, band}, {{74, 57}, left}, {{78, 57}, right}, {{148, 110}, right}}},
         // Tiles 95 x 71 from the corner, each split in the middle; the cut second row shows the tiles' top.
-        {"tile", kTile, {{{3, 3}, band}, {{46, 40}, left}, {{49, 40}, right}, {{93, 40}, right}, {{96, 40}, left},
-                         {{144, 40}, right}, {{20, 75}, band}, {{70, 110}, right}, {{110, 110}, left}}},
-        // The PNG from here: its middle third over the area, the band over 0..28; all of it over 38..75, the
-        // band over 38..47; split in the middle.
+        {"tile", kTile, {{{3, 3}, band}, {{46, 40}, left}, {{49, 40}, right}, {{96, 40}, left}, {{20, 75}, band}}},
+        // The PNG from here: filling, its middle third (the band over 0..28); fitting, over 38..75 (the band 38..47).
         {"fill", kFill, {{{3, 3}, band}, {{73, 57}, left}, {{79, 57}, right}, {{148, 110}, right}}},
-        {"fit", kFit, {{{3, 40}, band}, {{73, 57}, left}, {{79, 57}, right}, {{148, 73}, right},
-                       {{75, 35}, black}, {{75, 79}, black}}},
+        {"fit", kFit, {{{3, 40}, band}, {{73, 57}, left}, {{79, 57}, right}, {{75, 35}, black}, {{75, 79}, black}}},
         // Around the area, the monitor picture's rim: its screen colour fills the area and no more.
-        {"no-preview", kPreview,
-         {{{3, 3}, black}, {{74, 50}, black}, {{148, 110}, black}, {{-1, 50}, outline}, {{75, -1}, outline},
-          {{152, 50}, rim}, {{75, 114}, rim}}},
+        {"no-preview", kPreview, {{{3, 3}, black}, {{74, 50}, black}, {{148, 110}, black}, {{-1, 50}, outline},
+                                  {{75, -1}, outline}, {{152, 50}, rim}, {{75, 114}, rim}}},
     };
     RECT area = {};
     GetWindowRect(GetDlgItem(dialog, kArea), &area);
@@ -265,7 +246,7 @@ TEST_F(SettingsDialog, PreviewShowsThePictureWhereTheArithmeticSays)
         for (const auto& [p, want] : row.points)
             EXPECT_EQ(want, shot.at(area.left + p.x, area.top + p.y)) << "at " << p.x << "," << p.y;
     }
-    ASSERT_TRUE(closeWith(dialog, IDOK));
+    ASSERT_TRUE(driver::closeDialog(dialog, IDOK));
     EXPECT_TRUE(folder.waitWallpapers(2) && folder.wallpapersSet().back() == png);
 }
 

@@ -1,27 +1,22 @@
-// The real program's start and end: the settings file written at Exit and at
-// the end of the session, one instance per desktop, bad files and pictures.
+// The real program's start and end: the settings saved at Exit and at the session's end, one instance, bad input.
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
 #include <process.h>
 
 #include <algorithm>
-#include <string>
-#include <vector>
 
 #include "driver.h"
 
 namespace {
 
-using Strings = std::vector<std::string>;
+using driver::Strings;
 
 const std::string kDefaults = driver::iniText(1, 0, 12, 1, 1), kNoFile = "<no file>";
 
-// Exit saves; WM_ENDSESSION only when the session really ends, and a kill after
-// it undoes nothing. Missing and out-of-range options read as their defaults,
-// the bounds as they were. A second start ends at once; an Explorer window
-// titled Tavrel stops none.
+// Exit saves; WM_ENDSESSION only when the session really ends, and a kill after it undoes nothing. Missing and
+// out-of-range options read as their defaults, the bounds as they were. A second start ends at once; an Explorer
+// window titled Tavrel stops none.
 TEST(Startup, ExitAndSessionEndSaveTheSettings)
 {
     HWND explorer = CreateWindowExA(0, "STATIC", "Tavrel", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
@@ -62,8 +57,7 @@ TEST(Startup, ExitAndSessionEndSaveTheSettings)
     DestroyWindow(explorer);
 }
 
-// It runs, its dialog shows the first rows' pictures, Exit gives 0, and the
-// file saved is whole with the list expected.
+// It runs, its dialog shows the first rows' pictures, Exit gives 0, and the file saved is whole, its list expected.
 TEST(BadInput, SettingsFilesAndPictures)
 {
     std::string garbage(4096, '\0');
@@ -76,8 +70,7 @@ TEST(BadInput, SettingsFilesAndPictures)
         broken.push_back("C:\\tavrel-e2e\\broken\\" + std::string(name));
     Strings rotated = many;  // the first was shown at the start
     std::rotate(rotated.begin(), rotated.begin() + 1, rotated.end());
-    // No list: the default folder scanned. The options as saved: SHOWMODE
-    // SHOWORDER ALTETIME PREVIEW AUTORUN.
+    // No list: the default folder scanned. The options saved: SHOWMODE SHOWORDER ALTETIME PREVIEW AUTORUN.
     const struct { const char* name; std::string ini; Strings list; std::vector<int> saved; } rows[] = {
         {"binary garbage", garbage, {}, {1, 0, 12, 1, 1}},
         {"100 KB lines", "[SETTINGS]\r\nSHOWMODE=" + std::string(100 * 1024, '7') + "\r\n[FILELIST]\r\n0=" +
@@ -104,8 +97,7 @@ TEST(BadInput, SettingsFilesAndPictures)
                 SendDlgItemMessageA(dialog, 1000, LB_SETCURSEL, row, 0);
                 SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1000, LBN_SELCHANGE), (LPARAM)GetDlgItem(dialog, 1000));
             }
-            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-            EXPECT_TRUE(driver::waitGone(dialog));
+            EXPECT_TRUE(driver::closeDialog(dialog));
             EXPECT_EQ(0u, app.exit(30000).value_or(99));
         }
         const std::string saved = folder.readIni();

@@ -1,12 +1,8 @@
-// The tray program as a person uses it: real clicks on the icon Wine's taskbar
-// draws and on its menu, the dialogs, the rotation around them, About.
+// The tray program as a person uses it: real clicks on Wine's taskbar icon and its menu, the dialogs, About.
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <algorithm>
-#include <string>
 #include <utility>
 
 #include "driver.h"
@@ -14,18 +10,10 @@
 namespace {
 
 constexpr int kInterval = 1010, kTile = 1011, kRandom = 1015;  // the settings dialog's controls
-constexpr WORD kPrevious = 32776;  // the tray menu's
 
-void closeDialog(HWND dialog, int button = IDCANCEL)
-{
-    PostMessageA(dialog, WM_COMMAND, button, 0);
-    EXPECT_TRUE(driver::waitGone(dialog));
-}
-
-// Clicks the menu's item `row` (0 Next, 1 Previous, 2 Pause, a separator, 3 Show
-// in Folder, 4 Never Again, a separator, 5 Settings, 6 About, 18 pixels each, a
-// separator 9; -1 Exit); the dialog `title` it opens. `look` takes the first five
-// as drawn: "N", "V", "P", "F", "R" or "-" (greyed), "*" checked.
+// Clicks the menu's item `row` (0 Next, 1 Previous, 2 Pause, a separator, 3 Show in Folder, 4 Never Again, a
+// separator, 5 Settings, 6 About, 18 pixels each, a separator 9; -1 Exit); the dialog `title` it opens. `look`
+// takes the first five as drawn: "N", "V", "P", "F", "R" or "-" (greyed), "*" checked.
 HWND chooseFromMenu(const driver::Tavrel& app, int row, const char* title = nullptr, std::string* look = nullptr)
 {
     RECT box = {};
@@ -53,7 +41,7 @@ void removeRowWithOk(const driver::Tavrel& app, int row)
     HWND settings = app.open(driver::kSettings, driver::kSettingsTitle);
     SendDlgItemMessageA(settings, 1000, LB_SETCURSEL, row, 0);
     SendMessageA(settings, WM_COMMAND, 1008, 0);  // Remove
-    closeDialog(settings, IDOK);
+    EXPECT_TRUE(driver::closeDialog(settings, IDOK));
 }
 
 // The change `count` comes `seconds` after `since`, which then moves to it.
@@ -66,11 +54,9 @@ void changeAfter(const driver::AppFolder& folder, size_t count, ULONGLONG& since
     since = now;
 }
 
-// Every 15 s, stretched, in order, a b c. Left clicks do nothing; a right
-// click opens the menu, a click elsewhere closes it. After each dialog the next
-// change comes a full interval later; after OK, in its interval, style and order
-// (random: never c). The rotation waits under Settings; About opens over it; each
-// opens once; Settings again brings it to the front. Exit: 0, settings saved.
+// Left clicks do nothing; a right click opens the menu, a click elsewhere closes it. After each dialog the next
+// change comes a full interval later; after OK in its interval, style and order (random: never c). The rotation
+// waits under Settings; About opens over it; each opens once; Settings again comes to the front. Exit: 0, saved.
 TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
 {
     driver::AppFolder folder("tray-rotation");
@@ -100,7 +86,7 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     for (int id : {kTile, kRandom})
         driver::clickMiddle(GetDlgItem(settings, id));
     ASSERT_TRUE(driver::waitUntil([&] { return SendDlgItemMessageA(settings, kRandom, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
-    closeDialog(settings, IDOK);
+    EXPECT_TRUE(driver::closeDialog(settings, IDOK));
     last = GetTickCount64();
     changeAfter(folder, 3, last, 5);
     changeAfter(folder, 4, last, 5);
@@ -110,7 +96,7 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     EXPECT_EQ(2, std::count(calls.begin(), calls.end(), "SetWallpaperOptions dwSize=8 dwStyle=1 reserved=0"));
 
     ASSERT_NE(nullptr, settings = app.open(driver::kSettings, driver::kSettingsTitle));
-    for (WORD waits : {driver::kNext, driver::kPause, kPrevious})
+    for (WORD waits : {driver::kNext, driver::kPause, driver::kPrevious})
         app.command(waits);
     Sleep(5500);
     EXPECT_EQ(4u, folder.wallpapersSet().size()) << "changed while the settings dialog was open";
@@ -123,7 +109,7 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     Sleep(700);
     const std::vector<HWND> dialogs = driver::windowsOf(app.pid(), "", driver::kDialogClass);
     EXPECT_EQ(2, std::count_if(dialogs.begin(), dialogs.end(), IsWindowVisible)) << "a dialog opened twice";
-    closeDialog(about);
+    EXPECT_TRUE(driver::closeDialog(about));
     last = GetTickCount64();
     changeAfter(folder, 5, last, 5);
 
@@ -134,7 +120,7 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     app.command(driver::kSettings);
     EXPECT_TRUE(driver::waitUntil([&] { return GetForegroundWindow() == settings; })) << "still covered";
     DestroyWindow(cover);
-    closeDialog(settings);
+    EXPECT_TRUE(driver::closeDialog(settings));
     last = GetTickCount64();
     changeAfter(folder, 6, last, 5);
     chooseFromMenu(app, -1);
@@ -142,13 +128,10 @@ TEST(Tray, MenuOpensEachDialogOnceAndTheRotationRestartsAfterEach)
     EXPECT_EQ(0u, folder.readIni().find(driver::iniText(0, 1, 0, 0, 0))) << "Exit did not save the settings";
 }
 
-// Every 5 s, in order. Next changes at once, the next a full period later;
-// Previous (Ctrl+Alt+Left, the menu's) goes back through both, no further, and a
-// full period follows; then the rotation goes on where it was (a, not b), and
-// Ctrl+Alt+Right is Next. Pause (Ctrl+Alt+P) holds over periods, an OK that
-// rebuilt the list and a restart (Next still changes once); chosen again, a full
-// period later. The tooltip names the picture shown (none after a paused start);
-// Pause is checked while paused.
+// Next changes at once, the next a full period later; Previous (Ctrl+Alt+Left, the menu's) goes back through both,
+// no further, and a full period follows; then the rotation goes on where it was (a, not b); Ctrl+Alt+Right is Next.
+// Pause (Ctrl+Alt+P) holds over periods, an OK that rebuilt the list and a restart (Next still changes once); chosen
+// again, a full period later. The tooltip names the picture shown (none after a paused start).
 TEST(Tray, NextPreviousAndPause)
 {
     driver::AppFolder folder("tray-pause");
@@ -169,7 +152,7 @@ TEST(Tray, NextPreviousAndPause)
         driver::xdotoolKey("ctrl+alt+Left");
         changeAfter(folder, 4, last, 0);
         for (int i = 0; i < 2; ++i)
-            app.command(kPrevious);
+            app.command(driver::kPrevious);
         changeAfter(folder, 5, last, 0);
         changeAfter(folder, 6, last, 5);
         driver::xdotoolKey("ctrl+alt+Right ctrl+alt+p");

@@ -288,10 +288,8 @@ static BOOL CALLBACK findEdit(HWND child, LPARAM found)  // the visible one, at 
 Strings addThroughFileDialog(const Tavrel& app, HWND dialog, const Strings& typed, LRESULT* listed, int button)
 {
     clickMiddle(GetDlgItem(dialog, button));  // Add, or another that opens such a dialog
-    HWND fileDialog = nullptr, edit = nullptr;  // the program's other visible dialog; its one visible edit box
+    HWND fileDialog = otherDialog(app, dialog), edit = nullptr;  // and its one visible edit box
     if (!waitUntil([&] {
-            for (HWND w : windowsOf(app.pid(), "", kDialogClass))
-                fileDialog = w != dialog && IsWindowVisible(w) ? w : fileDialog;
             EnumChildWindows(fileDialog, findEdit, reinterpret_cast<LPARAM>(&edit));
             return edit != nullptr;
         }))
@@ -368,6 +366,23 @@ HWND waitShown(DWORD pid, const std::string& className, const char* title, DWORD
 }
 
 bool waitGone(HWND window, DWORD timeoutMs) { return waitUntil([&] { return !IsWindow(window); }, timeoutMs); }
+
+bool closeDialog(HWND dialog, int button)
+{
+    PostMessageA(dialog, WM_COMMAND, button, 0);
+    return waitGone(dialog);
+}
+
+HWND otherDialog(const Tavrel& app, HWND dialog)
+{
+    HWND found = nullptr;
+    waitUntil([&] {
+        for (HWND window : windowsOf(app.pid(), "", kDialogClass))
+            found = window != dialog && IsWindowVisible(window) ? window : found;
+        return found != nullptr;
+    });
+    return found;
+}
 
 void xdotoolClick(int x, int y, int button, int repeat)
 {

@@ -1,6 +1,7 @@
 #pragma once
 // The end-to-end test driver: runs the real Tavrel.exe in a fresh folder of
 // the test prefix and drives it from outside, as a user and Windows would.
+// Its interface brings <windows.h>, <optional>, <string> and <vector> to the tests.
 
 #include <windows.h>
 
@@ -12,6 +13,7 @@ namespace driver {
 
 using Strings = std::vector<std::string>;
 constexpr WORD kSettings = 32771, kAbout = 32772, kExit = 32773, kNext = 32774, kPause = 32775;  // the tray menu's
+constexpr WORD kPrevious = 32776, kNeverAgain = 32778;
 constexpr const char *kDialogClass = "#32770", *kMenuClass = "#32768";
 constexpr const char* kSettingsTitle = "\xC9\xE8\xD6\xC3";  // 设置
 
@@ -94,6 +96,9 @@ std::string bmpBytes(int width, int height, COLORREF left, COLORREF right, COLOR
 std::vector<HWND> windowsOf(DWORD pid, const std::string& title = "", const std::string& className = "");
 HWND waitShown(DWORD pid, const std::string& className, const char* title = nullptr, DWORD timeoutMs = 10000);
 bool waitGone(HWND window, DWORD timeoutMs = 10000);
+bool closeDialog(HWND dialog, int button = IDCANCEL);  // as the button would, and gone
+// The program's other visible dialog than `dialog`, once shown.
+HWND otherDialog(const Tavrel& app, HWND dialog);
 
 // The tray menu opened by a right click on the icon, painted; or null.
 HWND openTrayMenu(const Tavrel& app);
