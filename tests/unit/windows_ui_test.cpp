@@ -402,6 +402,7 @@ TEST(Folders, ReadWhereTheBasicListingIsRefusedAndNotWhileTheirShareHangs)
     EXPECT_STREQ(L"C:\\a.bmp", step()) << "the share's folders pass while it hangs";
     EXPECT_STREQ(L"C:\\a.bmp", step());
     EXPECT_EQ(1, shareListings) << "one listing at a time on a share that hangs";
+    EXPECT_FALSE(disk.exists((kShare + L"tavrel-vista\\a.png").c_str())) << "nor a look for a picture";
     SetEvent(letGo), WaitForSingleObject(hungThread, 30000);
     EXPECT_STREQ((kShare + L"tavrel-vista\\a.png").c_str(), step()) << "the share back, its pictures too";
     wallpaperList.clear(), CloseHandle(hungThread);
