@@ -9,27 +9,11 @@ DiskCall::DiskCall(Read read, const std::wstring& path)
 {
 }
 
-// The thread calls the C run-time (the listing allocates), so it is begun by
-// the run-time's own function rather than CreateThread.
-DiskCall* DiskCall::start(Read read, const std::wstring& path)
+void DiskCall::run()
 {
-    std::unique_ptr<DiskCall> call(new DiskCall(read, path));
-    if (!call->ended_.valid())
-        return nullptr;
-    ScopedHandle thread(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, run, call.get(), 0, nullptr)));
-    if (!thread.valid())
-        return nullptr;
-    // The thread is never waited for: it ends on its own and frees its part.
-    return call.release();
-}
-
-unsigned __stdcall DiskCall::run(void* parameter)
-{
-    DiskCall* call = static_cast<DiskCall*>(parameter);
-    call->answer_ = call->read_(call->path_, call->found_);
-    SetEvent(call->ended_.get());
-    call->release();
-    return 0;
+    answer_ = read_(path_, found_);
+    SetEvent(ended_.get());
+    release();
 }
 
 bool DiskCall::endsWithin(DWORD milliseconds) const
@@ -39,6 +23,53 @@ bool DiskCall::endsWithin(DWORD milliseconds) const
 
 void DiskCall::release()
 {
-    if (InterlockedDecrement(&owners_) == 0)
+    if (--owners_ == 0)
+        delete this;
+}
+
+DiskWorker::DiskWorker() : work_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+
+// The thread calls the C run-time (the listing allocates), so it is begun by
+// the run-time's own function rather than CreateThread.
+DiskWorker* DiskWorker::start()
+{
+    std::unique_ptr<DiskWorker> worker(new DiskWorker);
+    if (!worker->work_.valid())
+        return nullptr;
+    ScopedHandle thread(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, loop, worker.get(), 0, nullptr)));
+    if (!thread.valid())
+        return nullptr;
+    // The thread is never waited for: it ends on its own and frees its part.
+    return worker.release();
+}
+
+unsigned __stdcall DiskWorker::loop(void* parameter)
+{
+    DiskWorker* worker = static_cast<DiskWorker*>(parameter);
+    do {
+        WaitForSingleObject(worker->work_.get(), INFINITE);
+        if (DiskCall* call = worker->pending_.exchange(nullptr))
+            call->run();
+    } while (!worker->retired_);
+    worker->release();
+    return 0;
+}
+
+void DiskWorker::run(DiskCall* call)
+{
+    pending_ = call;
+    SetEvent(work_.get());
+}
+
+void DiskWorker::retire()
+{
+    retired_ = true;
+    SetEvent(work_.get());
+    release();
+}
+
+void DiskWorker::release()
+{
+    if (--owners_ == 0)
         delete this;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <memory>
 #include <string>
 
 #include "base/path_text.h"
@@ -91,6 +92,8 @@ DiskPictures::~DiskPictures()
 {
     for (DiskCall* call : late_)
         call->release();
+    if (worker_)
+        worker_->retire();
 }
 
 bool DiskPictures::readFolder(FolderPictures& pictures)
@@ -116,6 +119,19 @@ DiskCall* DiskPictures::takeEnded(std::vector<DiskCall*>::iterator late, DiskCal
     return nullptr;
 }
 
+// The read handed to the thread, which starts with the first read and again
+// after one was left to a call that outlasted its wait; nullptr without one.
+DiskCall* DiskPictures::startCall(DiskCall::Read read, const std::wstring& path)
+{
+    if (!worker_)
+        worker_ = DiskWorker::start();
+    std::unique_ptr<DiskCall> call(new DiskCall(read, path));
+    if (!worker_ || !call->valid())
+        return nullptr;
+    worker_->run(call.get());
+    return call.release();
+}
+
 // While a read on the volume is still running, the volume answers at once
 // and starts no thread: a share down for hours holds no step and piles up
 // no threads. Once that read has ended, the volume is read again.
@@ -128,12 +144,14 @@ bool DiskPictures::readPatiently(DiskCall::Read read, const std::wstring& path, 
     if (late != late_.end() && !(*late)->endsWithin(0))
         return false;
     DiskCall* call = late != late_.end() ? takeEnded(late, read, path) : nullptr;
-    if (!call && !(call = DiskCall::start(read, path))) {
+    if (!call && !(call = startCall(read, path))) {
         FolderPictures scratch(path.c_str());
         return read(path, into ? *into : scratch);  // no thread: read here, as ever
     }
     if (!call->endsWithin(kPatienceMs)) {
-        late_.push_back(call);  // left to end on its own
+        late_.push_back(call);  // left to end on its own, and its thread with it
+        worker_->retire();
+        worker_ = nullptr;
         return false;
     }
     const bool answer = call->answer();
