@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "rotation/disk_pictures.h"
 #include "rotation/monitor_wallpapers.h"
 #include "rotation/wallpaper_history.h"
 #include "ui/hotkeys.h"
@@ -13,11 +14,13 @@ extern const wchar_t kMainWindowClass[];
 extern const wchar_t kMainWindowTitle[];
 
 // What the main window owns, there from the window's creation to its
-// destruction: what it gives each monitor, the steps it showed, its hotkeys.
+// destruction: what it gives each monitor, the steps it showed, its hotkeys,
+// the disk as the rotation reads it.
 struct MainWindowState {
     MonitorWallpapers monitors;
     WallpaperHistory history;
     Hotkeys hotkeys;
+    DiskPictures disk;
 };
 
 MainWindowState& windowState(HWND window);

@@ -146,7 +146,7 @@ void rotateWallpaper(HWND window, UINT_PTR timerId)
 {
     MainWindowState& state = windowState(window);
     // An icon not yet taken gets the tooltip when the retry adds it.
-    if (onRotationTick(timerId, state.monitors, state.history))
+    if (onRotationTick(timerId, state.monitors, state.history, state.disk))
         notifyIcon(NIM_MODIFY, window);
 }
 
@@ -159,7 +159,8 @@ void showPreviousWallpaper(HWND window)
 
 void showOnNewMonitors(HWND window)
 {
-    if (onDisplayChange(windowState(window).monitors))
+    MainWindowState& state = windowState(window);
+    if (onDisplayChange(state.monitors, state.disk))
         notifyIcon(NIM_MODIFY, window);
 }
 

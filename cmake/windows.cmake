@@ -25,6 +25,7 @@ add_library(tavrel_win STATIC
     rotation/monitor_wallpapers.cpp
     rotation/wallpaper_applier.cpp
     rotation/disk_pictures.cpp
+    rotation/disk_call.cpp
     settings/autorun.cpp
     settings/folder_scan.cpp
     base/module_path.cpp

@@ -6,7 +6,6 @@
 
 #include "base/scoped_win.h"
 #include "base/windows_version.h"
-#include "rotation/disk_pictures.h"
 #include "rotation/wallpaper_applier.h"
 #include "rotation/wallpaper_list.h"
 
@@ -80,9 +79,9 @@ bool isShown(const std::vector<MonitorPicture>& monitors, const wchar_t* path)
 
 // In order the list's current picture; at random or shuffled one no other
 // monitor shows, while the list has such a one.
-const wchar_t* nextPicture(WallpaperList& list, int32_t showOrder, const std::vector<MonitorPicture>& monitors)
+const wchar_t* nextPicture(WallpaperList& list, PictureSource& disk, int32_t showOrder,
+                           const std::vector<MonitorPicture>& monitors)
 {
-    DiskPictures disk;
     return list.nextPicture(showOrder, disk, [&](const wchar_t* path) { return isShown(monitors, path); });
 }
 
@@ -91,7 +90,7 @@ const wchar_t* nextPicture(WallpaperList& list, int32_t showOrder, const std::ve
 // there refuses counts as shown, as with the Active Desktop object. True
 // when the shell took one.
 bool giveEachAPicture(IDesktopWallpaper& shell, std::vector<MonitorPicture>& monitors, WallpaperList& list,
-                      int32_t showOrder)
+                      PictureSource& disk, int32_t showOrder)
 {
     bool taken = false;
     std::wstring pending;
@@ -99,7 +98,7 @@ bool giveEachAPicture(IDesktopWallpaper& shell, std::vector<MonitorPicture>& mon
         if (!monitor.picture.empty())
             continue;
         if (pending.empty()) {
-            const wchar_t* next = nextPicture(list, showOrder, monitors);
+            const wchar_t* next = nextPicture(list, disk, showOrder, monitors);
             if (!next)
                 return taken;
             pending = next;
@@ -146,19 +145,20 @@ bool MonitorWallpapers::shellHasObject()
     return windowsAtLeast(6, 2);
 }
 
-MonitorWallpapers::Step MonitorWallpapers::showOnEach(WallpaperList& list, const ShowSettings& settings)
+MonitorWallpapers::Step MonitorWallpapers::showOnEach(WallpaperList& list, PictureSource& disk,
+                                                      const ShowSettings& settings)
 {
     ScopedCom<IDesktopWallpaper> shell;
     if (!createShellObject(shell))
         return Step::kNoShellObject;
     std::vector<MonitorPicture> monitors = monitorsInStyle(*shell.get(), settings.showMode);
-    if (!giveEachAPicture(*shell.get(), monitors, list, settings.showOrder))
+    if (!giveEachAPicture(*shell.get(), monitors, list, disk, settings.showOrder))
         return Step::kNothingTaken;
     keep(monitors);
     return Step::kTaken;
 }
 
-bool MonitorWallpapers::showOnNewMonitors(WallpaperList& list, const ShowSettings& settings)
+bool MonitorWallpapers::showOnNewMonitors(WallpaperList& list, PictureSource& disk, const ShowSettings& settings)
 {
     ScopedCom<IDesktopWallpaper> shell;
     if (shown_.empty() || settings.showMode == kSpan || !createShellObject(shell))
@@ -170,7 +170,7 @@ bool MonitorWallpapers::showOnNewMonitors(WallpaperList& list, const ShowSetting
         if (known != shown_.end())
             monitor.picture = known->picture;
     }
-    const bool taken = giveEachAPicture(*shell.get(), monitors, list, settings.showOrder);
+    const bool taken = giveEachAPicture(*shell.get(), monitors, list, disk, settings.showOrder);
     // Also where none is new: a monitor may have gone, or become the primary.
     if (!monitors.empty())
         keep(monitors);

@@ -12,6 +12,7 @@
 #include "base/show_settings.h"
 #include "rotation/wallpaper_history.h"
 
+class PictureSource;
 class WallpaperList;
 
 // A monitor as the shell names it, where it is, and the picture it got.
@@ -31,10 +32,10 @@ public:
     // Every attached monitor, left to right, gets a picture from the list: in
     // order the next ones, at random distinct ones; spanned, one over all.
     // A picture the shell did not take keeps its place in the list.
-    Step showOnEach(WallpaperList& list, const ShowSettings& settings);
+    Step showOnEach(WallpaperList& list, PictureSource& disk, const ShowSettings& settings);
     // Monitors attached since the last step get a picture each; true when
     // one did.
-    bool showOnNewMonitors(WallpaperList& list, const ShowSettings& settings);
+    bool showOnNewMonitors(WallpaperList& list, PictureSource& disk, const ShowSettings& settings);
     // Each attached monitor gets its picture of an earlier step again (a
     // monitor that had none then, the primary's); spanned, the primary's
     // over all. A step that gave one picture for all gives it to each.

@@ -4,7 +4,6 @@
 
 #include "base/globals.h"
 #include "base/path_text.h"
-#include "rotation/disk_pictures.h"
 #include "rotation/interval_table.h"
 #include "rotation/monitor_wallpapers.h"
 #include "rotation/wallpaper_applier.h"
@@ -72,12 +71,12 @@ void toggleRotationPause(HWND window)
     startRotationTimer(window);
 }
 
-bool onRotationTick(UINT_PTR timerId, MonitorWallpapers& monitors, WallpaperHistory& history)
+bool onRotationTick(UINT_PTR timerId, MonitorWallpapers& monitors, WallpaperHistory& history, PictureSource& disk)
 {
     if (timerId != IDT_ROTATION)
         return false;
     if (showSettings.eachMonitor) {
-        switch (monitors.showOnEach(wallpaperList, showSettings)) {
+        switch (monitors.showOnEach(wallpaperList, disk, showSettings)) {
         case MonitorWallpapers::Step::kTaken:
             history.record(monitors.lastStep());
             return copyText(shownWallpaper, kPathSize, monitors.primaryPicture().c_str());
@@ -87,7 +86,6 @@ bool onRotationTick(UINT_PTR timerId, MonitorWallpapers& monitors, WallpaperHist
             break;  // before Windows 8: one picture for all
         }
     }
-    DiskPictures disk;
     const wchar_t* found = wallpaperList.nextPicture(showSettings.showOrder, disk, [](const wchar_t*) { return false; });
     // Kept, since the cursor passes it: a picture that cannot be set still
     // counts as shown.
@@ -119,10 +117,10 @@ bool rotationWaitsForFullScreen(HWND window)
     return true;
 }
 
-bool onDisplayChange(MonitorWallpapers& monitors)
+bool onDisplayChange(MonitorWallpapers& monitors, PictureSource& disk)
 {
     // While paused, a new monitor gets no picture either.
-    if (rotationPaused || !showSettings.eachMonitor || !monitors.showOnNewMonitors(wallpaperList, showSettings))
+    if (rotationPaused || !showSettings.eachMonitor || !monitors.showOnNewMonitors(wallpaperList, disk, showSettings))
         return false;
     return copyText(shownWallpaper, kPathSize, monitors.primaryPicture().c_str());
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 class MonitorWallpapers;
+class PictureSource;
 class WallpaperHistory;
 
 // The main window's rotation timer.
@@ -21,7 +22,7 @@ void toggleRotationPause(HWND window);
 // with a picture on each monitor, the next ones or random ones become the
 // monitors'. Ticks of other timers are ignored. True when the shell took a
 // picture; the history then records the step.
-bool onRotationTick(UINT_PTR timerId, MonitorWallpapers& monitors, WallpaperHistory& history);
+bool onRotationTick(UINT_PTR timerId, MonitorWallpapers& monitors, WallpaperHistory& history, PictureSource& disk);
 
 // The step before the one shown now comes back, in the style and on the
 // monitors of now; one the shell no longer takes (a picture deleted since)
@@ -31,7 +32,7 @@ bool showPreviousStep(MonitorWallpapers& monitors, WallpaperHistory& history);
 
 // The displays changed: a monitor attached since the last step gets a
 // picture of its own. True when one did.
-bool onDisplayChange(MonitorWallpapers& monitors);
+bool onDisplayChange(MonitorWallpapers& monitors, PictureSource& disk);
 
 // For the rotation timer's tick: true while its change must wait, the
 // option being on and the shell reporting a full-screen program, a

@@ -7,10 +7,12 @@
 
 // IMPORT_SLOT(SetTimer, 16) declares `SetTimer_slot` and `SetTimer_real`, the
 // system's own function (read before any redirection); the bytes of arguments
-// are in 32-bit names only.
+// are in 32-bit names only (IMPORT_SLOT_PREFIX "_beginthreadex": a run-time function's slot).
 #if defined(__i386__)
+#define IMPORT_SLOT_PREFIX "__imp__"
 #define IMPORT_SLOT_NAME(function, argumentBytes) "__imp__" #function "@" #argumentBytes
 #else
+#define IMPORT_SLOT_PREFIX "__imp_"
 #define IMPORT_SLOT_NAME(function, argumentBytes) "__imp_" #function
 #endif
 #define IMPORT_SLOT(function, argumentBytes)                                                          \

@@ -330,29 +330,55 @@ TEST(Start, NarrowsTheDllSearchBeforeAnythingElse)
 }
 
 // Before Windows 7 the basic listing and the large fetch are refused
-// (ERROR_INVALID_PARAMETER; Wine takes both): a folder is read all the same.
+// (ERROR_INVALID_PARAMETER; Wine takes both): a folder is read all the same, also where no thread
+// starts. The share \\offline\share\ (the temporary folder) answers one listing, once let go.
 IMPORT_SLOT(FindFirstFileExW, 24);
+IMPORT_SLOT(GetFileAttributesW, 4);
+extern "C" decltype(&_beginthreadex) beginthreadex_slot asm(IMPORT_SLOT_PREFIX "_beginthreadex");  // cdecl
+const std::wstring kShare = L"\\\\offline\\share\\", kTemp = [] { wchar_t temp[MAX_PATH]; return std::wstring(temp, GetTempPathW(MAX_PATH, temp)); }();
+HANDLE letGo = CreateEventW(nullptr, TRUE, FALSE, nullptr), hungThread = nullptr;
+int shareListings = 0;
+std::wstring onShare(LPCWSTR name) { return std::wcsncmp(name, kShare.c_str(), kShare.size()) ? name : kTemp + (name + kShare.size()); }
 HANDLE WINAPI listingOfVista(LPCWSTR name, FINDEX_INFO_LEVELS level, LPVOID found, FINDEX_SEARCH_OPS search,
                              LPVOID filter, DWORD flags)
 {
+    if (onShare(name) != name && level == FindExInfoBasic) {
+        if (++shareListings > 1)
+            return SetLastError(ERROR_BAD_NETPATH), INVALID_HANDLE_VALUE;
+        hungThread = OpenThread(SYNCHRONIZE, FALSE, GetCurrentThreadId()), WaitForSingleObject(letGo, 30000);
+    }
     if (level == FindExInfoStandard && flags == 0)
-        return FindFirstFileExW_real(name, level, found, search, filter, flags);
+        return FindFirstFileExW_real(onShare(name).c_str(), level, found, search, filter, flags);
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
 }
+DWORD WINAPI attributesOnShare(LPCWSTR name) { return GetFileAttributesW_real(onShare(name).c_str()); }
+uintptr_t noThread(void*, unsigned, _beginthreadex_proc_type, void*, unsigned, unsigned*) { return 0; }
 
-TEST(Folders, ReadWhereTheBasicListingIsRefused)
+TEST(Folders, ReadWhereTheBasicListingIsRefusedAndNotWhileTheirShareHangs)
 {
     ImportRedirect listing(FindFirstFileExW_slot, listingOfVista);
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = std::wstring(temp) + L"tavrel-vista\\", picture = folder + L"a.png";
+    ImportRedirect attributes(GetFileAttributesW_slot, attributesOnShare);
+    const std::wstring folder = kTemp + L"tavrel-vista\\", picture = folder + L"a.png";
     CreateDirectoryW(folder.c_str(), nullptr);
     CloseHandle(CreateFileW(picture.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     FolderPictures pictures(folder.c_str());
-    EXPECT_TRUE(DiskPictures().readFolder(pictures));
+    DiskPictures disk;
+    EXPECT_TRUE([&] { ImportRedirect threads(beginthreadex_slot, noThread); return disk.readFolder(pictures); }());
     ASSERT_EQ(1u, pictures.count());
     EXPECT_STREQ(L"a.png", pictures.name(0));
+    wallpaperList.clear();
+    for (const std::wstring& row : {folder, kShare + L"tavrel-vista\\", kShare + L"other\\"})
+        wallpaperList.append(row.c_str());
+    const auto none = [](const wchar_t*) { return false; };
+    const auto step = [&] { return wallpaperList.passPicture(kInSequence), wallpaperList.nextPicture(kInSequence, disk, none); };
+    EXPECT_STREQ(picture.c_str(), step()) << "the share's folders pass while it hangs, a local one is read";
+    EXPECT_STREQ(picture.c_str(), step());
+    EXPECT_EQ(1, shareListings) << "one listing at a time on a share that hangs";
+    EXPECT_FALSE(disk.exists((kShare + L"tavrel-vista\\a.png").c_str())) << "nor a look for a picture";
+    SetEvent(letGo), WaitForSingleObject(hungThread, 30000);
+    EXPECT_STREQ((kShare + L"tavrel-vista\\a.png").c_str(), step()) << "the share back, its pictures too";
+    wallpaperList.clear(), CloseHandle(hungThread);
     DeleteFileW(picture.c_str()), RemoveDirectoryW(folder.c_str());
 }
 
