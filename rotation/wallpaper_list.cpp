@@ -54,6 +54,7 @@ void WallpaperList::clear()
     folderIndex_ = 0;
     folderEntered_ = false;
     resumeRow_ = nullptr;
+    missesRow_ = nullptr;
 }
 
 int32_t WallpaperList::count() const
@@ -170,12 +171,31 @@ void WallpaperList::advancePicture()
 }
 
 // A file of the list goes to the shell as ever; a folder's picture only
-// while it is there and not excluded.
+// while it is there and not excluded. Several of a folder's pictures gone in
+// a row: the folder itself may be (a disk unplugged since the read), so it is
+// read again rather than each of its pictures looked for.
 bool WallpaperList::usableHere(const wchar_t* picture, PictureSource& source)
 {
+    constexpr int kMissesBeforeReading = 8;
     if (!picture)
         return false;
-    return !isFolderRow(cursor_->path()) || (!isExcluded(picture) && source.exists(picture));
+    if (!isFolderRow(cursor_->path()))
+        return true;
+    if (isExcluded(picture))
+        return false;
+    if (missesRow_ != cursor_) {
+        missesRow_ = cursor_;
+        missesInFolder_ = 0;
+    }
+    if (source.exists(picture)) {
+        missesInFolder_ = 0;
+        return true;
+    }
+    if (++missesInFolder_ >= kMissesBeforeReading) {
+        missesInFolder_ = 0;
+        read(source, folderOf(cursor_->path()));
+    }
+    return false;
 }
 
 // Every place a picture can be at: a folder without pictures is one too.
@@ -206,6 +226,7 @@ void WallpaperList::readStaleFolders(PictureSource& source)
 
 const wchar_t* WallpaperList::nextPicture(int32_t order, PictureSource& source, const Taken& taken)
 {
+    missesRow_ = nullptr;
     switch (order) {
     case kInSequence:
         return pictureInSequence(source);
@@ -286,9 +307,10 @@ const wchar_t* WallpaperList::pictureAtRandom(PictureSource& source, const Taken
 const wchar_t* WallpaperList::pictureShuffled(PictureSource& source, const Taken& taken)
 {
     readStaleFolders(source);
-    const size_t places = pictureCount();
+    const size_t tryLimit = pictureCount() + 2;
     bool roundStarted = false;
-    for (size_t tries = 0; tries < places + 2 && head_; ++tries) {
+    for (size_t tries = 0; tries < tryLimit && head_; ++tries) {
+        const size_t places = pictureCount();  // fewer once a gone folder was read again
         const auto open = [&](const wchar_t* picture) {
             const uint64_t hash = pathHash(picture);
             return !round_.contains(hash) && !(places > 1 && round_.isLastShown(hash));

@@ -108,6 +108,9 @@ private:
     ShuffleRound round_;
     size_t folderIndex_ = 0;   // the picture of the cursor's folder
     bool folderEntered_ = false;  // read since the cursor came to it
+    // The folder row whose pictures were found gone in a row this step, and how many.
+    const WallpaperEntry* missesRow_ = nullptr;
+    int missesInFolder_ = 0;
     size_t picksSinceRead_ = 0;
     // The place to look for at the first read of the folder row it was given for.
     WallpaperEntry* resumeRow_ = nullptr;

@@ -32,7 +32,13 @@ struct FakeDisk : PictureSource {
             pictures.add(name.c_str(), name.size());
         return folder != folders.end();
     }
-    bool exists(const wchar_t* path) override { return gone.count(path) == 0; }
+    bool exists(const wchar_t* path) override
+    {
+        ++looks;
+        return gone.count(path) == 0 && (unplugged.empty() || std::wcsncmp(path, unplugged.c_str(), unplugged.size()));
+    }
+    std::wstring unplugged;  // a folder gone with everything in it
+    int looks = 0;
 };
 const WallpaperList::Taken kNoneTaken = [](const wchar_t*) { return false; };
 
@@ -132,6 +138,27 @@ TEST(WallpaperList, FoldersInSequenceReadAgainAtEachPass)
     EXPECT_STREQ(L"sub\\y", restarted.folderPlace()) << "saved again before the first step";
     EXPECT_STREQ(L"F\\z", restarted.nextPicture(kInSequence, disk, kNoneTaken)) << "sub\\y is gone: the next";
     EXPECT_STREQ(L"z", restarted.folderPlace());
+}
+
+// A folder gone since its read (a disk unplugged): in every order a few of its
+// pictures are looked for, then it is read again, not each of its thousand.
+TEST(WallpaperList, AFolderGoneSinceItsReadCostsAFewLooks)
+{
+    for (int32_t order : {kInSequence, kAtRandom, kShuffled}) {
+        WallpaperList list;
+        FakeDisk disk;
+        for (int i = 0; i < 1000; ++i)
+            disk.folders[L"F\\"].push_back(std::to_wstring(i));
+        list.append(L"F\\");
+        list.append(L"a");
+        list.nextPicture(order, disk, kNoneTaken);
+        list.passPicture(order);
+        disk.folders.clear();
+        disk.unplugged = L"F\\";
+        disk.looks = 0;
+        EXPECT_STREQ(L"a", list.nextPicture(order, disk, kNoneTaken)) << "order " << order;
+        EXPECT_LE(disk.looks, 8) << "order " << order;
+    }
 }
 
 // Shuffled, each round shows every picture once (a gone or excluded one
