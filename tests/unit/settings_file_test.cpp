@@ -3,16 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <chrono>
 #include <cstring>
 #include <cwchar>
 #include <functional>
-#include <optional>
-#include <string>
 #include <utility>
-#include <vector>
 
 #include "driver.h"
 #include "import_slot.h"

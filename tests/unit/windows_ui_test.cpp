@@ -3,15 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
 #include <olectl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
 #include <cwchar>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "app/main_window.h"
 #include "app/tray.h"
