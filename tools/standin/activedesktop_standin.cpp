@@ -260,17 +260,20 @@ bool draw_wallpaper(const std::wstring& source, DWORD style) {
     return show_on_desktop([&](HDC mem) { return render_picture(mem, source, screen, style); });
 }
 
-class StandIn final : public IActiveDesktop {
+// The IUnknown of both shell objects: counted for DllCanUnloadNow, each
+// Release logged (the tests wait for "Release refs=0"), and an interface
+// asked for but not offered logged too.
+template <typename Interface, const IID& kIid>
+class LoggedObject : public Interface {
 public:
-    StandIn() { InterlockedIncrement(&g_objects); }
-    StandIn(const StandIn&) = delete;
-    StandIn& operator=(const StandIn&) = delete;
+    LoggedObject() { InterlockedIncrement(&g_objects); }
+    LoggedObject(const LoggedObject&) = delete;
+    LoggedObject& operator=(const LoggedObject&) = delete;
 
-    // IUnknown
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, kIidUnknown) || IsEqualIID(riid, kIidActiveDesktop)) {
-            *ppv = static_cast<IActiveDesktop*>(this);
+        if (IsEqualIID(riid, kIidUnknown) || IsEqualIID(riid, kIid)) {
+            *ppv = static_cast<Interface*>(this);
             AddRef();
             return S_OK;
         }
@@ -288,6 +291,21 @@ public:
         if (left == 0) delete this;
         return static_cast<ULONG>(left);
     }
+
+protected:
+    virtual ~LoggedObject() { InterlockedDecrement(&g_objects); }
+
+    static HRESULT notimpl(const char* method) {
+        log_line(format("%s hr=0x%08lx", method, static_cast<unsigned long>(E_NOTIMPL)));
+        return E_NOTIMPL;
+    }
+
+private:
+    LONG refs_ = 0;
+};
+
+class StandIn final : public LoggedObject<IActiveDesktop, kIidActiveDesktop> {
+public:
 
     // The four calls the program makes, plus the two getters.
     STDMETHODIMP ApplyChanges(DWORD flags) override {
@@ -366,14 +384,8 @@ public:
     static void discard(StandIn* unreferenced) { delete unreferenced; }
 
 private:
-    ~StandIn() { InterlockedDecrement(&g_objects); }
+    ~StandIn() override = default;
 
-    static HRESULT notimpl(const char* method) {
-        log_line(format("%s hr=0x%08lx", method, static_cast<unsigned long>(E_NOTIMPL)));
-        return E_NOTIMPL;
-    }
-
-    LONG refs_ = 0;
     std::wstring wallpaper_;
     DWORD style_ = WPSTYLE_CENTER;
 };
@@ -457,29 +469,8 @@ bool draw_monitors() {
     });
 }
 
-class DesktopWallpaper final : public IDesktopWallpaper {
+class DesktopWallpaper final : public LoggedObject<IDesktopWallpaper, kIidDesktopWallpaper> {
 public:
-    DesktopWallpaper() { InterlockedIncrement(&g_objects); }
-    DesktopWallpaper(const DesktopWallpaper&) = delete;
-    DesktopWallpaper& operator=(const DesktopWallpaper&) = delete;
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        if (IsEqualIID(riid, kIidUnknown) || IsEqualIID(riid, kIidDesktopWallpaper)) {
-            *ppv = static_cast<IDesktopWallpaper*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-    STDMETHODIMP_(ULONG) Release() override {
-        LONG left = InterlockedDecrement(&refs_);
-        log_line(format("Release refs=%ld", left));
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
-    }
 
     STDMETHODIMP SetWallpaper(LPCWSTR monitor, LPCWSTR path) override {
         const std::wstring id = monitor ? monitor : L"";
@@ -540,34 +531,27 @@ public:
     }
 
     // Everything else is absent here; logged so that a stray call shows up.
-    STDMETHODIMP GetWallpaper(LPCWSTR, LPWSTR*) override { return StandInNotImpl("GetWallpaper"); }
-    STDMETHODIMP SetBackgroundColor(COLORREF) override { return StandInNotImpl("SetBackgroundColor"); }
-    STDMETHODIMP GetBackgroundColor(COLORREF*) override { return StandInNotImpl("GetBackgroundColor"); }
-    STDMETHODIMP SetSlideshow(IShellItemArray*) override { return StandInNotImpl("SetSlideshow"); }
-    STDMETHODIMP GetSlideshow(IShellItemArray**) override { return StandInNotImpl("GetSlideshow"); }
+    STDMETHODIMP GetWallpaper(LPCWSTR, LPWSTR*) override { return notimpl("GetWallpaper"); }
+    STDMETHODIMP SetBackgroundColor(COLORREF) override { return notimpl("SetBackgroundColor"); }
+    STDMETHODIMP GetBackgroundColor(COLORREF*) override { return notimpl("GetBackgroundColor"); }
+    STDMETHODIMP SetSlideshow(IShellItemArray*) override { return notimpl("SetSlideshow"); }
+    STDMETHODIMP GetSlideshow(IShellItemArray**) override { return notimpl("GetSlideshow"); }
     STDMETHODIMP SetSlideshowOptions(DESKTOP_SLIDESHOW_OPTIONS, UINT) override {
-        return StandInNotImpl("SetSlideshowOptions");
+        return notimpl("SetSlideshowOptions");
     }
     STDMETHODIMP GetSlideshowOptions(DESKTOP_SLIDESHOW_OPTIONS*, UINT*) override {
-        return StandInNotImpl("GetSlideshowOptions");
+        return notimpl("GetSlideshowOptions");
     }
     STDMETHODIMP AdvanceSlideshow(LPCWSTR, DESKTOP_SLIDESHOW_DIRECTION) override {
-        return StandInNotImpl("AdvanceSlideshow");
+        return notimpl("AdvanceSlideshow");
     }
-    STDMETHODIMP GetStatus(DESKTOP_SLIDESHOW_STATE*) override { return StandInNotImpl("GetStatus"); }
-    STDMETHODIMP Enable(BOOL) override { return StandInNotImpl("Enable"); }
+    STDMETHODIMP GetStatus(DESKTOP_SLIDESHOW_STATE*) override { return notimpl("GetStatus"); }
+    STDMETHODIMP Enable(BOOL) override { return notimpl("Enable"); }
 
     static void discard(DesktopWallpaper* unreferenced) { delete unreferenced; }
 
 private:
-    ~DesktopWallpaper() { InterlockedDecrement(&g_objects); }
-
-    static HRESULT StandInNotImpl(const char* method) {
-        log_line(format("%s hr=0x%08lx", method, static_cast<unsigned long>(E_NOTIMPL)));
-        return E_NOTIMPL;
-    }
-
-    LONG refs_ = 0;
+    ~DesktopWallpaper() override = default;
 };
 
 class Factory final : public IClassFactory {
