@@ -64,6 +64,26 @@ bool isChecked(HWND dialog, int id)
     return SendDlgItemMessageW(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
+// The check boxes that each show one option and keep it as they are clicked.
+struct OptionBox {
+    int id;
+    int32_t ShowSettings::*option;
+};
+constexpr OptionBox kOptionBoxes[] = {
+    {IDC_PREVIEW, &ShowSettings::preview},
+    {IDC_AUTORUN, &ShowSettings::autoRun},
+    {IDC_FULLSCREEN_WAIT, &ShowSettings::fullScreenWait},
+    {IDC_EACH_MONITOR, &ShowSettings::eachMonitor},
+    {IDC_HOTKEYS, &ShowSettings::hotkeys},
+};
+
+void takeOptionBox(HWND dialog, int id, ShowSettings& settings)
+{
+    for (const OptionBox& box : kOptionBoxes)
+        if (box.id == id)
+            settings.*box.option = isChecked(dialog, id) ? 1 : 0;
+}
+
 void addIntervalLabel(HWND combo, const IntervalRow& row)
 {
     SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(chineseTexts() ? row.label : row.englishLabel));
@@ -119,7 +139,7 @@ INT_PTR SettingsDialogState::onCommand(WORD id, WORD code)
         return TRUE;
     case IDC_PREVIEW:
         if (code == BN_CLICKED) {
-            settings.preview = isChecked(dialogWindow, IDC_PREVIEW) ? 1 : 0;
+            takeOptionBox(dialogWindow, id, settings);
             redrawPreview(*this);
         }
         return TRUE;
@@ -171,20 +191,11 @@ INT_PTR SettingsDialogState::onCommand(WORD id, WORD code)
                                     excludedDialogProc, 0);
         return TRUE;
     case IDC_AUTORUN:
-        if (code == BN_CLICKED)
-            settings.autoRun = isChecked(dialogWindow, IDC_AUTORUN) ? 1 : 0;
-        return TRUE;
     case IDC_FULLSCREEN_WAIT:
-        if (code == BN_CLICKED)
-            settings.fullScreenWait = isChecked(dialogWindow, IDC_FULLSCREEN_WAIT) ? 1 : 0;
-        return TRUE;
     case IDC_EACH_MONITOR:
-        if (code == BN_CLICKED)
-            settings.eachMonitor = isChecked(dialogWindow, IDC_EACH_MONITOR) ? 1 : 0;
-        return TRUE;
     case IDC_HOTKEYS:
         if (code == BN_CLICKED)
-            settings.hotkeys = isChecked(dialogWindow, IDC_HOTKEYS) ? 1 : 0;
+            takeOptionBox(dialogWindow, id, settings);
         return TRUE;
     default:
         return FALSE;
@@ -208,11 +219,8 @@ BOOL SettingsDialogState::initSettingsDialog()
         addIntervalLabel(control(IDC_INTERVAL), row);
     sendControl(IDC_INTERVAL, CB_SETCURSEL, static_cast<WPARAM>(settings.alteTime));
 
-    checkButton(dialogWindow, IDC_PREVIEW, settings.preview != 0);
-    checkButton(dialogWindow, IDC_AUTORUN, settings.autoRun != 0);
-    checkButton(dialogWindow, IDC_FULLSCREEN_WAIT, settings.fullScreenWait != 0);
-    checkButton(dialogWindow, IDC_EACH_MONITOR, settings.eachMonitor != 0);
-    checkButton(dialogWindow, IDC_HOTKEYS, settings.hotkeys != 0);
+    for (const OptionBox& box : kOptionBoxes)
+        checkButton(dialogWindow, box.id, settings.*box.option != 0);
     SetDlgItemTextW(dialogWindow, IDC_HOTKEY_NOTE, takenHotkeysNote(takenHotkeys).c_str());
     // Kept as it is where the shell cannot do it (before Windows 8).
     EnableWindow(control(IDC_EACH_MONITOR), MonitorWallpapers::shellHasObject());
