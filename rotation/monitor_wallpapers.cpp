@@ -71,6 +71,15 @@ std::vector<MonitorPicture> attachedMonitors(IDesktopWallpaper& shell)
     return monitors;
 }
 
+// The picture on one monitor (all of them for the spanned one, which has no
+// id), with one backslash after the drive, as the shell takes it.
+bool setOnMonitor(IDesktopWallpaper& shell, const std::wstring& monitor, const std::wstring& picture)
+{
+    wchar_t path[kPathSize];
+    return shellWallpaperPath(picture.c_str(), path) &&
+           SUCCEEDED(shell.SetWallpaper(monitor.empty() ? nullptr : monitor.c_str(), path));
+}
+
 bool isShown(const std::vector<MonitorPicture>& monitors, const wchar_t* path)
 {
     return std::any_of(monitors.begin(), monitors.end(),
@@ -104,9 +113,7 @@ bool giveEachAPicture(IDesktopWallpaper& shell, std::vector<MonitorPicture>& mon
             pending = next;
         }
         RECT area;
-        wchar_t path[kPathSize];
-        if (shellWallpaperPath(pending.c_str(), path) &&
-            SUCCEEDED(shell.SetWallpaper(monitor.monitor.empty() ? nullptr : monitor.monitor.c_str(), path))) {
+        if (setOnMonitor(shell, monitor.monitor, pending)) {
             monitor.picture = pending;
             taken = true;
         } else if (monitor.monitor.empty() || !monitorArea(shell, monitor.monitor, area)) {
@@ -186,9 +193,7 @@ MonitorWallpapers::Step MonitorWallpapers::showAgain(const ShownStep& step, cons
     bool taken = false;
     for (MonitorPicture& monitor : monitors) {
         const std::wstring& picture = stepPicture(step, monitor.monitor);
-        wchar_t path[kPathSize];
-        if (shellWallpaperPath(picture.c_str(), path) &&
-            SUCCEEDED(shell->SetWallpaper(monitor.monitor.empty() ? nullptr : monitor.monitor.c_str(), path))) {
+        if (setOnMonitor(*shell.get(), monitor.monitor, picture)) {
             monitor.picture = picture;
             taken = true;
         }

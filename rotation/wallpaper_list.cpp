@@ -80,11 +80,18 @@ bool WallpaperList::isFolderRow(const wchar_t* row)
     return length > 0 && row[length - 1] == L'\\';
 }
 
-FolderPictures& WallpaperList::folderOf(const wchar_t* row)
+FolderPictures* WallpaperList::readFolderOf(const wchar_t* row) const
 {
     for (const auto& folder : folders_)
         if (folder->folder() == row)
-            return *folder;
+            return folder.get();
+    return nullptr;
+}
+
+FolderPictures& WallpaperList::folderOf(const wchar_t* row)
+{
+    if (FolderPictures* folder = readFolderOf(row))
+        return *folder;
     folders_.push_back(std::make_unique<FolderPictures>(row));
     return *folders_.back();
 }
@@ -120,10 +127,8 @@ const wchar_t* WallpaperList::folderPlace() const
         return resumeAt_.c_str();  // not read yet (a paused start)
     if (!cursor_ || !isFolderRow(cursor_->path()) || folderIndex_ == 0)
         return nullptr;
-    for (const auto& folder : folders_)
-        if (folder->folder() == cursor_->path())
-            return folderIndex_ < folder->count() ? folder->name(folderIndex_) : nullptr;
-    return nullptr;
+    const FolderPictures* folder = readFolderOf(cursor_->path());
+    return folder && folderIndex_ < folder->count() ? folder->name(folderIndex_) : nullptr;
 }
 
 void WallpaperList::resumeInFirstFolder(const wchar_t* name)

@@ -89,6 +89,8 @@ public:
     void resumeInFirstFolder(const wchar_t* name);
 
 private:
+    // The pictures kept for a folder row; null while none are kept for it.
+    FolderPictures* readFolderOf(const wchar_t* row) const;
     FolderPictures& folderOf(const wchar_t* row);
     bool isExcluded(const wchar_t* picture) const;
     // The picture at the cursor (null for a folder without one there), as read last.
