@@ -34,7 +34,7 @@ void onCreate(HWND window)
     MainWindowState& state = windowState(window);
     // Paused, the picture on the desktop stays over a restart too.
     if (!rotationPaused)
-        onRotationTick(IDT_ROTATION, state.monitors, state.history, state.disk);
+        onRotationTick(IDT_ROTATION, state.rotation);
     startRotationTimer(window);
     if (showSettings.hotkeys)
         state.hotkeys.registerAll(window);

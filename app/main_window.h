@@ -4,9 +4,7 @@
 
 #include <windows.h>
 
-#include "rotation/disk_pictures.h"
-#include "rotation/monitor_wallpapers.h"
-#include "rotation/wallpaper_history.h"
+#include "rotation/rotation_timer.h"
 #include "ui/hotkeys.h"
 
 // The class and title by which a second start finds the first.
@@ -14,13 +12,10 @@ extern const wchar_t kMainWindowClass[];
 extern const wchar_t kMainWindowTitle[];
 
 // What the main window owns, there from the window's creation to its
-// destruction: what it gives each monitor, the steps it showed, its hotkeys,
-// the disk as the rotation reads it.
+// destruction: the rotation's state and its hotkeys.
 struct MainWindowState {
-    MonitorWallpapers monitors;
-    WallpaperHistory history;
+    RotationState rotation;
     Hotkeys hotkeys;
-    DiskPictures disk;
 };
 
 MainWindowState& windowState(HWND window);

@@ -99,7 +99,7 @@ void showTrayMenu(HWND window)
         return;
     const bool dialogOpen = rotationHeldByDialog(), pictureShown = shownWallpaper[0] != L'\0';
     enableItem(popup, IDM_NEXT, !dialogOpen);
-    enableItem(popup, IDM_PREVIOUS, !dialogOpen && windowState(window).history.hasEarlier());
+    enableItem(popup, IDM_PREVIOUS, !dialogOpen && windowState(window).rotation.history.hasEarlier());
     enableItem(popup, IDM_PAUSE, !dialogOpen);
     enableItem(popup, IDM_SHOW_IN_FOLDER, pictureShown);
     // It changes the list that an open settings dialog holds a copy of.
@@ -146,21 +146,21 @@ void rotateWallpaper(HWND window, UINT_PTR timerId)
 {
     MainWindowState& state = windowState(window);
     // An icon not yet taken gets the tooltip when the retry adds it.
-    if (onRotationTick(timerId, state.monitors, state.history, state.disk))
+    if (onRotationTick(timerId, state.rotation))
         notifyIcon(NIM_MODIFY, window);
 }
 
 void showPreviousWallpaper(HWND window)
 {
     MainWindowState& state = windowState(window);
-    if (showPreviousStep(state.monitors, state.history))
+    if (showPreviousStep(state.rotation))
         notifyIcon(NIM_MODIFY, window);
 }
 
 void showOnNewMonitors(HWND window)
 {
     MainWindowState& state = windowState(window);
-    if (onDisplayChange(state.monitors, state.disk))
+    if (onDisplayChange(state.rotation))
         notifyIcon(NIM_MODIFY, window);
 }
 

@@ -71,22 +71,23 @@ void toggleRotationPause(HWND window)
     startRotationTimer(window);
 }
 
-bool onRotationTick(UINT_PTR timerId, MonitorWallpapers& monitors, WallpaperHistory& history, PictureSource& disk)
+bool onRotationTick(UINT_PTR timerId, RotationState& rotation)
 {
     if (timerId != IDT_ROTATION)
         return false;
     if (showSettings.eachMonitor) {
-        switch (monitors.showOnEach(wallpaperList, disk, showSettings)) {
+        switch (rotation.monitors.showOnEach(wallpaperList, rotation.disk, showSettings)) {
         case MonitorWallpapers::Step::kTaken:
-            history.record(monitors.lastStep());
-            return copyText(shownWallpaper, kPathSize, monitors.primaryPicture().c_str());
+            rotation.history.record(rotation.monitors.lastStep());
+            return copyText(shownWallpaper, kPathSize, rotation.monitors.primaryPicture().c_str());
         case MonitorWallpapers::Step::kNothingTaken:
             return false;
         case MonitorWallpapers::Step::kNoShellObject:
             break;  // before Windows 8: one picture for all
         }
     }
-    const wchar_t* found = wallpaperList.nextPicture(showSettings.showOrder, disk, [](const wchar_t*) { return false; });
+    const wchar_t* found =
+        wallpaperList.nextPicture(showSettings.showOrder, rotation.disk, [](const wchar_t*) { return false; });
     // Kept, since the cursor passes it: a picture that cannot be set still
     // counts as shown.
     wchar_t path[kPathSize];
@@ -95,14 +96,14 @@ bool onRotationTick(UINT_PTR timerId, MonitorWallpapers& monitors, WallpaperHist
     wallpaperList.passPicture(showSettings.showOrder);
     if (!applyWallpaper(path, showSettings.showMode))
         return false;
-    history.record({path, {}});
+    rotation.history.record({path, {}});
     return copyText(shownWallpaper, kPathSize, path);
 }
 
-bool showPreviousStep(MonitorWallpapers& monitors, WallpaperHistory& history)
+bool showPreviousStep(RotationState& rotation)
 {
-    while (const ShownStep* step = history.stepBack()) {
-        if (showStepAgain(*step, monitors))
+    while (const ShownStep* step = rotation.history.stepBack()) {
+        if (showStepAgain(*step, rotation.monitors))
             return true;
     }
     return false;
@@ -117,10 +118,11 @@ bool rotationWaitsForFullScreen(HWND window)
     return true;
 }
 
-bool onDisplayChange(MonitorWallpapers& monitors, PictureSource& disk)
+bool onDisplayChange(RotationState& rotation)
 {
     // While paused, a new monitor gets no picture either.
-    if (rotationPaused || !showSettings.eachMonitor || !monitors.showOnNewMonitors(wallpaperList, disk, showSettings))
+    if (rotationPaused || !showSettings.eachMonitor ||
+        !rotation.monitors.showOnNewMonitors(wallpaperList, rotation.disk, showSettings))
         return false;
-    return copyText(shownWallpaper, kPathSize, monitors.primaryPicture().c_str());
+    return copyText(shownWallpaper, kPathSize, rotation.monitors.primaryPicture().c_str());
 }

@@ -3,9 +3,17 @@
 
 #include <windows.h>
 
-class MonitorWallpapers;
-class PictureSource;
-class WallpaperHistory;
+#include "rotation/disk_pictures.h"
+#include "rotation/monitor_wallpapers.h"
+#include "rotation/wallpaper_history.h"
+
+// What the rotation keeps from step to step, owned by the main window: what
+// it gives each monitor, the steps it showed, the disk as it reads it.
+struct RotationState {
+    MonitorWallpapers monitors;
+    WallpaperHistory history;
+    DiskPictures disk;
+};
 
 // The main window's rotation timer.
 constexpr UINT_PTR IDT_ROTATION = 1000;
@@ -22,17 +30,17 @@ void toggleRotationPause(HWND window);
 // with a picture on each monitor, the next ones or random ones become the
 // monitors'. Ticks of other timers are ignored. True when the shell took a
 // picture; the history then records the step.
-bool onRotationTick(UINT_PTR timerId, MonitorWallpapers& monitors, WallpaperHistory& history, PictureSource& disk);
+bool onRotationTick(UINT_PTR timerId, RotationState& rotation);
 
 // The step before the one shown now comes back, in the style and on the
 // monitors of now; one the shell no longer takes (a picture deleted since)
 // is passed over. The list's place stays where the rotation was. True when
 // the shell took a picture.
-bool showPreviousStep(MonitorWallpapers& monitors, WallpaperHistory& history);
+bool showPreviousStep(RotationState& rotation);
 
 // The displays changed: a monitor attached since the last step gets a
 // picture of its own. True when one did.
-bool onDisplayChange(MonitorWallpapers& monitors, PictureSource& disk);
+bool onDisplayChange(RotationState& rotation);
 
 // For the rotation timer's tick: true while its change must wait, the
 // option being on and the shell reporting a full-screen program, a
